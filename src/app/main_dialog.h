@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/capture_choices.h"
+#include "platform/system_info.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QAbstractButton;
+class QSlider;
+class PostedMessage;
+class SettingsStore;
+class WindowTimers;
+struct Platform;
+
+// Signed count of 100 ns units.
+using REFERENCE_TIME = std::int64_t;
+
+// The program's one window: every control, the start-up and shutdown sequences, and
+// the routing of commands, slider releases, posted messages and timers to handlers.
+class MainDialog : public QDialog {
+    Q_OBJECT
+public:
+    MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Initialises the window, then runs it modally; answers how it ended.
+    int DoModal();
+    // The start-up sequence; separate from DoModal so that tests can drive it.
+    void OnInitDialog();
+
+    // Routes a command id as a click or a posted command would.
+    void OnCommand(int commandId);
+
+    void CloseMediaCommand();
+    void EnableRecordingControls(bool enable);
+    void DisableRecordingControls();
+
+    // Output file naming and selection.
+    QString GetDefaultOutputFolder(const QString& section, const QString& name,
+                                   const QString& fallback);
+    void BrowseOutputFile();
+    void DeriveOutputPath(const QString& mediaPath);
+
+    // Controls by id.
+    QWidget* Control(int id) const;
+    QAbstractButton* Button(int id) const;
+    QSlider* Slider(int id) const;
+    QComboBox* ComboBox(int id) const;
+    QLineEdit* Edit(int id) const;
+    QLabel* Label(int id) const;
+
+    const QString& outputPath() const { return outputPath_; }
+    const QString& outputFolder() const { return outputFolder_; }
+    int playbackVolume() const { return playbackVolume_; }
+    bool hintSuppressed() const { return hintSuppressed_; }
+    const CaptureChoices& captureChoices() const { return captureChoices_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void done(int result) override;
+
+private:
+    struct CommandRoute {
+        int commandId;
+        void (MainDialog::*handler)();
+    };
+    struct MessageRoute {
+        int message;
+        void (MainDialog::*handler)(const PostedMessage&);
+    };
+    struct TimerRoute {
+        int timerId;
+        void (MainDialog::*handler)();
+    };
+    static const std::vector<CommandRoute> kCommandRoutes;
+    static const std::vector<CommandRoute> kSliderReleaseRoutes;
+    static const std::vector<CommandRoute> kSelectionRoutes;
+    static const std::vector<MessageRoute> kMessageRoutes;
+    static const std::vector<TimerRoute> kTimerRoutes;
+
+    void ConnectControls();
+    void OnTimer(int timerId);
+    void OnMessage(const PostedMessage& message);
+    void OnClose();
+    void OnDestroy();
+    void ShowMessage(const QString& text, const QString& caption);
+    void SetOutputPathText(const QString& path);
+
+    Platform& platform_;
+    SettingsStore& settings_;
+    std::unique_ptr<WindowTimers> timers_;
+    std::map<int, QWidget*> controls_;
+
+    QString outputPath_;
+    QString outputFolder_;
+    QString mediaPath_;
+    REFERENCE_TIME mediaLength_ = 0;
+    int mediaLengthSeconds_ = 0;
+    int playbackVolume_ = 100;
+    bool hintSuppressed_ = false;
+    bool isRecording_ = false;
+    int elapsedSeconds_ = 0;
+    int micMixerId_ = -1;
+    int micReady_ = 0;
+    OsVersion osVersion_;
+    CaptureChoices captureChoices_;
+    QPixmap backgroundBitmap_;
+    bool destroyed_ = false;
+};

@@ -1,0 +1,41 @@
+#include <QLineEdit>
+
+#include "app/main_dialog.h"
+#include "app/output_naming.h"
+#include "app/settings_store.h"
+#include "platform/file_dialogs.h"
+#include "platform/platform.h"
+#include "resources/resource_ids.h"
+
+QString MainDialog::GetDefaultOutputFolder(const QString& section, const QString& name,
+                                           const QString& fallback) {
+    if (osVersion_.major < 6) return settings_.ReadString(section, name, fallback);
+    const std::optional<QString> music = platform_.system->MusicFolder();
+    if (!music) {
+        ShowMessage("Can not get My Music directory!", "Error");
+        return settings_.ReadString(section, name, fallback);
+    }
+    const qsizetype slash = fallback.lastIndexOf('/');
+    const QString tail = slash < 0 ? QString() : fallback.mid(slash);
+    return settings_.ReadString(section, name, *music + tail);
+}
+
+void MainDialog::BrowseOutputFile() {
+    FileDialogRequest request;
+    request.title = "Select Output";
+    request.initialFolder = BrowseStartFolderOf(outputPath_);
+    request.fileName = "*.*";
+    request.filters = {{"Wav file", "*.wav"}};
+    request.filterIndex = 1;
+    const std::optional<QString> chosen = platform_.fileDialogs->Save(this, request);
+    if (!chosen) return;
+    outputPath_ = WavPathFor(*chosen);
+    outputFolder_ = FolderOf(outputPath_);
+    settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
+    SetOutputPathText(outputPath_);
+}
+
+void MainDialog::DeriveOutputPath(const QString& mediaPath) {
+    outputPath_ = outputFolder_ + WavNameFor(mediaPath);
+    SetOutputPathText(outputPath_);
+}

@@ -1,0 +1,74 @@
+#include <QAbstractButton>
+#include <QComboBox>
+
+#include "app/main_dialog.h"
+#include "controls/release_slider.h"
+#include "platform/window_messages.h"
+#include "resources/resource_ids.h"
+
+// Every command, slider release, list selection, posted message and timer of the main
+// window, and the handler it reaches.
+const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
+    {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
+};
+
+const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+};
+
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
+};
+
+const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+};
+
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
+};
+
+void MainDialog::ConnectControls() {
+    for (const auto& [id, widget] : controls_) {
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            connect(button, &QAbstractButton::clicked, this, [this, id = id] { OnCommand(id); });
+    }
+    for (const CommandRoute& route : kSliderReleaseRoutes) {
+        if (auto* slider = qobject_cast<ReleaseSlider*>(Control(route.commandId)))
+            connect(slider, &ReleaseSlider::released, this, route.handler);
+    }
+    for (const CommandRoute& route : kSelectionRoutes) {
+        if (auto* list = qobject_cast<QComboBox*>(Control(route.commandId)))
+            connect(list, &QComboBox::activated, this, route.handler);
+    }
+}
+
+void MainDialog::OnCommand(int commandId) {
+    for (const CommandRoute& route : kCommandRoutes) {
+        if (route.commandId == commandId) {
+            (this->*route.handler)();
+            return;
+        }
+    }
+}
+
+void MainDialog::OnTimer(int timerId) {
+    for (const TimerRoute& route : kTimerRoutes) {
+        if (route.timerId == timerId) (this->*route.handler)();
+    }
+}
+
+void MainDialog::OnMessage(const PostedMessage& message) {
+    for (const MessageRoute& route : kMessageRoutes) {
+        if (route.message == message.message()) (this->*route.handler)(message);
+    }
+}
+
+bool MainDialog::event(QEvent* event) {
+    if (event->type() == PostedCommand::Type()) {
+        OnCommand(static_cast<PostedCommand*>(event)->commandId());
+        return true;
+    }
+    if (auto* message = dynamic_cast<PostedMessage*>(event)) {
+        OnMessage(*message);
+        return true;
+    }
+    return QDialog::event(event);
+}

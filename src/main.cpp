@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "app/karaoke_app.h"
+#include "platform/platform.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const QString name = KaraokeApp::ApplicationNameOf(QString::fromLocal8Bit(argv[0]));
+    application.setApplicationName(name);
+    const auto platform = MakeDesktopPlatform(KaraokeApp::kCompanyKey, name);
+    KaraokeApp karaoke;
+    return karaoke.InitInstance(*platform);
+}
