@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/product_site.h"
 #include "resources/resource_ids.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
@@ -23,7 +24,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     timers_ = platform_.makeTimers([this](int timerId) { OnTimer(timerId); });
-    controls_ = BuildControls(*this, MainDialogTemplate());
+    controls_ = BuildControls(*this, MainDialogTemplate(), platform_);
     ConnectControls();
 }
 
@@ -51,7 +52,8 @@ void MainDialog::OnInitDialog() {
     }
 
     captureChoices_.captureDeviceCount = 0;
-    captureChoices_.nSoundCaptureIndex = settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
+    captureChoices_.nSoundCaptureIndex =
+        settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
     captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
     captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
 
@@ -70,6 +72,7 @@ void MainDialog::OnInitDialog() {
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
+    SetUpButtons();
 
     Control(IDC_SPARE_LABEL)->hide();
     Control(IDC_CLOSE_MEDIA)->hide();
@@ -118,6 +121,7 @@ void MainDialog::OnClose() {
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
     outputPath_ = Edit(IDC_OUTPUT_PATH)->text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
+    PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {
@@ -159,7 +163,9 @@ void MainDialog::ShowMessage(const QString& text, const QString& caption) {
     platform_.messages->Show(this, text, caption, MB_OK);
 }
 
-void MainDialog::SetOutputPathText(const QString& path) { Edit(IDC_OUTPUT_PATH)->setText(path); }
+void MainDialog::SetOutputPathText(const QString& path) {
+    Edit(IDC_OUTPUT_PATH)->setText(path);
+}
 
 QWidget* MainDialog::Control(int id) const {
     const auto found = controls_.find(id);
@@ -168,7 +174,15 @@ QWidget* MainDialog::Control(int id) const {
 QAbstractButton* MainDialog::Button(int id) const {
     return qobject_cast<QAbstractButton*>(Control(id));
 }
-QSlider* MainDialog::Slider(int id) const { return qobject_cast<QSlider*>(Control(id)); }
-QComboBox* MainDialog::ComboBox(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
-QLineEdit* MainDialog::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
-QLabel* MainDialog::Label(int id) const { return qobject_cast<QLabel*>(Control(id)); }
+QSlider* MainDialog::Slider(int id) const {
+    return qobject_cast<QSlider*>(Control(id));
+}
+QComboBox* MainDialog::ComboBox(int id) const {
+    return qobject_cast<QComboBox*>(Control(id));
+}
+QLineEdit* MainDialog::Edit(int id) const {
+    return qobject_cast<QLineEdit*>(Control(id));
+}
+QLabel* MainDialog::Label(int id) const {
+    return qobject_cast<QLabel*>(Control(id));
+}

@@ -28,7 +28,7 @@ using REFERENCE_TIME = std::int64_t;
 // the routing of commands, slider releases, posted messages and timers to handlers.
 class MainDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -41,6 +41,8 @@ public:
     void OnCommand(int commandId);
 
     void CloseMediaCommand();
+    // Icons, tooltips, pointer and look of the command buttons.
+    void SetUpButtons();
     void EnableRecordingControls(bool enable);
     void DisableRecordingControls();
 
@@ -58,20 +60,28 @@ public:
     QLineEdit* Edit(int id) const;
     QLabel* Label(int id) const;
 
+    // About box, launches and the input-device hint.
+    void ShowAboutBox();
+    void OpenHomePage();
+    void ShowHelp();
+    void PlayRecording();
+    void PromptForUpdate(const QString& productPageUrl);
+    void ShowInputDeviceHint();
+
     const QString& outputPath() const { return outputPath_; }
     const QString& outputFolder() const { return outputFolder_; }
     int playbackVolume() const { return playbackVolume_; }
     bool hintSuppressed() const { return hintSuppressed_; }
     const CaptureChoices& captureChoices() const { return captureChoices_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
-private:
+  private:
     struct CommandRoute {
         int commandId;
         void (MainDialog::*handler)();

@@ -3,7 +3,9 @@
 #include <QString>
 #include <memory>
 
+#include "platform/clock.h"
 #include "platform/file_dialogs.h"
+#include "platform/launcher.h"
 #include "platform/message_boxes.h"
 #include "platform/settings_file.h"
 #include "platform/system_info.h"
@@ -17,6 +19,8 @@ struct Platform {
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
     TimerFactory makeTimers;
+    std::unique_ptr<Launcher> launcher;
+    std::unique_ptr<Clock> clock;
 };
 
 // company and application name where the settings file lies.
