@@ -9,18 +9,25 @@
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
-    {IDC_BROWSE, &MainDialog::BrowseOutputFile}, {IDC_PLAY, &MainDialog::PlayRecording},
-    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},   {IDC_ABOUT, &MainDialog::ShowAboutBox},
-    {IDC_HELP, &MainDialog::ShowHelp},           {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
+    {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_PLAY, &MainDialog::PlayRecording},
+    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
+    {IDC_ABOUT, &MainDialog::ShowAboutBox},
+    {IDC_HELP, &MainDialog::ShowHelp},
+    {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+};
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
+};
 
-const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {};
+const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+};
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
+};
 
 void MainDialog::ConnectControls() {
     for (const auto& [id, widget] : controls_) {

@@ -4,9 +4,7 @@
 
 QString LoadResourceString(int id) {
     switch (id) {
-        case IDS_ABOUTBOX:
-            return QStringLiteral("&About Tarvelo");
-        default:
-            return {};
+        case IDS_ABOUTBOX: return QStringLiteral("&About Tarvelo");
+        default: return {};
     }
 }
