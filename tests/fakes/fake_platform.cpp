@@ -62,6 +62,12 @@ FakePlatform::FakePlatform() {
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
+    auto fakeLauncher = std::make_unique<FakeLauncher>();
+    auto fakeClock = std::make_unique<FakeClock>();
+    launcher = fakeLauncher.get();
+    clock = fakeClock.get();
+    platform.launcher = std::move(fakeLauncher);
+    platform.clock = std::move(fakeClock);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());
