@@ -2,5 +2,6 @@
 desktop_start_program
 desktop_answer_boxes Message Error
 id=$(desktop_wait_window Tarvelo)
+xdotool mousemove 0 0
 sleep 0.5
 desktop_capture_window "$id" "$OUT"
