@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
-#include <QDir>
 
 #include "platform/window_messages.h"
 #include "resources/resource_ids.h"
@@ -174,7 +174,7 @@ TEST(MainDialogCloseMedia, ThePostedCloseCommandReturnsToNoMedia) {
 }
 
 class MainDialogBrowse : public testing::Test {
-protected:
+  protected:
     MainDialogHarness harness;
     MainDialog& dialog = harness.Start();
     void Browse(std::optional<QString> answer) {
