@@ -52,7 +52,6 @@ QWidget* CreateIcon(const TemplateControl& control, QWidget* parent) {
 QWidget* CreateControl(const TemplateControl& control, QWidget* parent, Platform& platform) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
-<<<<<<< HEAD
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton:
             return CreateButton(control, text, parent);
@@ -62,17 +61,6 @@ QWidget* CreateControl(const TemplateControl& control, QWidget* parent, Platform
             return CreateLabel(control, text, parent, platform);
         case ControlKind::Icon:
             return CreateIcon(control, parent);
-=======
-        case ControlKind::PushButton: {
-            auto* button = new QPushButton(text, parent);
-            button->setAutoDefault(false);
-            return button;
-        }
-        case ControlKind::Slider:
-            return new ReleaseSlider(parent);
-        case ControlKind::Label:
-            return new QLabel(text, parent);
->>>>>>> main
         case ControlKind::DropDownList:
             return new QComboBox(parent);
         case ControlKind::Edit:
@@ -101,11 +89,8 @@ std::map<int, QWidget*> BuildControls(QDialog& dialog, const DialogTemplate& dia
         QRect rect = units.ToPixels(control.rect);
         // A drop-down list's template height is that of its open list.
         if (control.kind == ControlKind::DropDownList) rect.setHeight(widget->sizeHint().height());
-<<<<<<< HEAD
         // An icon picture takes the size of its icon.
         if (control.kind == ControlKind::Icon) rect.setSize(widget->sizeHint());
-=======
->>>>>>> main
         widget->setGeometry(rect);
         if (auto* link = qobject_cast<HyperLinkLabel*>(widget)) link->FitToText();
         controls[control.id] = widget;

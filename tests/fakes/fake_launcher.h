@@ -16,7 +16,7 @@ struct StartedProgram {
 };
 
 class FakeLauncher final : public Launcher {
-public:
+  public:
     int Open(const QString& target) override;
     int Start(const QString& program, const QStringList& arguments) override;
     std::optional<QString> BrowserCommand() override { return browserCommand; }
@@ -30,7 +30,7 @@ public:
 };
 
 class FakeClock final : public Clock {
-public:
+  public:
     std::int64_t Now() override { return now; }
     std::int64_t now = 1'700'000'000;
 };

@@ -116,11 +116,14 @@ TEST(AboutDialog, TheAboutButtonShowsItAndOkEndsIt) {
 
 TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
     Window w;
-    const std::pair<int, const char*> tips[] = {
-        {IDC_OPEN, "Open an media file"}, {IDC_START, "Start playing and recording"},
-        {IDC_STOP, "Stop playing and recording"}, {IDC_BROWSE, "Browse"},
-        {IDC_PLAY, "Play the wave file"}, {IDC_HOMEPAGE, "Homepage"},
-        {IDC_ABOUT, "About"}, {IDC_HELP, "Help"}};
+    const std::pair<int, const char*> tips[] = {{IDC_OPEN, "Open an media file"},
+                                                {IDC_START, "Start playing and recording"},
+                                                {IDC_STOP, "Stop playing and recording"},
+                                                {IDC_BROWSE, "Browse"},
+                                                {IDC_PLAY, "Play the wave file"},
+                                                {IDC_HOMEPAGE, "Homepage"},
+                                                {IDC_ABOUT, "About"},
+                                                {IDC_HELP, "Help"}};
     for (const auto& [id, tip] : tips) {
         auto* button = qobject_cast<FlatButton*>(w.dialog.Control(id));
         ASSERT_NE(button, nullptr) << id;
@@ -128,9 +131,8 @@ TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
         EXPECT_EQ(button->flat(), id != IDC_OPEN && id != IDC_START && id != IDC_STOP) << id;
         EXPECT_EQ(button->cursor().hotSpot(), QPoint(5, 0)) << id;
     }
-    for (int id : {IDC_MEDIA_VOLUME_LABEL, IDC_MICROPHONE_VOLUME_LABEL,
-                   IDC_RECORDING_VOLUME_LABEL, IDC_OUTPUT_LABEL, IDC_MEDIA_VOLUME_MAX,
-                   IDC_MICROPHONE_VOLUME_MAX, IDC_RECORDING_VOLUME_MAX, IDC_DEVICE_LABEL,
-                   IDC_SPARE_LABEL})
+    for (int id : {IDC_MEDIA_VOLUME_LABEL, IDC_MICROPHONE_VOLUME_LABEL, IDC_RECORDING_VOLUME_LABEL,
+                   IDC_OUTPUT_LABEL, IDC_MEDIA_VOLUME_MAX, IDC_MICROPHONE_VOLUME_MAX,
+                   IDC_RECORDING_VOLUME_MAX, IDC_DEVICE_LABEL, IDC_SPARE_LABEL})
         EXPECT_NE(qobject_cast<PaintedLabel*>(w.dialog.Control(id)), nullptr) << id;
 }

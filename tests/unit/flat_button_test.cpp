@@ -62,7 +62,9 @@ QRect InkBox(const QImage& image, Test test) {
     return box;
 }
 
-bool IsIconRed(const QColor& c) { return c.red() > 180 && c.green() < 100 && c.blue() < 100; }
+bool IsIconRed(const QColor& c) {
+    return c.red() > 180 && c.green() < 100 && c.blue() < 100;
+}
 
 }  // namespace
 

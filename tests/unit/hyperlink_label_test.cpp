@@ -26,8 +26,8 @@ struct LinkOnParent {
 
     void MoveMouseOver() {
         const QPoint at(2, 2);
-        QMouseEvent move(QEvent::MouseMove, at, label->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, label->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(label, &move);
     }
 

@@ -29,7 +29,9 @@ struct LabelOnParent {
     PaintedLabel* label;
 };
 
-int Darkness(const QImage& image, int x, int y) { return 255 - qGray(image.pixel(x, y)); }
+int Darkness(const QImage& image, int x, int y) {
+    return 255 - qGray(image.pixel(x, y));
+}
 
 bool RowHasInk(const QImage& image, int y) {
     for (int x = 0; x < image.width(); ++x)
