@@ -8,5 +8,7 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
     platform->makeTimers = MakeQtWindowTimers;
+    platform->mediaGraphs = MakeGstMediaGraphs();
+    platform->menus = MakeQtPopupMenus();
     return platform;
 }
