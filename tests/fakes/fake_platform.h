@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
 
 // Fakes of the platform services. Each records what it was asked, in order, and answers
@@ -100,6 +101,8 @@ struct FakePlatform {
     FakeMessageBoxes* messages;
     FakeFileDialogs* fileDialogs;
     FakeSystemInfo* system;
+    FakeMediaGraphs* mediaGraphs;
+    FakePopupMenus* menus;
     // Timers of every window created with this platform, newest last.
     std::vector<FakeWindowTimers*> timers;
 };
