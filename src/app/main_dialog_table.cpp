@@ -19,15 +19,13 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
     {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
-};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
     {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
 };
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
-};
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
 
 void MainDialog::ConnectControls() {
     for (const auto& [id, widget] : controls_) {
