@@ -13,6 +13,7 @@
 #include "controls/dialog_builder.h"
 #include "platform/message_boxes.h"
 #include "platform/platform.h"
+#include "playback/player_window.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
 #include "resources/product_site.h"
@@ -83,6 +84,7 @@ void MainDialog::OnInitDialog() {
     Slider(IDC_MEDIA_VOLUME)->setRange(0, 100);
     playbackVolume_ = settings_.ReadInt(kOptionSection, kPlaybackVolumeValue, 100);
     Slider(IDC_MEDIA_VOLUME)->setValue(playbackVolume_);
+    if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 
     Slider(IDC_MICROPHONE_VOLUME)->setRange(0, 200);
     Slider(IDC_MICROPHONE_VOLUME)->setValue(200);
@@ -96,6 +98,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    ReleasePlayer();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
     mediaPath_.clear();
@@ -116,6 +119,7 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    ReleasePlayer();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/capture_choices.h"
+#include "platform/result_codes.h"
 #include "platform/system_info.h"
 
 class QComboBox;
@@ -16,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QSlider;
+class PlayerWindow;
 class PostedMessage;
 class SettingsStore;
 class WindowTimers;
@@ -52,6 +54,21 @@ class MainDialog : public QDialog {
     void BrowseOutputFile();
     void DeriveOutputPath(const QString& mediaPath);
 
+    // Playback controls.
+    void OpenMediaFile();
+    HRESULT QueryMediaLength(const QString& path, REFERENCE_TIME* length);
+    void StartPlayer(const QString& path);
+    void ReleasePlayer();
+    void SeekFromSlider();
+    void ApplyMediaVolume();
+    void UpdatePlaybackTime(const PostedMessage& message);
+    void ShowChannelMenu(QPoint clientPoint);
+    void ForwardPlayerCommand(int commandId);
+    PlayerWindow* currentPlayer() const { return currentPlayer_.get(); }
+    const QString& mediaPath() const { return mediaPath_; }
+    int totalSeconds() const { return mediaLengthSeconds_; }
+    int seekPosition() const { return seekPosition_; }
+
     // Controls by id.
     QWidget* Control(int id) const;
     QAbstractButton* Button(int id) const;
@@ -78,6 +95,7 @@ class MainDialog : public QDialog {
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
@@ -118,6 +136,8 @@ class MainDialog : public QDialog {
     QString mediaPath_;
     REFERENCE_TIME mediaLength_ = 0;
     int mediaLengthSeconds_ = 0;
+    int seekPosition_ = 0;
+    std::unique_ptr<PlayerWindow> currentPlayer_;
     int playbackVolume_ = 100;
     bool hintSuppressed_ = false;
     bool isRecording_ = false;

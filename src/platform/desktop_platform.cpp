@@ -9,5 +9,7 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QStr
     platform->makeTimers = MakeQtWindowTimers;
     platform->launcher = MakeDesktopLauncher();
     platform->clock = MakeSystemClock();
+    platform->mediaGraphs = MakeGstMediaGraphs();
+    platform->menus = MakeQtPopupMenus();
     return platform;
 }

@@ -67,6 +67,12 @@ FakePlatform::FakePlatform() {
     clock = fakeClock.get();
     platform.launcher = std::move(fakeLauncher);
     platform.clock = std::move(fakeClock);
+    auto graphs = std::make_unique<FakeMediaGraphs>();
+    auto popupMenus = std::make_unique<FakePopupMenus>();
+    mediaGraphs = graphs.get();
+    menus = popupMenus.get();
+    platform.mediaGraphs = std::move(graphs);
+    platform.menus = std::move(popupMenus);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());
