@@ -66,7 +66,12 @@ void MainDialog::OnInitDialog() {
 
     // No hint while the stored device and input are selected at start-up.
     hintSuppressed_ = true;
-    SetOutputPathText(outputPath_);
+    ResetCaptureGraph();
+    if (FAILED(BuildBaseGraph()) || FAILED(EnumerateCaptureDevices())) {
+        TearDownCaptureGraph();
+        // Like a posted quit: the rest of the start-up runs, then the modal loop ends.
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
@@ -93,6 +98,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    StopRecording();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
     mediaPath_.clear();
@@ -113,6 +119,8 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    if (recorder_.control) recorder_.control->Stop();
+    TearDownCaptureGraph();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
@@ -123,6 +131,7 @@ void MainDialog::OnClose() {
 void MainDialog::OnDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    TearDownCaptureGraph();
     settings_.WriteInt(kOptionSection, kPlaybackVolumeValue, playbackVolume_);
     backgroundBitmap_ = QPixmap();
 }
@@ -153,6 +162,13 @@ void MainDialog::paintEvent(QPaintEvent* event) {
         painter.drawTiledPixmap(rect(), backgroundBitmap_);
     }
     QDialog::paintEvent(event);
+}
+
+void MainDialog::TearDownCaptureGraph() {
+    ReleaseDeviceList();
+    ComboBox(IDC_INPUT_LIST)->clear();
+    RemoveRecordingBranch();
+    ReleaseCaptureGraph();
 }
 
 void MainDialog::ShowMessage(const QString& text, const QString& caption) {

@@ -11,18 +11,25 @@
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
     {IDC_BROWSE, &MainDialog::BrowseOutputFile},
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
+    {IDC_START, &MainDialog::StartRecording},
+    {IDC_STOP, &MainDialog::StopRecording},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+    {IDC_RECORDING_VOLUME, &MainDialog::OnRecordingSliderReleased},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
+    {IDC_DEVICE_LIST, &MainDialog::SelectCaptureDevice},
+    {IDC_INPUT_LIST, &MainDialog::OnInputSelected},
 };
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+    {WM_GRAPHNOTIFY_CAPTURE, &MainDialog::OnCaptureGraphNotify},
 };
 
 const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
+    {ID_RECORDING_TIMER, &MainDialog::OnRecordingTimer},
 };
 
 void MainDialog::ConnectControls() {

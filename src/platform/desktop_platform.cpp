@@ -8,5 +8,7 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
     platform->makeTimers = MakeQtWindowTimers;
+    platform->soundServer = std::make_unique<SoundServer>(application);
+    platform->capture = MakeCaptureSystem(*platform->soundServer);
     return platform;
 }

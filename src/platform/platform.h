@@ -3,9 +3,11 @@
 #include <QString>
 #include <memory>
 
+#include "platform/capture_graph.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_boxes.h"
 #include "platform/settings_file.h"
+#include "platform/sound_server.h"
 #include "platform/system_info.h"
 #include "platform/window_timers.h"
 
@@ -17,6 +19,10 @@ struct Platform {
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
     TimerFactory makeTimers;
+    // The one connection to the sound server (absent with fakes), and the capture side
+    // built on it.
+    std::unique_ptr<SoundServer> soundServer;
+    std::unique_ptr<CaptureSystem> capture;
 };
 
 // company and application name where the settings file lies.

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+#include <gst/app/gstappsink.h>
+
+#include "platform/gst_handles.h"
+#include "platform/result_codes.h"
+#include "platform/wav_file_writer.h"
+
+// One recording: the sound server's source, converted to 16-bit PCM at the source's
+// rate and channel count, streamed into a WAV file by the streaming thread. Every wait
+// is bounded; the file is complete whenever the recording ends, however it ends.
+class GstWavRecording {
+public:
+    // failed runs on the streaming thread, once, when the file cannot be written.
+    using WriteFailed = std::function<void(HRESULT)>;
+
+    struct Source {
+        QString device;
+        int rate = 0;
+        int channels = 0;
+    };
+
+    GstWavRecording(Source source, QString path, WriteFailed failed,
+                    std::uint64_t classicDataLimit = WavFileWriter::kClassicDataLimit);
+    ~GstWavRecording();
+
+    // Opens the file and starts capturing; fails when either cannot be done.
+    HRESULT Start(int timeoutMs);
+    // Ends the stream and waits until what was captured is in the file, then stops.
+    HRESULT StopWhenReady(int timeoutMs);
+
+    // When the first captured samples reached the file; epoch when none have yet.
+    std::chrono::steady_clock::time_point firstSampleTime() const;
+
+private:
+    static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
+    static void OnEos(GstAppSink* sink, gpointer self);
+    static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void Signal();
+    void Halt();
+
+    Source source_;
+    QString path_;
+    WriteFailed failed_;
+    WavFileWriter writer_;
+    GstElementHandle pipeline_;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool streamEnded_ = false;  // end of stream reached the file, or the stream failed
+    std::atomic<bool> writeFailed_{false};
+    std::atomic<std::int64_t> firstSampleNs_{0};
+};
