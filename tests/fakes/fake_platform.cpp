@@ -62,6 +62,12 @@ FakePlatform::FakePlatform() {
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
+    auto captureSystem = std::make_unique<FakeCaptureSystem>();
+    capture = captureSystem.get();
+    FakeDevice& card = capture->AddDevice("Sound Card");
+    card.AddInput("Microphone");
+    card.AddInput("Stereo Mix");
+    platform.capture = std::move(captureSystem);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_capture.h"
 #include "platform/platform.h"
 
 // Fakes of the platform services. Each records what it was asked, in order, and answers
@@ -100,6 +101,9 @@ struct FakePlatform {
     FakeMessageBoxes* messages;
     FakeFileDialogs* fileDialogs;
     FakeSystemInfo* system;
+    // One device, "Sound Card", with the inputs "Microphone" and "Stereo Mix", unless the
+    // test describes others.
+    FakeCaptureSystem* capture;
     // Timers of every window created with this platform, newest last.
     std::vector<FakeWindowTimers*> timers;
 };
