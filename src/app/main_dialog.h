@@ -29,7 +29,7 @@ using REFERENCE_TIME = std::int64_t;
 // the routing of commands, slider releases, posted messages and timers to handlers.
 class MainDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -60,8 +60,8 @@ public:
     void StartRecording();
     void StopRecording();
     void OnRecordingTimer();
-    static HRESULT GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction,
-                          int n, std::shared_ptr<Pin>* pin);
+    static HRESULT GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction, int n,
+                          std::shared_ptr<Pin>* pin);
     static bool FileExists(const QString& path);
 
     // Capture devices and input selection.
@@ -96,14 +96,14 @@ public:
     int elapsedSeconds() const { return elapsedSeconds_; }
     const RecorderGraph& recorder() const { return recorder_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
-private:
+  private:
     struct CommandRoute {
         int commandId;
         void (MainDialog::*handler)();

@@ -12,7 +12,7 @@ enum class PinDirection { Input, Output };
 
 // Switch and level of one capture input.
 class AudioInputMixer {
-public:
+  public:
     virtual ~AudioInputMixer() = default;
     virtual HRESULT put_Enable(bool enable) = 0;
     // level: 0.0 to 1.0; a device under automatic gain answers -1.0.
@@ -21,7 +21,7 @@ public:
 };
 
 class Pin {
-public:
+  public:
     virtual ~Pin() = default;
     virtual HRESULT QueryDirection(PinDirection* direction) = 0;
     virtual HRESULT QueryPinInfo(QString* name) = 0;
@@ -30,7 +30,7 @@ public:
 };
 
 class PinEnumerator {
-public:
+  public:
     virtual ~PinEnumerator() = default;
     virtual HRESULT Reset() = 0;
     // S_OK with the next pin, S_FALSE after the last one, or a failure.
@@ -39,27 +39,27 @@ public:
 
 // A filter of a graph: a capture device, the WAV writer or the file sink.
 class MediaFilter {
-public:
+  public:
     virtual ~MediaFilter() = default;
     virtual HRESULT EnumPins(std::shared_ptr<PinEnumerator>* pins) = 0;
 };
 
 class DeviceMoniker {
-public:
+  public:
     virtual ~DeviceMoniker() = default;
     virtual HRESULT ReadFriendlyName(QString* name) = 0;
     virtual HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) = 0;
 };
 
 class MonikerEnumerator {
-public:
+  public:
     virtual ~MonikerEnumerator() = default;
     // S_OK with the next device, S_FALSE after the last one, or a failure.
     virtual HRESULT Next(std::shared_ptr<DeviceMoniker>* moniker) = 0;
 };
 
 class DeviceEnumerator {
-public:
+  public:
     virtual ~DeviceEnumerator() = default;
     // The audio capture devices; S_FALSE and no enumerator when there are none.
     virtual HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) = 0;

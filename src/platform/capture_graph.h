@@ -22,13 +22,13 @@ inline constexpr HRESULT HRESULT_PATH_NOT_FOUND = static_cast<HRESULT>(0x8007000
 inline constexpr int AM_FILE_OVERWRITE = 1;
 
 class FileSinkFilter : public MediaFilter {
-public:
+  public:
     virtual HRESULT SetMode(int mode) = 0;
     virtual HRESULT SetFileName(const QString& path) = 0;
 };
 
 class MediaControl {
-public:
+  public:
     virtual ~MediaControl() = default;
     virtual HRESULT Run() = 0;
     // Ends the stream, waits (bounded) until everything captured is in the file, stops.
@@ -37,7 +37,7 @@ public:
 };
 
 class MediaEvent {
-public:
+  public:
     virtual ~MediaEvent() = default;
     // Posts message with lParam instance to window for every queued event; null stops it.
     virtual HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) = 0;
@@ -48,7 +48,7 @@ public:
 };
 
 class FilterGraph {
-public:
+  public:
     virtual ~FilterGraph() = default;
     virtual HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) = 0;
     virtual HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) = 0;
@@ -59,14 +59,14 @@ public:
 };
 
 class CaptureGraphBuilder {
-public:
+  public:
     virtual ~CaptureGraphBuilder() = default;
     virtual HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>& graph) = 0;
 };
 
 // Creates the objects of the capture side.
 class CaptureSystem {
-public:
+  public:
     virtual ~CaptureSystem() = default;
     virtual HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) = 0;
     virtual HRESULT CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) = 0;

@@ -1,6 +1,8 @@
 #include "platform/gst_capture_graph.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/pulse_capture_filter.h"
 #include "platform/sound_server.h"
@@ -11,18 +13,20 @@ namespace {
 // Bounds for the pipeline to start, and for the captured tail to reach the file.
 constexpr int kStartTimeoutMs = 3000;
 constexpr int kDrainTimeoutMs = 3000;
+constexpr int kFirstSampleTimeoutMs = 2000;
+// What the output mix carries lags what players hand the server by the server's latency:
+// a stop at the end of a song still records the song's last moments.
+constexpr auto kTail = std::chrono::milliseconds(200);
 
 class GstWavDest final : public MediaFilter {
-public:
+  public:
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>*) override { return E_NOTIMPL; }
 };
 
 class GstFileWriter final : public FileSinkFilter {
-public:
+  public:
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>*) override { return E_NOTIMPL; }
-    HRESULT SetMode(int mode) override {
-        return mode == AM_FILE_OVERWRITE ? S_OK : E_INVALIDARG;
-    }
+    HRESULT SetMode(int mode) override { return mode == AM_FILE_OVERWRITE ? S_OK : E_INVALIDARG; }
     HRESULT SetFileName(const QString& path) override {
         if (path.isEmpty()) return E_INVALIDARG;
         path_ = path;
@@ -30,7 +34,7 @@ public:
     }
     const QString& path() const { return path_; }
 
-private:
+  private:
     QString path_;
 };
 
@@ -44,16 +48,26 @@ T* FindIn(const std::vector<std::shared_ptr<MediaFilter>>& filters) {
 
 }  // namespace
 
-std::shared_ptr<MediaFilter> MakeGstWavDest() { return std::make_shared<GstWavDest>(); }
-std::shared_ptr<FileSinkFilter> MakeGstFileWriter() { return std::make_shared<GstFileWriter>(); }
+std::shared_ptr<MediaFilter> MakeGstWavDest() {
+    return std::make_shared<GstWavDest>();
+}
+std::shared_ptr<FileSinkFilter> MakeGstFileWriter() {
+    return std::make_shared<GstFileWriter>();
+}
 
 GstCaptureGraph::GstCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit)
     : server_(server), classicDataLimit_(classicDataLimit), mailbox_(std::make_unique<QObject>()) {
     QObject::connect(&server_, &SoundServer::modelChanged, mailbox_.get(),
                      [this] { WatchDevices(); });
+    QObject::connect(&server_, &SoundServer::sourceRemoved, mailbox_.get(),
+                     [this](const QString& name) {
+                         if (recording_ && recording_->source().device == name) recording_->Seal();
+                     });
 }
 
-GstCaptureGraph::~GstCaptureGraph() { recording_.reset(); }
+GstCaptureGraph::~GstCaptureGraph() {
+    recording_.reset();
+}
 
 HRESULT GstCaptureGraph::AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString&) {
     if (!filter) return E_POINTER;
@@ -83,12 +97,16 @@ HRESULT GstCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
     QObject* mailbox = mailbox_.get();
     auto failed = [mailbox, this](HRESULT result) {
         QMetaObject::invokeMethod(
-            mailbox, [this, result] { Queue({EC_ERRORABORT, result, 0}); }, Qt::QueuedConnection);
+            mailbox,
+            [this, result] {
+                Queue({EC_ERRORABORT, result, 0});
+            },
+            Qt::QueuedConnection);
     };
     recording_ = std::make_unique<GstWavRecording>(
-        GstWavRecording::Source{choice->source, choice->rate, choice->channels},
-        fileWriter->path(), failed, classicDataLimit_);
-    if (running_) return recording_->Start(kStartTimeoutMs);
+        GstWavRecording::Source{choice->source, choice->rate, choice->channels}, fileWriter->path(),
+        failed, classicDataLimit_);
+    if (running_) return recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
     return S_OK;
 }
 
@@ -104,7 +122,7 @@ HRESULT GstCaptureGraph::QueryMediaEvent(std::shared_ptr<MediaEvent>* events) {
 
 HRESULT GstCaptureGraph::Run() {
     if (recording_) {
-        const HRESULT result = recording_->Start(kStartTimeoutMs);
+        const HRESULT result = recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
         if (FAILED(result)) return result;
     }
     running_ = true;
@@ -113,11 +131,15 @@ HRESULT GstCaptureGraph::Run() {
 
 HRESULT GstCaptureGraph::StopWhenReady() {
     running_ = false;
-    return recording_ ? recording_->StopWhenReady(kDrainTimeoutMs) : S_OK;
+    if (!recording_) return S_OK;
+    std::this_thread::sleep_for(kTail);
+    return recording_->StopWhenReady(kDrainTimeoutMs);
 }
 
 // Even a plain stop keeps what was captured: the tail is drained into the file first.
-HRESULT GstCaptureGraph::Stop() { return StopWhenReady(); }
+HRESULT GstCaptureGraph::Stop() {
+    return StopWhenReady();
+}
 
 HRESULT GstCaptureGraph::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
     notifyWindow_ = window;
@@ -126,8 +148,7 @@ HRESULT GstCaptureGraph::SetNotifyWindow(QObject* window, int message, std::intp
     return S_OK;
 }
 
-HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                                  int) {
+HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, int) {
     // Events are queued on this thread only, so waiting could not bring a new one.
     if (events_.empty()) return E_ABORT;
     const Event event = events_.front();
@@ -138,7 +159,9 @@ HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr
     return S_OK;
 }
 
-HRESULT GstCaptureGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) { return S_OK; }
+HRESULT GstCaptureGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
+    return S_OK;
+}
 
 void GstCaptureGraph::Queue(Event event) {
     events_.push_back(event);

@@ -25,7 +25,7 @@ class GstCaptureGraph final : public FilterGraph,
                               public MediaControl,
                               public MediaEvent,
                               public std::enable_shared_from_this<GstCaptureGraph> {
-public:
+  public:
     GstCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit);
     ~GstCaptureGraph() override;
 
@@ -46,7 +46,7 @@ public:
 
     const GstWavRecording* recording() const { return recording_.get(); }
 
-private:
+  private:
     struct Event {
         long code;
         std::intptr_t param1;

@@ -7,7 +7,7 @@
 namespace {
 
 class NullCaptureGraphBuilder final : public CaptureGraphBuilder {
-public:
+  public:
     // Render on the graph does all the connecting; the builder only has to accept it.
     HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>& graph) override {
         return graph ? S_OK : E_POINTER;
@@ -15,7 +15,7 @@ public:
 };
 
 class GstCaptureSystem final : public CaptureSystem {
-public:
+  public:
     GstCaptureSystem(SoundServer& server, std::uint64_t classicDataLimit)
         : server_(server), classicDataLimit_(classicDataLimit) {
         if (!gst_is_initialized()) gst_init(nullptr, nullptr);
@@ -47,7 +47,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     // The WAV writer needs the sound server's capture element and the application sink.
     static bool HasElements() {
         for (const char* name : {"pulsesrc", "appsink", "capsfilter"}) {

@@ -12,7 +12,9 @@ struct GstReleaser {
 template <typename T, auto release>
 using GstHandle = std::unique_ptr<T, GstReleaser<T, release>>;
 
-inline void UnrefObject(gpointer object) { gst_object_unref(object); }
+inline void UnrefObject(gpointer object) {
+    gst_object_unref(object);
+}
 
 using GstElementHandle = GstHandle<GstElement, UnrefObject>;
 using GstBusHandle = GstHandle<GstBus, UnrefObject>;

@@ -11,10 +11,13 @@ namespace {
 HRESULT ResultOfErrno(int error) {
     switch (error) {
         case ENOSPC:
-        case EDQUOT: return HRESULT_DISK_FULL;
+        case EDQUOT:
+            return HRESULT_DISK_FULL;
         case ENOENT:
-        case ENOTDIR: return HRESULT_PATH_NOT_FOUND;
-        default: return HRESULT_WRITE_FAULT;
+        case ENOTDIR:
+            return HRESULT_PATH_NOT_FOUND;
+        default:
+            return HRESULT_WRITE_FAULT;
     }
 }
 
@@ -37,9 +40,11 @@ GstWavRecording::GstWavRecording(Source source, QString path, WriteFailed failed
       failed_(std::move(failed)),
       writer_(classicDataLimit) {}
 
-GstWavRecording::~GstWavRecording() { Halt(); }
+GstWavRecording::~GstWavRecording() {
+    Halt();
+}
 
-HRESULT GstWavRecording::Start(int timeoutMs) {
+HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
     if (!writer_.Open(path_.toStdString(), source_.rate, source_.channels))
         return ResultOfErrno(writer_.error());
 
@@ -54,12 +59,11 @@ HRESULT GstWavRecording::Start(int timeoutMs) {
         Halt();
         return E_FAIL;
     }
-    g_object_set(capture, "device", source_.device.toUtf8().constData(), "client-name",
-                 "Tarvelo", nullptr);
-    GstCapsHandle caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE",
-                                           "layout", G_TYPE_STRING, "interleaved", "rate",
-                                           G_TYPE_INT, source_.rate, "channels", G_TYPE_INT,
-                                           source_.channels, nullptr));
+    g_object_set(capture, "device", source_.device.toUtf8().constData(), "client-name", "Tarvelo",
+                 nullptr);
+    GstCapsHandle caps(gst_caps_new_simple(
+        "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
+        "rate", G_TYPE_INT, source_.rate, "channels", G_TYPE_INT, source_.channels, nullptr));
     g_object_set(format, "caps", caps.get(), nullptr);
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
     GstAppSinkCallbacks callbacks{};
@@ -83,6 +87,9 @@ HRESULT GstWavRecording::Start(int timeoutMs) {
         Halt();
         return E_FAIL;
     }
+    std::unique_lock lock(mutex_);
+    ended_.wait_for(lock, std::chrono::milliseconds(firstSampleMs),
+                    [this] { return sampled_ || streamEnded_; });
     return S_OK;
 }
 
@@ -126,7 +133,7 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
     auto* recording = static_cast<GstWavRecording*>(self);
     GstSampleHandle sample(gst_app_sink_pull_sample(sink));
     if (!sample) return GST_FLOW_EOS;
-    if (recording->writeFailed_) return GST_FLOW_OK;
+    if (recording->writeFailed_ || recording->sealed_) return GST_FLOW_OK;
     GstBuffer* buffer = gst_sample_get_buffer(sample.get());
     GstMapInfo map;
     if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ)) return GST_FLOW_OK;
@@ -134,7 +141,13 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
     gst_buffer_unmap(buffer, &map);
     if (written) {
         std::int64_t none = 0;
-        recording->firstSampleNs_.compare_exchange_strong(none, NowNs());
+        if (recording->firstSampleNs_.compare_exchange_strong(none, NowNs())) {
+            {
+                std::lock_guard lock(recording->mutex_);
+                recording->sampled_ = true;
+            }
+            recording->ended_.notify_all();
+        }
     } else if (!recording->writeFailed_.exchange(true)) {
         // Keep capturing into nothing: the pipeline stays healthy until the window stops it.
         if (recording->failed_) recording->failed_(ResultOfErrno(recording->writer_.error()));

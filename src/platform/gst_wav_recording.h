@@ -17,7 +17,7 @@
 // rate and channel count, streamed into a WAV file by the streaming thread. Every wait
 // is bounded; the file is complete whenever the recording ends, however it ends.
 class GstWavRecording {
-public:
+  public:
     // failed runs on the streaming thread, once, when the file cannot be written.
     using WriteFailed = std::function<void(HRESULT)>;
 
@@ -31,15 +31,21 @@ public:
                     std::uint64_t classicDataLimit = WavFileWriter::kClassicDataLimit);
     ~GstWavRecording();
 
-    // Opens the file and starts capturing; fails when either cannot be done.
-    HRESULT Start(int timeoutMs);
+    // Opens the file and starts capturing; fails when either cannot be done. Returns once
+    // the first samples are in the file (or firstSampleMs passed), so that whatever
+    // starts after it is recorded from its beginning.
+    HRESULT Start(int timeoutMs, int firstSampleMs);
     // Ends the stream and waits until what was captured is in the file, then stops.
     HRESULT StopWhenReady(int timeoutMs);
+    // From now on nothing more reaches the file: the source is gone, and whatever the
+    // server sends in its place does not belong in the recording.
+    void Seal() { sealed_ = true; }
+    const Source& source() const { return source_; }
 
     // When the first captured samples reached the file; epoch when none have yet.
     std::chrono::steady_clock::time_point firstSampleTime() const;
 
-private:
+  private:
     static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
     static void OnEos(GstAppSink* sink, gpointer self);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -54,6 +60,8 @@ private:
     std::mutex mutex_;
     std::condition_variable ended_;
     bool streamEnded_ = false;  // end of stream reached the file, or the stream failed
+    bool sampled_ = false;      // the first samples reached the file
     std::atomic<bool> writeFailed_{false};
+    std::atomic<bool> sealed_{false};
     std::atomic<std::int64_t> firstSampleNs_{0};
 };

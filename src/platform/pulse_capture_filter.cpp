@@ -7,7 +7,7 @@
 namespace {
 
 class InputMixer final : public AudioInputMixer {
-public:
+  public:
     InputMixer(std::shared_ptr<PulseCaptureFilter> filter, CaptureInput input)
         : filter_(std::move(filter)), input_(std::move(input)) {}
 
@@ -30,13 +30,13 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::shared_ptr<PulseCaptureFilter> filter_;
     CaptureInput input_;
 };
 
 class InputPin final : public Pin {
-public:
+  public:
     InputPin(std::shared_ptr<PulseCaptureFilter> filter, CaptureInput input)
         : filter_(std::move(filter)), input_(std::move(input)) {}
 
@@ -52,13 +52,13 @@ public:
         return std::make_shared<InputMixer>(filter_, input_);
     }
 
-private:
+  private:
     std::shared_ptr<PulseCaptureFilter> filter_;
     CaptureInput input_;
 };
 
 class PinList final : public PinEnumerator {
-public:
+  public:
     explicit PinList(std::vector<std::shared_ptr<Pin>> pins) : pins_(std::move(pins)) {}
     HRESULT Reset() override {
         next_ = 0;
@@ -70,7 +70,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::vector<std::shared_ptr<Pin>> pins_;
     std::size_t next_ = 0;
 };
@@ -110,8 +110,8 @@ bool PulseCaptureFilter::IsPresent() const {
 }
 
 void PulseCaptureFilter::Enable(const CaptureInput& input, bool enable) {
-    const bool isEnabled = enabled_ && enabled_->source == input.source &&
-                           enabled_->port == input.port;
+    const bool isEnabled =
+        enabled_ && enabled_->source == input.source && enabled_->port == input.port;
     if (!enable) {
         if (isEnabled) enabled_.reset();
         return;

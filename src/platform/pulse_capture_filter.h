@@ -21,7 +21,7 @@ struct CaptureSourceChoice {
 // are the device's inputs. The enabled input is the source that the output reads.
 class PulseCaptureFilter : public MediaFilter,
                            public std::enable_shared_from_this<PulseCaptureFilter> {
-public:
+  public:
     PulseCaptureFilter(SoundServer& server, QString card);
 
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>* pins) override;
@@ -35,7 +35,7 @@ public:
     const std::optional<CaptureInput>& enabled() const { return enabled_; }
     SoundServer& server() const { return server_; }
 
-private:
+  private:
     SoundServer& server_;
     QString card_;
     std::optional<CaptureInput> enabled_;
@@ -43,7 +43,7 @@ private:
 
 // The filter's output pin, which the graph renders.
 class PulseCaptureOutputPin : public Pin {
-public:
+  public:
     explicit PulseCaptureOutputPin(std::shared_ptr<PulseCaptureFilter> filter)
         : filter_(std::move(filter)) {}
     HRESULT QueryDirection(PinDirection* direction) override;
@@ -51,6 +51,6 @@ public:
     std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() override { return nullptr; }
     const std::shared_ptr<PulseCaptureFilter>& filter() const { return filter_; }
 
-private:
+  private:
     std::shared_ptr<PulseCaptureFilter> filter_;
 };

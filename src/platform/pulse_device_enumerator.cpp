@@ -12,7 +12,7 @@ namespace {
 constexpr int kServerWaitMs = 3000;
 
 class PulseMoniker final : public DeviceMoniker {
-public:
+  public:
     PulseMoniker(SoundServer& server, CaptureDeviceInfo device)
         : server_(server), device_(std::move(device)) {}
 
@@ -28,13 +28,13 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     SoundServer& server_;
     CaptureDeviceInfo device_;
 };
 
 class MonikerList final : public MonikerEnumerator {
-public:
+  public:
     explicit MonikerList(std::vector<std::shared_ptr<DeviceMoniker>> monikers)
         : monikers_(std::move(monikers)) {}
     HRESULT Next(std::shared_ptr<DeviceMoniker>* moniker) override {
@@ -43,13 +43,13 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::vector<std::shared_ptr<DeviceMoniker>> monikers_;
     std::size_t next_ = 0;
 };
 
 class PulseDeviceEnumerator final : public DeviceEnumerator {
-public:
+  public:
     explicit PulseDeviceEnumerator(SoundServer& server) : server_(server) {}
 
     HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
@@ -62,7 +62,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     SoundServer& server_;
 };
 

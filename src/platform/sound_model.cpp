@@ -2,8 +2,7 @@
 
 namespace {
 
-const SoundDevice* Named(const std::map<std::uint32_t, SoundDevice>& devices,
-                         const QString& name) {
+const SoundDevice* Named(const std::map<std::uint32_t, SoundDevice>& devices, const QString& name) {
     for (const auto& [index, device] : devices) {
         if (device.name == name) return &device;
     }
@@ -16,4 +15,6 @@ const SoundDevice* SoundModel::SourceNamed(const QString& name) const {
     return Named(sources, name);
 }
 
-const SoundDevice* SoundModel::SinkNamed(const QString& name) const { return Named(sinks, name); }
+const SoundDevice* SoundModel::SinkNamed(const QString& name) const {
+    return Named(sinks, name);
+}

@@ -4,11 +4,11 @@
 #include <pulse/subscribe.h>
 #include <pulse/volume.h>
 
+#include <glib.h>
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <glib.h>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -21,7 +21,9 @@ namespace {
 constexpr int kCoalesceMs = 50;
 constexpr int kReconnectMs = 1000;
 
-QString Text(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
+QString Text(const char* text) {
+    return text ? QString::fromUtf8(text) : QString();
+}
 
 QString Property(const pa_proplist* properties, const char* key) {
     return Text(properties ? pa_proplist_gets(properties, key) : nullptr);
@@ -32,8 +34,8 @@ std::vector<SoundPort> PortsOf(const Info* info) {
     std::vector<SoundPort> ports;
     for (std::uint32_t i = 0; i < info->n_ports; ++i) {
         const auto* port = info->ports[i];
-        ports.push_back({Text(port->name), Text(port->description),
-                         port->available != PA_PORT_AVAILABLE_NO});
+        ports.push_back(
+            {Text(port->name), Text(port->description), port->available != PA_PORT_AVAILABLE_NO});
     }
     return ports;
 }
@@ -78,8 +80,7 @@ struct SoundServer::Impl {
     QTimer reconnect;
     QTimer glibPump;
 
-    Impl(SoundServer* server, const QString& name)
-        : owner(server), applicationName(name.toUtf8()) {
+    Impl(SoundServer* server, const QString& name) : owner(server), applicationName(name.toUtf8()) {
         DriveGlibContext();
         mainloop.reset(pa_glib_mainloop_new(nullptr));
         coalesce.setSingleShot(true);
@@ -109,8 +110,7 @@ struct SoundServer::Impl {
         context.reset(pa_context_new(Api(), applicationName.constData()));
         if (!context) return reconnect.start();
         pa_context_set_state_callback(context.get(), &Impl::OnState, this);
-        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
-            Lost();
+        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) Lost();
     }
 
     void Disconnect() {
@@ -135,13 +135,16 @@ struct SoundServer::Impl {
     static void OnState(pa_context* context, void* self) {
         auto* impl = static_cast<Impl*>(self);
         switch (pa_context_get_state(context)) {
-            case PA_CONTEXT_READY: impl->Subscribe(); break;
+            case PA_CONTEXT_READY:
+                impl->Subscribe();
+                break;
             case PA_CONTEXT_FAILED:
             case PA_CONTEXT_TERMINATED:
                 // Not from inside the library's own callback: the context is freed there.
                 QTimer::singleShot(0, impl->owner, [impl] { impl->Lost(); });
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -205,6 +208,9 @@ struct SoundServer::Impl {
         auto* impl = static_cast<Impl*>(self);
         const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE) {
+            const auto source = impl->model.sources.find(index);
+            if (facility == PA_SUBSCRIPTION_EVENT_SOURCE && source != impl->model.sources.end())
+                emit impl->owner->sourceRemoved(source->second.name);
             impl->model.cards.erase(facility == PA_SUBSCRIPTION_EVENT_CARD ? index : kNoIndex);
             impl->model.sources.erase(facility == PA_SUBSCRIPTION_EVENT_SOURCE ? index : kNoIndex);
             impl->model.sinks.erase(facility == PA_SUBSCRIPTION_EVENT_SINK ? index : kNoIndex);
@@ -230,8 +236,8 @@ struct SoundServer::Impl {
                                                             this));
                     break;
                 case PA_SUBSCRIPTION_EVENT_SOURCE:
-                    Track(pa_context_get_source_info_by_index(context.get(), index,
-                                                              &Impl::OnSource, this));
+                    Track(pa_context_get_source_info_by_index(context.get(), index, &Impl::OnSource,
+                                                              this));
                     break;
                 case PA_SUBSCRIPTION_EVENT_SINK:
                     Track(pa_context_get_sink_info_by_index(context.get(), index, &Impl::OnSink,
@@ -265,9 +271,13 @@ bool SoundServer::WaitUntilReady(int timeoutMs) {
     return impl_->ready;
 }
 
-bool SoundServer::IsReady() const { return impl_->ready; }
+bool SoundServer::IsReady() const {
+    return impl_->ready;
+}
 
-const SoundModel& SoundServer::model() const { return impl_->model; }
+const SoundModel& SoundServer::model() const {
+    return impl_->model;
+}
 
 void SoundServer::SetSourcePort(std::uint32_t source, const QString& port) {
     if (!impl_->context || !impl_->ready) return;
@@ -293,8 +303,8 @@ void SoundServer::SetSinkVolume(std::uint32_t sink, double fraction) {
     const auto found = impl_->model.sinks.find(sink);
     if (!impl_->context || found == impl_->model.sinks.end()) return;
     const pa_cvolume volume = VolumeOf(found->second, fraction);
-    Impl::Track(pa_context_set_sink_volume_by_index(impl_->context.get(), sink, &volume, nullptr,
-                                                    nullptr));
+    Impl::Track(
+        pa_context_set_sink_volume_by_index(impl_->context.get(), sink, &volume, nullptr, nullptr));
 }
 
 void SoundServer::SetSinkMute(std::uint32_t sink, bool mute) {

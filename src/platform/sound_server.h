@@ -14,7 +14,7 @@
 // away the model empties and the connection is tried again until the server is back.
 class SoundServer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SoundServer(const QString& applicationName);
     ~SoundServer() override;
 
@@ -34,11 +34,14 @@ public:
                     std::function<void(std::uint32_t)> done);
     void UnloadModule(std::uint32_t module);
 
-signals:
+  signals:
     // Once after every burst of changes, and when the connection comes or goes.
     void modelChanged();
+    // At once, ahead of the coalesced modelChanged: a recording of that source must stop
+    // taking data before the server moves its stream elsewhere.
+    void sourceRemoved(const QString& name);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

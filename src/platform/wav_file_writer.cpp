@@ -15,16 +15,17 @@ constexpr std::size_t kHeaderSize = 80;
 constexpr std::size_t kDataSizeOffset = 76;
 
 class HeaderBytes {
-public:
+  public:
     void Tag(std::size_t at, const char* tag) { std::memcpy(bytes_.data() + at, tag, 4); }
     void U16(std::size_t at, std::uint32_t value) { Put(at, value, 2); }
     void U32(std::size_t at, std::uint64_t value) { Put(at, value, 4); }
     void U64(std::size_t at, std::uint64_t value) { Put(at, value, 8); }
     const unsigned char* data() const { return bytes_.data(); }
 
-private:
+  private:
     void Put(std::size_t at, std::uint64_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes_[at + i] = static_cast<unsigned char>(value >> (8 * i));
+        for (int i = 0; i < size; ++i)
+            bytes_[at + i] = static_cast<unsigned char>(value >> (8 * i));
     }
     std::array<unsigned char, kHeaderSize> bytes_{};
 };
@@ -49,7 +50,9 @@ bool WriteAll(int fd, const void* data, std::size_t bytes, std::size_t* written)
 WavFileWriter::WavFileWriter(std::uint64_t classicDataLimit)
     : classicDataLimit_(classicDataLimit) {}
 
-WavFileWriter::~WavFileWriter() { Finish(); }
+WavFileWriter::~WavFileWriter() {
+    Finish();
+}
 
 bool WavFileWriter::Open(const std::string& path, int rate, int channels) {
     Finish();

@@ -9,7 +9,7 @@
 // disk, so a process killed mid-recording leaves a readable file. Data past the
 // classic format's 4 GiB limit turns the file into RF64 (the header reserves room).
 class WavFileWriter {
-public:
+  public:
     static constexpr std::uint64_t kClassicDataLimit = 0xFFFFFFFFull - 72;
 
     explicit WavFileWriter(std::uint64_t classicDataLimit = kClassicDataLimit);
@@ -29,7 +29,7 @@ public:
     std::uint64_t dataBytes() const { return dataBytes_; }
     bool isRf64() const { return rf64_; }
 
-private:
+  private:
     bool WriteHeader();
     void Fail(int error);
 

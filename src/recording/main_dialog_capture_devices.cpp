@@ -72,12 +72,13 @@ void MainDialog::SelectCaptureDevice() {
     }
     QComboBox* deviceList = ComboBox(IDC_DEVICE_LIST);
     captureChoices_.nSoundCaptureIndex = deviceList->currentIndex();
-    const std::shared_ptr<DeviceMoniker> moniker = MonikerOf(*deviceList, deviceList->currentIndex());
+    const std::shared_ptr<DeviceMoniker> moniker =
+        MonikerOf(*deviceList, deviceList->currentIndex());
     if (!moniker) return;
     if (FAILED(moniker->BindToObject(&recorder_.captureFilter)) || !recorder_.captureFilter) return;
     if (FAILED(recorder_.graph->AddFilter(recorder_.captureFilter, "Audio Capture"))) return;
-    if (FAILED(FillInputList(recorder_.captureFilter, PinDirection::Input,
-                             ComboBox(IDC_INPUT_LIST))))
+    if (FAILED(
+            FillInputList(recorder_.captureFilter, PinDirection::Input, ComboBox(IDC_INPUT_LIST))))
         return;
     QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
     const int pinIndex = captureChoices_.nCapturePinIndex;

@@ -59,7 +59,9 @@ void MainDialog::OnRecordingWriteFailed(HRESULT failure) {
                                ? QStringLiteral("The disk is full.")
                                : QStringLiteral("The recording can not be written any more.");
     platform_.messages->Show(this,
-                             reason + " The recording has stopped; everything recorded until "
-                                      "then is kept in\n" + path,
+                             reason +
+                                 " The recording has stopped; everything recorded until "
+                                 "then is kept in\n" +
+                                 path,
                              "Error", MB_OK | MB_ICONEXCLAMATION);
 }

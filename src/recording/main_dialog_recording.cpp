@@ -65,8 +65,9 @@ void MainDialog::StopRecording() {
 void MainDialog::OnRecordingTimer() {
     ++elapsedSeconds_;
     const int s = elapsedSeconds_;
-    Label(IDC_STATUS)->setText(QString::asprintf("Status : Recording - Used Time: %02d:%02d:%02d",
-                                                 s / 3600, s % 3600 / 60, s % 60));
+    Label(IDC_STATUS)
+        ->setText(QString::asprintf("Status : Recording - Used Time: %02d:%02d:%02d", s / 3600,
+                                    s % 3600 / 60, s % 60));
 }
 
 bool MainDialog::FileExists(const QString& path) {

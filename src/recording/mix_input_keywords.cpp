@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr const char* kMixInputKeywords[] = {"wave", "stereo", "mix", "mixer", "what u hear",
-                                             "output"};
+constexpr const char* kMixInputKeywords[] = {"wave",  "stereo",      "mix",
+                                             "mixer", "what u hear", "output"};
 // Names are compared in the locale's 8-bit form, cut to fit 256 bytes with the terminator.
 constexpr qsizetype kNameBytes = 255;
 

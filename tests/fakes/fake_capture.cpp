@@ -7,7 +7,7 @@
 namespace {
 
 class FakePinList final : public PinEnumerator {
-public:
+  public:
     FakePinList(std::vector<std::shared_ptr<Pin>> pins, HRESULT end)
         : pins_(std::move(pins)), end_(end) {}
     HRESULT Reset() override {
@@ -20,14 +20,14 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::vector<std::shared_ptr<Pin>> pins_;
     HRESULT end_;
     std::size_t next_ = 0;
 };
 
 class FakeMonikerList final : public MonikerEnumerator {
-public:
+  public:
     explicit FakeMonikerList(std::vector<std::shared_ptr<FakeDevice>> devices)
         : devices_(std::move(devices)) {}
     HRESULT Next(std::shared_ptr<DeviceMoniker>* moniker) override {
@@ -36,13 +36,13 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::vector<std::shared_ptr<FakeDevice>> devices_;
     std::size_t next_ = 0;
 };
 
 class FakeDeviceEnumerator final : public DeviceEnumerator {
-public:
+  public:
     explicit FakeDeviceEnumerator(FakeCaptureSystem& system) : system_(system) {}
     HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
         if (FAILED(system_.classEnumeratorResult)) return system_.classEnumeratorResult;
@@ -51,17 +51,17 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     FakeCaptureSystem& system_;
 };
 
 class FakeBuilder final : public CaptureGraphBuilder {
-public:
+  public:
     HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>&) override { return S_OK; }
 };
 
 class FakeWavDest final : public MediaFilter {
-public:
+  public:
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>*) override { return E_NOTIMPL; }
 };
 
@@ -98,8 +98,8 @@ HRESULT FakePin::QueryPinInfo(QString* result) {
 
 HRESULT FakeCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* result) {
     if (FAILED(enumResult)) return enumResult;
-    *result = std::make_shared<FakePinList>(std::vector<std::shared_ptr<Pin>>(pins.begin(), pins.end()),
-                                            endResult);
+    *result = std::make_shared<FakePinList>(
+        std::vector<std::shared_ptr<Pin>>(pins.begin(), pins.end()), endResult);
     return S_OK;
 }
 
@@ -184,8 +184,7 @@ HRESULT FakeCaptureGraph::SetNotifyWindow(QObject* window, int, std::intptr_t) {
     return S_OK;
 }
 
-HRESULT FakeCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                                   int) {
+HRESULT FakeCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, int) {
     if (events.empty()) return E_ABORT;
     const GraphEvent event = events.front();
     events.erase(events.begin());

@@ -72,7 +72,7 @@ class FakeCaptureGraph final : public FilterGraph,
                                public MediaControl,
                                public MediaEvent,
                                public std::enable_shared_from_this<FakeCaptureGraph> {
-public:
+  public:
     HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) override;
     HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) override;
     HRESULT Render(const std::shared_ptr<Pin>& pin) override;
@@ -104,7 +104,7 @@ public:
 };
 
 class FakeCaptureSystem final : public CaptureSystem {
-public:
+  public:
     HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) override;
     HRESULT CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) override;
     HRESULT CreateCaptureGraphBuilder(std::shared_ptr<CaptureGraphBuilder>* builder) override;

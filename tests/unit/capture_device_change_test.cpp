@@ -12,7 +12,7 @@ namespace {
 constexpr char kCaption[] = "DirectShow Audio Capture Sample";
 
 class CaptureDeviceChange : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rig.Start();
         dialog().EnableRecordingControls(true);

@@ -10,7 +10,7 @@
 namespace {
 
 class CaptureDeviceSelection : public ::testing::Test {
-protected:
+  protected:
     FakeDevice& Device(const QString& name, std::initializer_list<const char*> inputs) {
         FakeDevice& device = rig.fake.capture->AddDevice(name);
         for (const char* input : inputs) device.AddInput(input);

@@ -13,11 +13,11 @@
 
 namespace {
 
-constexpr int kRecordingControls[] = {IDC_START, IDC_STOP, IDC_PLAY, IDC_OPEN, IDC_OUTPUT_PATH,
-                                      IDC_BROWSE};
+constexpr int kRecordingControls[] = {IDC_START, IDC_STOP,        IDC_PLAY,
+                                      IDC_OPEN,  IDC_OUTPUT_PATH, IDC_BROWSE};
 
 class RecordingControl : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rig.Start();
         dialog().EnableRecordingControls(true);  // as after opening a media file
@@ -126,8 +126,8 @@ TEST_F(RecordingControl, EveryStartAddsAFreshPairOfFilters) {
     dialog().StartRecording();
     dialog().StopRecording();
     dialog().StartRecording();
-    EXPECT_EQ(rig.graph().added, std::vector<QString>({"Audio Capture", "WAV Dest",
-                                                       "File Writer", "WAV Dest", "File Writer"}));
+    EXPECT_EQ(rig.graph().added, std::vector<QString>({"Audio Capture", "WAV Dest", "File Writer",
+                                                       "WAV Dest", "File Writer"}));
     EXPECT_EQ(rig.fake.capture->fileWriters.size(), 2u);
     EXPECT_NE(rig.fake.capture->fileWriters[0], rig.fake.capture->fileWriters[1]);
 }
