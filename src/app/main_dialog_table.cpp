@@ -9,13 +9,20 @@
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
+    {IDC_OPEN, &MainDialog::OpenMediaFile},
     {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_PLAY, &MainDialog::PlayRecording},
+    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
+    {IDC_ABOUT, &MainDialog::ShowAboutBox},
+    {IDC_HELP, &MainDialog::ShowHelp},
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
     {IDC_START, &MainDialog::StartRecording},
     {IDC_STOP, &MainDialog::StopRecording},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+    {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
+    {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
     {IDC_RECORDING_VOLUME, &MainDialog::OnRecordingSliderReleased},
 };
 
@@ -25,6 +32,7 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
 };
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+    {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
     {WM_GRAPHNOTIFY_CAPTURE, &MainDialog::OnCaptureGraphNotify},
 };
 
@@ -54,6 +62,8 @@ void MainDialog::OnCommand(int commandId) {
             return;
         }
     }
+    // Commands of the video window's menu, chosen in the menu this window shows.
+    ForwardPlayerCommand(commandId);
 }
 
 void MainDialog::OnTimer(int timerId) {

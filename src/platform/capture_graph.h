@@ -5,13 +5,14 @@
 #include <memory>
 
 #include "platform/capture_devices.h"
+#include "platform/media_graph.h"
 
 class QObject;
 
 // The graph that records a capture filter's output through the WAV writer into a file.
 
-// Graph events with their classic codes.
-inline constexpr long EC_ERRORABORT = 0x03;   // param1: the failure's result code
+// Graph events with their classic codes besides those of the playback graph; the
+// capture graph's EC_ERRORABORT carries the failure's result code in param1.
 inline constexpr long EC_DEVICE_LOST = 0x1F;  // param2: 0 removed, 1 available again
 
 // Result codes of a file that cannot be written.
@@ -27,18 +28,18 @@ class FileSinkFilter : public MediaFilter {
     virtual HRESULT SetFileName(const QString& path) = 0;
 };
 
-class MediaControl {
+class CaptureControl {
   public:
-    virtual ~MediaControl() = default;
+    virtual ~CaptureControl() = default;
     virtual HRESULT Run() = 0;
     // Ends the stream, waits (bounded) until everything captured is in the file, stops.
     virtual HRESULT StopWhenReady() = 0;
     virtual HRESULT Stop() = 0;
 };
 
-class MediaEvent {
+class CaptureEvents {
   public:
-    virtual ~MediaEvent() = default;
+    virtual ~CaptureEvents() = default;
     // Posts message with lParam instance to window for every queued event; null stops it.
     virtual HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) = 0;
     // S_OK with the oldest event, or E_ABORT when none arrives within timeoutMs.
@@ -54,8 +55,8 @@ class FilterGraph {
     virtual HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) = 0;
     // Connects an output pin through the filters in the graph to a sink.
     virtual HRESULT Render(const std::shared_ptr<Pin>& pin) = 0;
-    virtual HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* control) = 0;
-    virtual HRESULT QueryMediaEvent(std::shared_ptr<MediaEvent>* events) = 0;
+    virtual HRESULT QueryMediaControl(std::shared_ptr<CaptureControl>* control) = 0;
+    virtual HRESULT QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) = 0;
 };
 
 class CaptureGraphBuilder {

@@ -9,5 +9,9 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QStr
     platform->makeTimers = MakeQtWindowTimers;
     platform->soundServer = std::make_unique<SoundServer>(application);
     platform->capture = MakeCaptureSystem(*platform->soundServer);
+    platform->launcher = MakeDesktopLauncher();
+    platform->clock = MakeSystemClock();
+    platform->mediaGraphs = MakeGstMediaGraphs();
+    platform->menus = MakeQtPopupMenus();
     return platform;
 }

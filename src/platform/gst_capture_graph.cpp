@@ -12,8 +12,10 @@ namespace {
 
 // Bounds for the pipeline to start, and for the captured tail to reach the file.
 constexpr int kStartTimeoutMs = 3000;
-constexpr int kDrainTimeoutMs = 3000;
-constexpr int kFirstSampleTimeoutMs = 2000;
+constexpr int kDrainTimeoutMs = 2000;
+// Real devices deliver their first samples within milliseconds; a server that hands out
+// audio in larger blocks still keeps it continuous, so the wait for it stays short.
+constexpr int kFirstSampleTimeoutMs = 500;
 // What the output mix carries lags what players hand the server by the server's latency:
 // a stop at the end of a song still records the song's last moments.
 constexpr auto kTail = std::chrono::milliseconds(200);
@@ -110,12 +112,12 @@ HRESULT GstCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
     return S_OK;
 }
 
-HRESULT GstCaptureGraph::QueryMediaControl(std::shared_ptr<MediaControl>* control) {
+HRESULT GstCaptureGraph::QueryMediaControl(std::shared_ptr<CaptureControl>* control) {
     *control = shared_from_this();
     return S_OK;
 }
 
-HRESULT GstCaptureGraph::QueryMediaEvent(std::shared_ptr<MediaEvent>* events) {
+HRESULT GstCaptureGraph::QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) {
     *events = shared_from_this();
     return S_OK;
 }

@@ -22,8 +22,8 @@ std::shared_ptr<FileSinkFilter> MakeGstFileWriter();
 // sound server for the capture device going away or coming back and queues those, and
 // a file that cannot be written, as events for the window it notifies.
 class GstCaptureGraph final : public FilterGraph,
-                              public MediaControl,
-                              public MediaEvent,
+                              public CaptureControl,
+                              public CaptureEvents,
                               public std::enable_shared_from_this<GstCaptureGraph> {
   public:
     GstCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit);
@@ -32,8 +32,8 @@ class GstCaptureGraph final : public FilterGraph,
     HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) override;
     HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) override;
     HRESULT Render(const std::shared_ptr<Pin>& pin) override;
-    HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* control) override;
-    HRESULT QueryMediaEvent(std::shared_ptr<MediaEvent>* events) override;
+    HRESULT QueryMediaControl(std::shared_ptr<CaptureControl>* control) override;
+    HRESULT QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) override;
 
     HRESULT Run() override;
     HRESULT StopWhenReady() override;

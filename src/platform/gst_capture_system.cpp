@@ -1,4 +1,4 @@
-#include <gst/gst.h>
+#include "platform/gst_handles.h"
 
 #include "platform/capture_graph.h"
 #include "platform/gst_capture_graph.h"
@@ -18,7 +18,7 @@ class GstCaptureSystem final : public CaptureSystem {
   public:
     GstCaptureSystem(SoundServer& server, std::uint64_t classicDataLimit)
         : server_(server), classicDataLimit_(classicDataLimit) {
-        if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+        EnsureGstInitialised();
     }
 
     HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) override {

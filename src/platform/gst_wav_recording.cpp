@@ -2,6 +2,7 @@
 
 #include <gst/app/gstappsink.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/capture_graph.h"
@@ -30,6 +31,9 @@ std::int64_t NowNs() {
 GstElement* Make(const char* factory, const char* name) {
     return gst_element_factory_make(factory, name);
 }
+
+// How far the audio may trail the clock at a stop: a few of the server's fragments.
+constexpr double kLateAllowance = 0.05;
 
 }  // namespace
 
@@ -61,7 +65,7 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
     }
     g_object_set(capture, "device", source_.device.toUtf8().constData(), "client-name", "Tarvelo",
                  nullptr);
-    GstCapsHandle caps(gst_caps_new_simple(
+    GstCapsPtr caps(gst_caps_new_simple(
         "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
         "rate", G_TYPE_INT, source_.rate, "channels", G_TYPE_INT, source_.channels, nullptr));
     g_object_set(format, "caps", caps.get(), nullptr);
@@ -71,7 +75,7 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
     callbacks.eos = &GstWavRecording::OnEos;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
     gst_bin_add_many(GST_BIN(pipeline_.get()), capture, format, sink, nullptr);
-    GstBusHandle bus(gst_element_get_bus(pipeline_.get()));
+    GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
     gst_bus_set_sync_handler(bus.get(), &GstWavRecording::OnBusMessage, this, nullptr);
 
     if (!gst_element_link_many(capture, format, sink, nullptr) ||
@@ -87,6 +91,7 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
         Halt();
         return E_FAIL;
     }
+    started_ = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
     ended_.wait_for(lock, std::chrono::milliseconds(firstSampleMs),
                     [this] { return sampled_ || streamEnded_; });
@@ -95,12 +100,22 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
 
 HRESULT GstWavRecording::StopWhenReady(int timeoutMs) {
     if (!pipeline_) return S_OK;
-    gst_element_send_event(pipeline_.get(), gst_event_new_eos());
+    const auto bound = std::chrono::milliseconds(timeoutMs);
+    // The stream is continuous from its start, so its length says what is still due.
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const auto due = static_cast<std::uint64_t>(std::max(0.0, elapsed - kLateAllowance) *
+                                                source_.rate * source_.channels * 2);
     bool drained;
     {
         std::unique_lock lock(mutex_);
-        drained = ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                  [this] { return streamEnded_; });
+        ended_.wait_for(lock, bound, [&] {
+            return streamEnded_ || sealed_ || writeFailed_ || bytesWritten_ >= due;
+        });
+        lock.unlock();
+        gst_element_send_event(pipeline_.get(), gst_event_new_eos());
+        lock.lock();
+        drained = ended_.wait_for(lock, bound, [this] { return streamEnded_; });
     }
     Halt();
     return drained ? S_OK : S_FALSE;
@@ -114,7 +129,7 @@ void GstWavRecording::Halt() {
     if (pipeline_) {
         // Stopping joins the streaming thread, so the writer is ours alone afterwards.
         gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
-        GstBusHandle bus(gst_element_get_bus(pipeline_.get()));
+        GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
         gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
         pipeline_.reset();
     }
@@ -131,7 +146,7 @@ void GstWavRecording::Signal() {
 
 GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
     auto* recording = static_cast<GstWavRecording*>(self);
-    GstSampleHandle sample(gst_app_sink_pull_sample(sink));
+    GstSamplePtr sample(gst_app_sink_pull_sample(sink));
     if (!sample) return GST_FLOW_EOS;
     if (recording->writeFailed_ || recording->sealed_) return GST_FLOW_OK;
     GstBuffer* buffer = gst_sample_get_buffer(sample.get());
@@ -140,6 +155,8 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
     const bool written = recording->writer_.Append(map.data, map.size);
     gst_buffer_unmap(buffer, &map);
     if (written) {
+        recording->bytesWritten_ += map.size;
+        recording->ended_.notify_all();
         std::int64_t none = 0;
         if (recording->firstSampleNs_.compare_exchange_strong(none, NowNs())) {
             {

@@ -35,7 +35,8 @@ class GstWavRecording {
     // the first samples are in the file (or firstSampleMs passed), so that whatever
     // starts after it is recorded from its beginning.
     HRESULT Start(int timeoutMs, int firstSampleMs);
-    // Ends the stream and waits until what was captured is in the file, then stops.
+    // Waits until the file holds the audio up to now (servers hand some out in blocks),
+    // ends the stream, waits until its tail is in the file, and stops; each wait bounded.
     HRESULT StopWhenReady(int timeoutMs);
     // From now on nothing more reaches the file: the source is gone, and whatever the
     // server sends in its place does not belong in the recording.
@@ -56,7 +57,7 @@ class GstWavRecording {
     QString path_;
     WriteFailed failed_;
     WavFileWriter writer_;
-    GstElementHandle pipeline_;
+    GstElementPtr pipeline_;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool streamEnded_ = false;  // end of stream reached the file, or the stream failed
@@ -64,4 +65,6 @@ class GstWavRecording {
     std::atomic<bool> writeFailed_{false};
     std::atomic<bool> sealed_{false};
     std::atomic<std::int64_t> firstSampleNs_{0};
+    std::atomic<std::uint64_t> bytesWritten_{0};
+    std::chrono::steady_clock::time_point started_;
 };

@@ -4,8 +4,12 @@
 #include <memory>
 
 #include "platform/capture_graph.h"
+#include "platform/clock.h"
 #include "platform/file_dialogs.h"
+#include "platform/launcher.h"
+#include "platform/media_graph.h"
 #include "platform/message_boxes.h"
+#include "platform/popup_menus.h"
 #include "platform/settings_file.h"
 #include "platform/sound_server.h"
 #include "platform/system_info.h"
@@ -23,6 +27,10 @@ struct Platform {
     // built on it.
     std::unique_ptr<SoundServer> soundServer;
     std::unique_ptr<CaptureSystem> capture;
+    std::unique_ptr<Launcher> launcher;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<MediaGraphs> mediaGraphs;
+    std::unique_ptr<PopupMenus> menus;
 };
 
 // company and application name where the settings file lies.

@@ -120,7 +120,7 @@ HRESULT MainDialog::FillInputList(const std::shared_ptr<MediaFilter>& filter,
 }
 
 void MainDialog::OnInputSelected() {
-    // The input-device hint comes first here, unless it is suppressed.
+    ShowInputDeviceHint();
     StopRecording();
     ApplyInputSelection();
 }

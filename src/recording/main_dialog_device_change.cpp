@@ -21,7 +21,7 @@ HRESULT MainDialog::OnCaptureGraphEvent() {
     std::intptr_t param1 = 0;
     std::intptr_t param2 = 0;
     // Hold the interface that delivered the event: the teardown below empties the member.
-    for (std::shared_ptr<MediaEvent> events = recorder_.events;
+    for (std::shared_ptr<CaptureEvents> events = recorder_.events;
          events && SUCCEEDED(events->GetEvent(&code, &param1, &param2, 0));
          events = recorder_.events) {
         hr = events->FreeEventParams(code, param1, param2);

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/window_messages.h"
 #include "platform/window_timers.h"
+#include "playback/player_window.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -40,8 +41,8 @@ void MainDialog::StartRecording() {
         Label(IDC_STATUS)->setText("Status : Recording - Used Time: 00:00:00");
         elapsedSeconds_ = 0;
         timers_->SetTimer(ID_RECORDING_TIMER, RECORDING_TIMER_PERIOD_MS);
-        // The song starts here, once the capture runs, so that the recording holds all
-        // of it: the current player, when a media file is open, is run at this point.
+        // The song starts once the capture runs, so that the recording holds all of it.
+        if (currentPlayer_) currentPlayer_->Run();
     }
     isRecording_ = true;
     for (int id : {IDC_START, IDC_PLAY, IDC_OPEN}) Control(id)->setEnabled(false);
@@ -50,7 +51,7 @@ void MainDialog::StartRecording() {
 
 void MainDialog::StopRecording() {
     if (!isRecording_) return;
-    // The current player, when a media file is open, is stopped here, before the capture.
+    if (currentPlayer_) currentPlayer_->Stop();
     if (recorder_.control) {
         recorder_.control->StopWhenReady();
         timers_->KillTimer(ID_RECORDING_TIMER);

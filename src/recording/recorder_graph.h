@@ -9,8 +9,8 @@
 struct RecorderGraph {
     std::shared_ptr<FilterGraph> graph;
     std::shared_ptr<CaptureGraphBuilder> captureBuilder;
-    std::shared_ptr<MediaControl> control;
-    std::shared_ptr<MediaEvent> events;
+    std::shared_ptr<CaptureControl> control;
+    std::shared_ptr<CaptureEvents> events;
     std::shared_ptr<MediaFilter> captureFilter;
     std::shared_ptr<MediaFilter> wavDest;
     std::shared_ptr<MediaFilter> fileWriter;

@@ -154,23 +154,25 @@ HRESULT FakeCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
     return renderResult;
 }
 
-HRESULT FakeCaptureGraph::QueryMediaControl(std::shared_ptr<MediaControl>* control) {
+HRESULT FakeCaptureGraph::QueryMediaControl(std::shared_ptr<CaptureControl>* control) {
     *control = shared_from_this();
     return S_OK;
 }
 
-HRESULT FakeCaptureGraph::QueryMediaEvent(std::shared_ptr<MediaEvent>* result) {
+HRESULT FakeCaptureGraph::QueryMediaEvent(std::shared_ptr<CaptureEvents>* result) {
     *result = shared_from_this();
     return S_OK;
 }
 
 HRESULT FakeCaptureGraph::Run() {
     ++runs;
+    if (journal) journal->push_back("capture:Run");
     return runResult;
 }
 
 HRESULT FakeCaptureGraph::StopWhenReady() {
     ++stopsWhenReady;
+    if (journal) journal->push_back("capture:StopWhenReady");
     return S_OK;
 }
 
@@ -213,6 +215,7 @@ HRESULT FakeCaptureSystem::CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerat
 HRESULT FakeCaptureSystem::CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) {
     if (FAILED(graphResult)) return graphResult;
     graphs.push_back(std::make_shared<FakeCaptureGraph>());
+    graphs.back()->journal = journal;
     *graph = graphs.back();
     return S_OK;
 }

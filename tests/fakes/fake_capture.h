@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/capture_graph.h"
@@ -69,15 +70,15 @@ struct GraphEvent {
 };
 
 class FakeCaptureGraph final : public FilterGraph,
-                               public MediaControl,
-                               public MediaEvent,
+                               public CaptureControl,
+                               public CaptureEvents,
                                public std::enable_shared_from_this<FakeCaptureGraph> {
   public:
     HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) override;
     HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) override;
     HRESULT Render(const std::shared_ptr<Pin>& pin) override;
-    HRESULT QueryMediaControl(std::shared_ptr<MediaControl>* control) override;
-    HRESULT QueryMediaEvent(std::shared_ptr<MediaEvent>* events) override;
+    HRESULT QueryMediaControl(std::shared_ptr<CaptureControl>* control) override;
+    HRESULT QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) override;
     HRESULT Run() override;
     HRESULT StopWhenReady() override;
     HRESULT Stop() override;
@@ -101,6 +102,8 @@ class FakeCaptureGraph final : public FilterGraph,
     int freed = 0;
     QObject* notifyWindow = nullptr;
     std::vector<GraphEvent> events;
+    // Shared with the playback graphs' fakes: "capture:<call>" for Run and the stops.
+    std::shared_ptr<std::vector<std::string>> journal;
 };
 
 class FakeCaptureSystem final : public CaptureSystem {
@@ -122,4 +125,5 @@ class FakeCaptureSystem final : public CaptureSystem {
     bool wavDestMissing = false;
     std::vector<std::shared_ptr<FakeCaptureGraph>> graphs;
     std::vector<std::shared_ptr<FakeBranchFilter>> fileWriters;
+    std::shared_ptr<std::vector<std::string>> journal;
 };

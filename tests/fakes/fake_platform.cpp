@@ -64,9 +64,21 @@ FakePlatform::FakePlatform() {
     auto captureSystem = std::make_unique<FakeCaptureSystem>();
     capture = captureSystem.get();
     FakeDevice& card = capture->AddDevice("Sound Card");
-    card.AddInput("Microphone");
-    card.AddInput("Stereo Mix");
+    for (const char* input : {"Microphone", "Line In", "CD Player", "Aux"}) card.AddInput(input);
     platform.capture = std::move(captureSystem);
+    auto fakeLauncher = std::make_unique<FakeLauncher>();
+    auto fakeClock = std::make_unique<FakeClock>();
+    launcher = fakeLauncher.get();
+    clock = fakeClock.get();
+    platform.launcher = std::move(fakeLauncher);
+    platform.clock = std::move(fakeClock);
+    auto graphs = std::make_unique<FakeMediaGraphs>();
+    auto popupMenus = std::make_unique<FakePopupMenus>();
+    mediaGraphs = graphs.get();
+    menus = popupMenus.get();
+    platform.mediaGraphs = std::move(graphs);
+    capture->journal = mediaGraphs->journal;
+    platform.menus = std::move(popupMenus);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "fakes/fake_capture.h"
+#include "fakes/fake_launcher.h"
+#include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
 
 // Fakes of the platform services. Each records what it was asked, in order, and answers
@@ -100,9 +102,13 @@ struct FakePlatform {
     FakeMessageBoxes* messages;
     FakeFileDialogs* fileDialogs;
     FakeSystemInfo* system;
-    // One device, "Sound Card", with the inputs "Microphone" and "Stereo Mix", unless the
-    // test describes others.
+    // One device, "Sound Card", with the inputs "Microphone", "Line In", "CD Player" and
+    // "Aux" (none of them a mix input), unless the test describes others.
     FakeCaptureSystem* capture;
+    FakeLauncher* launcher;
+    FakeClock* clock;
+    FakeMediaGraphs* mediaGraphs;
+    FakePopupMenus* menus;
     // Timers of every window created with this platform, newest last.
     std::vector<FakeWindowTimers*> timers;
 };

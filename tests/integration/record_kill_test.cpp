@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
@@ -20,7 +21,12 @@ TEST(RecordingKilled, LeavesAReadableFileMissingAtMostTheLastSecond) {
     recorder.start(TARVELO_RECORD_PROBE, {path, "Speakers - output mix"});
     ASSERT_TRUE(recorder.waitForReadyRead(10000)) << recorder.readAllStandardError().toStdString();
     ASSERT_EQ(recorder.readLine().trimmed(), "recording");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2700));
+    // Two and a half seconds of the output mix (44.1 or 48 kHz stereo), however the
+    // server portions it out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (QFileInfo(path).size() < 80 + 48000 * 4 * 5 / 2 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     recorder.kill();  // SIGKILL: no handler runs, nothing is finalised
     ASSERT_TRUE(recorder.waitForFinished(5000));
     EXPECT_EQ(recorder.exitStatus(), QProcess::CrashExit);

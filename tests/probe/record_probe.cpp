@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     std::shared_ptr<FilterGraph> graph;
     std::shared_ptr<MediaFilter> wavDest;
     std::shared_ptr<FileSinkFilter> fileWriter;
-    std::shared_ptr<MediaControl> control;
+    std::shared_ptr<CaptureControl> control;
     if (FAILED(capture->CreateFilterGraph(&graph)) || FAILED(capture->CreateWavDest(&wavDest)) ||
         FAILED(capture->CreateFileWriter(&fileWriter)) ||
         FAILED(graph->AddFilter(captureFilter, "Audio Capture")) ||

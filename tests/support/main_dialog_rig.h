@@ -13,6 +13,9 @@ struct MainDialogRig {
     SettingsStore settings{*fake.platform.settings};
     std::unique_ptr<MainDialog> dialog;
 
+    // The input hint stays away unless a test asks for it.
+    MainDialogRig() { Store("b_only_once", 1); }
+
     MainDialog& Start() {
         dialog = std::make_unique<MainDialog>(fake.platform, settings);
         dialog->OnInitDialog();

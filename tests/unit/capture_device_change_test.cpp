@@ -64,7 +64,7 @@ TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
     EXPECT_EQ(rig.fake.capture->graphs.size(), 2u);
     EXPECT_EQ(dialog().recorder().graph.get(), rig.fake.capture->graphs.back().get());
     EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 1);
-    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->currentText(), "Stereo Mix");
+    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->currentText(), "Microphone");
     EXPECT_EQ(rig.fake.messages->beeps, 1);
     const auto shown = rig.Shown(kCaption);
     ASSERT_EQ(shown.size(), 1u);

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "app/output_naming.h"
 #include "platform/window_messages.h"
+#include "playback/player_window.h"
 #include "resources/resource_ids.h"
 #include "support/main_dialog_rig.h"
 
@@ -150,6 +152,32 @@ TEST_F(RecordingControl, AMissingWavWriterOrAFailedRenderRecordsNothing) {
     EXPECT_EQ(Status(), "Status : Ready");
     // The half-built branch left the graph again.
     EXPECT_EQ(rig.graph().filters.size(), 1u);
+}
+
+TEST(RecordingWithMedia, TheCaptureStartsBeforeTheSongAndStopsAfterIt) {
+    MainDialogRig rig;
+    MainDialog& dialog = rig.Start();
+    rig.fake.fileDialogs->answers.push_back("/home/singer/song.ogg");
+    auto query = std::make_shared<FakeGraph>();
+    query->stopPosition = 30'000'000;
+    rig.fake.mediaGraphs->prepared.push_back(query);
+    rig.fake.mediaGraphs->prepared.push_back(std::make_shared<FakeGraph>());
+    dialog.OnCommand(IDC_OPEN);
+    ASSERT_NE(dialog.currentPlayer(), nullptr);
+    const std::string player = std::to_string(rig.fake.mediaGraphs->created.back()->number);
+    auto& journal = *rig.fake.mediaGraphs->journal;
+
+    journal.clear();
+    dialog.OnCommand(IDC_START);
+    dialog.OnCommand(IDC_STOP);
+    const auto at = [&](const std::string& call) {
+        return std::find(journal.begin(), journal.end(), call) - journal.begin();
+    };
+    ASSERT_LT(at(player + ":Stop"), static_cast<long>(journal.size()))
+        << testing::PrintToString(journal);
+    EXPECT_LT(at("capture:Run"), at(player + ":Run"));
+    EXPECT_LT(at(player + ":Run"), at(player + ":Stop"));
+    EXPECT_LT(at(player + ":Stop"), at("capture:StopWhenReady"));
 }
 
 TEST_F(RecordingControl, ChangingTheInputWhileRecordingStopsTheRecording) {
