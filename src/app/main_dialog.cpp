@@ -71,7 +71,12 @@ void MainDialog::OnInitDialog() {
 
     // No hint while the stored device and input are selected at start-up.
     hintSuppressed_ = true;
-    SetOutputPathText(outputPath_);
+    ResetCaptureGraph();
+    if (FAILED(BuildBaseGraph()) || FAILED(EnumerateCaptureDevices())) {
+        TearDownCaptureGraph();
+        // Like a posted quit: the rest of the start-up runs, then the modal loop ends.
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
@@ -100,6 +105,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    StopRecording();
     ReleasePlayer();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
@@ -121,6 +127,8 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    if (recorder_.control) recorder_.control->Stop();
+    TearDownCaptureGraph();
     ReleasePlayer();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
@@ -133,6 +141,7 @@ void MainDialog::OnClose() {
 void MainDialog::OnDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    TearDownCaptureGraph();
     settings_.WriteInt(kOptionSection, kPlaybackVolumeValue, playbackVolume_);
     backgroundBitmap_ = QPixmap();
 }
@@ -163,6 +172,13 @@ void MainDialog::paintEvent(QPaintEvent* event) {
         painter.drawTiledPixmap(rect(), backgroundBitmap_);
     }
     QDialog::paintEvent(event);
+}
+
+void MainDialog::TearDownCaptureGraph() {
+    ReleaseDeviceList();
+    ComboBox(IDC_INPUT_LIST)->clear();
+    RemoveRecordingBranch();
+    ReleaseCaptureGraph();
 }
 
 void MainDialog::ShowMessage(const QString& text, const QString& caption) {

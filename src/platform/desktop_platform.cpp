@@ -7,6 +7,8 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QStr
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
     platform->makeTimers = MakeQtWindowTimers;
+    platform->soundServer = std::make_unique<SoundServer>(application);
+    platform->capture = MakeCaptureSystem(*platform->soundServer);
     platform->launcher = MakeDesktopLauncher();
     platform->clock = MakeSystemClock();
     platform->mediaGraphs = MakeGstMediaGraphs();
