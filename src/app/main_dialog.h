@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QSlider;
+class MixerControl;
 class PostedMessage;
 class SettingsStore;
 class WindowTimers;
@@ -28,7 +29,7 @@ using REFERENCE_TIME = std::int64_t;
 // the routing of commands, slider releases, posted messages and timers to handlers.
 class MainDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -50,6 +51,13 @@ public:
     void BrowseOutputFile();
     void DeriveOutputPath(const QString& mediaPath);
 
+    // Microphone mixer: value 0 unmutes the microphone lines, 1 mutes them.
+    int FindMicrophoneMixer(std::uint32_t value);
+    void OnMicrophoneSliderReleased();
+    void OnMixerControlChange(const PostedMessage& message);
+    int micMixerId() const { return micMixerId_; }
+    int micReady() const { return micReady_; }
+
     // Controls by id.
     QWidget* Control(int id) const;
     QAbstractButton* Button(int id) const;
@@ -64,14 +72,14 @@ public:
     bool hintSuppressed() const { return hintSuppressed_; }
     const CaptureChoices& captureChoices() const { return captureChoices_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
-private:
+  private:
     struct CommandRoute {
         int commandId;
         void (MainDialog::*handler)();
@@ -114,6 +122,7 @@ private:
     int elapsedSeconds_ = 0;
     int micMixerId_ = -1;
     int micReady_ = 0;
+    std::unique_ptr<MixerControl> mixerControl_;
     OsVersion osVersion_;
     CaptureChoices captureChoices_;
     QPixmap backgroundBitmap_;

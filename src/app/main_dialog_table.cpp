@@ -14,12 +14,14 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+    {IDC_MICROPHONE_VOLUME, &MainDialog::OnMicrophoneSliderReleased},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
 };
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+    {MM_MIXM_CONTROL_CHANGE, &MainDialog::OnMixerControlChange},
 };
 
 const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {

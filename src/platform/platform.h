@@ -5,6 +5,7 @@
 
 #include "platform/file_dialogs.h"
 #include "platform/message_boxes.h"
+#include "platform/mixer.h"
 #include "platform/settings_file.h"
 #include "platform/system_info.h"
 #include "platform/window_timers.h"
@@ -16,6 +17,7 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
+    std::unique_ptr<Mixer> mixer;
     TimerFactory makeTimers;
 };
 

@@ -22,8 +22,7 @@ void FakeSettingsFile::Set(const QString& section, const QString& name, const QS
     values[{section, name}] = value;
 }
 
-int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption,
-                           unsigned style) {
+int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption, unsigned style) {
     shown.push_back({text, caption, style});
     if (!answers.empty()) {
         const int answer = answers.front();
@@ -54,14 +53,17 @@ FakePlatform::FakePlatform() {
     auto messageBoxes = std::make_unique<FakeMessageBoxes>();
     auto dialogs = std::make_unique<FakeFileDialogs>();
     auto systemInfo = std::make_unique<FakeSystemInfo>();
+    auto fakeMixer = std::make_unique<FakeMixer>();
     settings = settingsFile.get();
     messages = messageBoxes.get();
     fileDialogs = dialogs.get();
     system = systemInfo.get();
+    mixer = fakeMixer.get();
     platform.settings = std::move(settingsFile);
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
+    platform.mixer = std::move(fakeMixer);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());
