@@ -18,7 +18,7 @@ struct FaderInstance {
 // The main window's mixer: the device chosen for the microphone, open for the window's
 // life, with the microphone volume bound to the microphone slider.
 class MixerControl : public MixerDevice {
-  public:
+public:
     MixerControl(Mixer& mixerApi, MessageBoxes& messages);
 
     void SetOwner(MainDialog* window) { owner = window; }
@@ -33,7 +33,7 @@ class MixerControl : public MixerDevice {
     DWORD maximum() const { return maximumValue; }
     MuteMemory& recordingMuteBefore() { return muteMemory; }
 
-  private:
+private:
     int BindLineVolume(QWidget* window, DWORD lineId);
     int MixAppInitDialogFader(QWidget* window, ControlBinding& binding) override;
     // Reads the bound control's values with channels channels into the fader's array.

@@ -114,7 +114,7 @@ struct MIXERCONTROLDETAILS {
 };
 
 class Mixer {
-  public:
+public:
     virtual ~Mixer() = default;
     virtual UINT mixerGetNumDevs() = 0;
     virtual MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPSA* caps) = 0;

@@ -33,7 +33,7 @@ struct FakeMixerDevice {
 };
 
 class FakeMixer final : public Mixer {
-  public:
+public:
     UINT mixerGetNumDevs() override;
     MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPSA* caps) override;
     MMRESULT mixerGetDevCapsA(HMIXER hmx, MIXERCAPSA* caps) override;
@@ -73,7 +73,7 @@ class FakeMixer final : public Mixer {
     std::vector<QString> log;
     std::uintptr_t nextHandle = 0x2A;
 
-  private:
+private:
     struct OpenDevice {
         std::size_t device;
         QPointer<QObject> callback;
