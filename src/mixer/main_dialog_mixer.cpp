@@ -37,5 +37,6 @@ void MainDialog::OnMicrophoneSliderReleased() {
 }
 
 void MainDialog::OnMixerControlChange(const PostedMessage&) {
-    if (micReady_ == 1) mixerControl_->RefreshMicrophoneSlider(this);
+    // Changes still queued when the window closed its mixer have nothing left to show.
+    if (micReady_ == 1 && mixerControl_->handle()) mixerControl_->RefreshMicrophoneSlider(this);
 }

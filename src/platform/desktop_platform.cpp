@@ -7,6 +7,7 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
     platform->messages = MakeQtMessageBoxes();
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
+    platform->mixer = MakePulseMixer(application.toUtf8());
     platform->makeTimers = MakeQtWindowTimers;
     return platform;
 }

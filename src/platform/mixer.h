@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -132,6 +133,9 @@ public:
     virtual MMRESULT mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAILS* details,
                                             DWORD fdwDetails) = 0;
 };
+
+// The sound server's mixer; applicationName names the program to the server.
+std::unique_ptr<Mixer> MakePulseMixer(const QByteArray& applicationName);
 
 // The handle's value as printed in messages.
 inline unsigned HandleValue(HMIXER hmx) {
