@@ -14,8 +14,10 @@
 #include "mixer/mixer_control.h"
 #include "platform/message_boxes.h"
 #include "platform/platform.h"
+#include "playback/player_window.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/product_site.h"
 #include "resources/resource_ids.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
@@ -25,7 +27,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
                    Qt::MSWindowsFixedSizeDialogHint);
     timers_ = platform_.makeTimers([this](int timerId) { OnTimer(timerId); });
     mixerControl_ = std::make_unique<MixerControl>(*platform_.mixer, *platform_.messages);
-    controls_ = BuildControls(*this, MainDialogTemplate());
+    controls_ = BuildControls(*this, MainDialogTemplate(), platform_);
     ConnectControls();
 }
 
@@ -53,7 +55,8 @@ void MainDialog::OnInitDialog() {
     }
 
     captureChoices_.captureDeviceCount = 0;
-    captureChoices_.nSoundCaptureIndex = settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
+    captureChoices_.nSoundCaptureIndex =
+        settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
     captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
     captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
 
@@ -72,6 +75,7 @@ void MainDialog::OnInitDialog() {
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
+    SetUpButtons();
 
     Control(IDC_SPARE_LABEL)->hide();
     Control(IDC_CLOSE_MEDIA)->hide();
@@ -82,6 +86,7 @@ void MainDialog::OnInitDialog() {
     Slider(IDC_MEDIA_VOLUME)->setRange(0, 100);
     playbackVolume_ = settings_.ReadInt(kOptionSection, kPlaybackVolumeValue, 100);
     Slider(IDC_MEDIA_VOLUME)->setValue(playbackVolume_);
+    if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 
     FindMicrophoneMixer(0);
     mixerControl_->SetOwner(this);
@@ -99,6 +104,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    ReleasePlayer();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
     mediaPath_.clear();
@@ -119,12 +125,14 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    ReleasePlayer();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
     outputPath_ = Edit(IDC_OUTPUT_PATH)->text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
     FindMicrophoneMixer(1);
+    PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {
@@ -167,7 +175,9 @@ void MainDialog::ShowMessage(const QString& text, const QString& caption) {
     platform_.messages->Show(this, text, caption, MB_OK);
 }
 
-void MainDialog::SetOutputPathText(const QString& path) { Edit(IDC_OUTPUT_PATH)->setText(path); }
+void MainDialog::SetOutputPathText(const QString& path) {
+    Edit(IDC_OUTPUT_PATH)->setText(path);
+}
 
 QWidget* MainDialog::Control(int id) const {
     const auto found = controls_.find(id);
@@ -176,7 +186,15 @@ QWidget* MainDialog::Control(int id) const {
 QAbstractButton* MainDialog::Button(int id) const {
     return qobject_cast<QAbstractButton*>(Control(id));
 }
-QSlider* MainDialog::Slider(int id) const { return qobject_cast<QSlider*>(Control(id)); }
-QComboBox* MainDialog::ComboBox(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
-QLineEdit* MainDialog::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
-QLabel* MainDialog::Label(int id) const { return qobject_cast<QLabel*>(Control(id)); }
+QSlider* MainDialog::Slider(int id) const {
+    return qobject_cast<QSlider*>(Control(id));
+}
+QComboBox* MainDialog::ComboBox(int id) const {
+    return qobject_cast<QComboBox*>(Control(id));
+}
+QLineEdit* MainDialog::Edit(int id) const {
+    return qobject_cast<QLineEdit*>(Control(id));
+}
+QLabel* MainDialog::Label(int id) const {
+    return qobject_cast<QLabel*>(Control(id));
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/capture_choices.h"
+#include "platform/result_codes.h"
 #include "platform/system_info.h"
 
 class QComboBox;
@@ -17,6 +18,7 @@ class QLineEdit;
 class QAbstractButton;
 class QSlider;
 class MixerControl;
+class PlayerWindow;
 class PostedMessage;
 class SettingsStore;
 class WindowTimers;
@@ -29,7 +31,7 @@ using REFERENCE_TIME = std::int64_t;
 // the routing of commands, slider releases, posted messages and timers to handlers.
 class MainDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -42,6 +44,8 @@ public:
     void OnCommand(int commandId);
 
     void CloseMediaCommand();
+    // Icons, tooltips, pointer and look of the command buttons.
+    void SetUpButtons();
     void EnableRecordingControls(bool enable);
     void DisableRecordingControls();
 
@@ -57,6 +61,20 @@ public:
     void OnMixerControlChange(const PostedMessage& message);
     int micMixerId() const { return micMixerId_; }
     int micReady() const { return micReady_; }
+    // Playback controls.
+    void OpenMediaFile();
+    HRESULT QueryMediaLength(const QString& path, REFERENCE_TIME* length);
+    void StartPlayer(const QString& path);
+    void ReleasePlayer();
+    void SeekFromSlider();
+    void ApplyMediaVolume();
+    void UpdatePlaybackTime(const PostedMessage& message);
+    void ShowChannelMenu(QPoint clientPoint);
+    void ForwardPlayerCommand(int commandId);
+    PlayerWindow* currentPlayer() const { return currentPlayer_.get(); }
+    const QString& mediaPath() const { return mediaPath_; }
+    int totalSeconds() const { return mediaLengthSeconds_; }
+    int seekPosition() const { return seekPosition_; }
 
     // Controls by id.
     QWidget* Control(int id) const;
@@ -66,20 +84,29 @@ public:
     QLineEdit* Edit(int id) const;
     QLabel* Label(int id) const;
 
+    // About box, launches and the input-device hint.
+    void ShowAboutBox();
+    void OpenHomePage();
+    void ShowHelp();
+    void PlayRecording();
+    void PromptForUpdate(const QString& productPageUrl);
+    void ShowInputDeviceHint();
+
     const QString& outputPath() const { return outputPath_; }
     const QString& outputFolder() const { return outputFolder_; }
     int playbackVolume() const { return playbackVolume_; }
     bool hintSuppressed() const { return hintSuppressed_; }
     const CaptureChoices& captureChoices() const { return captureChoices_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
-private:
+  private:
     struct CommandRoute {
         int commandId;
         void (MainDialog::*handler)();
@@ -116,6 +143,8 @@ private:
     QString mediaPath_;
     REFERENCE_TIME mediaLength_ = 0;
     int mediaLengthSeconds_ = 0;
+    int seekPosition_ = 0;
+    std::unique_ptr<PlayerWindow> currentPlayer_;
     int playbackVolume_ = 100;
     bool hintSuppressed_ = false;
     bool isRecording_ = false;

@@ -9,23 +9,29 @@
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
+    {IDC_OPEN, &MainDialog::OpenMediaFile},
     {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_PLAY, &MainDialog::PlayRecording},
+    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
+    {IDC_ABOUT, &MainDialog::ShowAboutBox},
+    {IDC_HELP, &MainDialog::ShowHelp},
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+    {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
+    {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
     {IDC_MICROPHONE_VOLUME, &MainDialog::OnMicrophoneSliderReleased},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
-};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+    {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
     {MM_MIXM_CONTROL_CHANGE, &MainDialog::OnMixerControlChange},
 };
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
-};
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
 
 void MainDialog::ConnectControls() {
     for (const auto& [id, widget] : controls_) {
@@ -49,6 +55,8 @@ void MainDialog::OnCommand(int commandId) {
             return;
         }
     }
+    // Commands of the video window's menu, chosen in the menu this window shows.
+    ForwardPlayerCommand(commandId);
 }
 
 void MainDialog::OnTimer(int timerId) {

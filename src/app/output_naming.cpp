@@ -34,4 +34,6 @@ QString BrowseStartFolderOf(const QString& outputPath) {
     return slash == 0 ? QStringLiteral("/") : outputPath.left(slash);
 }
 
-QString HomeFolder() { return QDir::homePath() + '/'; }
+QString HomeFolder() {
+    return QDir::homePath() + '/';
+}

@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
-std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
-                                              const QString& application) {
+std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QString& application) {
     auto platform = std::make_unique<Platform>();
     platform->settings = MakeIniSettingsFile(company, application);
     platform->messages = MakeQtMessageBoxes();
@@ -9,5 +8,9 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
     platform->system = MakeDesktopSystemInfo();
     platform->mixer = MakePulseMixer(application.toUtf8());
     platform->makeTimers = MakeQtWindowTimers;
+    platform->launcher = MakeDesktopLauncher();
+    platform->clock = MakeSystemClock();
+    platform->mediaGraphs = MakeGstMediaGraphs();
+    platform->menus = MakeQtPopupMenus();
     return platform;
 }

@@ -22,8 +22,7 @@ void FakeSettingsFile::Set(const QString& section, const QString& name, const QS
     values[{section, name}] = value;
 }
 
-int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption,
-                           unsigned style) {
+int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption, unsigned style) {
     shown.push_back({text, caption, style});
     if (!answers.empty()) {
         const int answer = answers.front();
@@ -65,6 +64,18 @@ FakePlatform::FakePlatform() {
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
     platform.mixer = std::move(fakeMixer);
+    auto fakeLauncher = std::make_unique<FakeLauncher>();
+    auto fakeClock = std::make_unique<FakeClock>();
+    launcher = fakeLauncher.get();
+    clock = fakeClock.get();
+    platform.launcher = std::move(fakeLauncher);
+    platform.clock = std::move(fakeClock);
+    auto graphs = std::make_unique<FakeMediaGraphs>();
+    auto popupMenus = std::make_unique<FakePopupMenus>();
+    mediaGraphs = graphs.get();
+    menus = popupMenus.get();
+    platform.mediaGraphs = std::move(graphs);
+    platform.menus = std::move(popupMenus);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());

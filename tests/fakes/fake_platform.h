@@ -10,13 +10,15 @@
 #include <vector>
 
 #include "fakes/fake_mixer.h"
+#include "fakes/fake_launcher.h"
+#include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
 
 // Fakes of the platform services. Each records what it was asked, in order, and answers
 // what the test scripted.
 
 class FakeSettingsFile final : public SettingsFile {
-public:
+  public:
     std::optional<QString> Read(const QString& section, const QString& name) override;
     bool Write(const QString& section, const QString& name, const QString& value) override;
     void Touch() override { touched = true; }
@@ -38,9 +40,8 @@ struct ShownMessage {
 };
 
 class FakeMessageBoxes final : public MessageBoxes {
-public:
-    int Show(QWidget* owner, const QString& text, const QString& caption,
-             unsigned style) override;
+  public:
+    int Show(QWidget* owner, const QString& text, const QString& caption, unsigned style) override;
     void Beep() override { ++beeps; }
 
     std::vector<ShownMessage> shown;
@@ -55,7 +56,7 @@ struct FileDialogCall {
 };
 
 class FakeFileDialogs final : public FileDialogs {
-public:
+  public:
     std::optional<QString> Open(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> Save(QWidget* owner, const FileDialogRequest& request) override;
 
@@ -63,12 +64,12 @@ public:
     // The next answers, in order; a cancelled dialog when empty or nullopt.
     std::deque<std::optional<QString>> answers;
 
-private:
+  private:
     std::optional<QString> Answer(bool save, const FileDialogRequest& request);
 };
 
 class FakeSystemInfo final : public SystemInfo {
-public:
+  public:
     std::optional<OsVersion> QueryVersion() override { return version; }
     std::optional<QString> MusicFolder() override { return musicFolder; }
 
@@ -77,7 +78,7 @@ public:
 };
 
 class FakeWindowTimers final : public WindowTimers {
-public:
+  public:
     explicit FakeWindowTimers(Tick tick) : tick_(std::move(tick)) {}
     void SetTimer(int timerId, int periodMs) override { running[timerId] = periodMs; }
     void KillTimer(int timerId) override { running.erase(timerId); }
@@ -89,7 +90,7 @@ public:
 
     std::map<int, int> running;  // id -> period in ms
 
-private:
+  private:
     Tick tick_;
 };
 
@@ -103,6 +104,10 @@ struct FakePlatform {
     FakeSystemInfo* system;
     // No mixer device until a test adds one.
     FakeMixer* mixer;
+    FakeLauncher* launcher;
+    FakeClock* clock;
+    FakeMediaGraphs* mediaGraphs;
+    FakePopupMenus* menus;
     // Timers of every window created with this platform, newest last.
     std::vector<FakeWindowTimers*> timers;
 };

@@ -9,7 +9,7 @@
 namespace {
 
 class IniSettingsFileTest : public testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString path() const { return dir.path() + "/QuenmarkStudio/tarvelo.conf"; }
     std::unique_ptr<SettingsFile> file = MakeIniSettingsFileAt(path());

@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
-#include <QDir>
 
 #include "platform/window_messages.h"
 #include "resources/resource_ids.h"
@@ -111,7 +111,7 @@ TEST(MainDialogPlaybackVolume, AStoredValueOutsideTheRangeIsShownAtTheNearerEndA
     }
 }
 
-TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) {
+TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTheVolume) {
     MainDialogHarness harness;
     harness.fake.settings->Set("Option", "nCapturePinIndex", "3");
     MainDialog& dialog = harness.Start();
@@ -119,8 +119,8 @@ TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) 
     dialog.close();
 
     const std::vector<QString> expected = {"Option/nSoundCaptureIndex", "Option/nCapturePinIndex",
-                                           "Option/nSearchFlag", "Option/last_output_folder",
-                                           "Option/PlaybackVolume"};
+                                           "Option/nSearchFlag",        "Option/last_output_folder",
+                                           "Setup/t_first_update",      "Option/PlaybackVolume"};
     EXPECT_EQ(harness.fake.settings->writes, expected);
     EXPECT_EQ(harness.Stored("Option", "nCapturePinIndex"), "3");
     EXPECT_EQ(harness.Stored("Option", "last_output_folder"), "/home/singer/Music/");
@@ -175,7 +175,7 @@ TEST(MainDialogCloseMedia, ThePostedCloseCommandReturnsToNoMedia) {
 }
 
 class MainDialogBrowse : public testing::Test {
-protected:
+  protected:
     MainDialogHarness harness;
     MainDialog& dialog = harness.Start();
     void Browse(std::optional<QString> answer) {

@@ -20,7 +20,7 @@ QString TextOf(QWidget* widget) {
 }
 
 class MainWindowLayout : public testing::Test {
-protected:
+  protected:
     MainDialogHarness harness;
     MainDialog& dialog = harness.Start();
     DialogUnits units{dialog.font()};
@@ -62,7 +62,8 @@ TEST_F(MainWindowLayout, NoLabelOrButtonTextIsClipped) {
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             QStyleOptionButton option;
             option.initFrom(button);
-            const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+            const int margin =
+                button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
             room.adjust(margin / 2, 0, -margin / 2, 0);
         }
         EXPECT_LE(metrics.horizontalAdvance(text), room.width());

@@ -7,7 +7,7 @@
 namespace {
 
 class SettingsStoreTest : public testing::Test {
-protected:
+  protected:
     FakeSettingsFile file;
     SettingsStore store{file};
 };
@@ -28,7 +28,8 @@ TEST_F(SettingsStoreTest, EachTypeRoundTrips) {
     EXPECT_EQ(store.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0), 3);
     EXPECT_EQ(store.ReadInt(kOptionSection, kPlaybackVolumeValue, 100), -5);
     EXPECT_EQ(store.ReadInt(kSetupSection, kFirstUpdateValue, 0), INT32_MIN);
-    EXPECT_EQ(store.ReadString(kOptionSection, kLastOutputFolderValue, ""), "/home/singer/Rec dir/");
+    EXPECT_EQ(store.ReadString(kOptionSection, kLastOutputFolderValue, ""),
+              "/home/singer/Rec dir/");
     // Sections keep same-named values apart.
     EXPECT_EQ(store.ReadInt(kSetupSection, kSoundCaptureIndexValue, 7), 7);
 }
