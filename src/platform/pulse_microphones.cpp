@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int kReconnectMs = 1000;
+// The capture device of the sources that belong to no card.
+constexpr char kCardlessDeviceName[] = "Other inputs";
 constexpr int kDrainTimeoutMs = 2000;
 
 QByteArray Text(const char* text) {
@@ -167,8 +169,8 @@ void PulseMicrophones::Subscribe() {
 void PulseMicrophones::OnCard(pa_context*, const pa_card_info* info, int eol, void* self) {
     auto* server = static_cast<PulseMicrophones*>(self);
     if (eol != 0 || !info) return server->FetchDone();
-    server->cards_[info->index] =
-        QString::fromUtf8(pa_proplist_gets(info->proplist, PA_PROP_DEVICE_DESCRIPTION));
+    const char* description = pa_proplist_gets(info->proplist, PA_PROP_DEVICE_DESCRIPTION);
+    server->cards_[info->index] = QString::fromUtf8(description ? description : info->name);
     if (server->ready_) server->Rebuild();
 }
 
@@ -176,7 +178,6 @@ void PulseMicrophones::OnSource(pa_context*, const pa_source_info* info, int eol
     auto* server = static_cast<PulseMicrophones*>(self);
     if (eol != 0 || !info) return server->FetchDone();
     Source source;
-    source.microphone.deviceName = QString::fromUtf8(info->description);
     source.microphone.name = Text(info->name);
     source.microphone.index = info->index;
     source.microphone.spec = info->sample_spec;
@@ -228,8 +229,10 @@ void PulseMicrophones::Rebuild() {
             microphones_.back().deviceName = description;
         }
     }
-    if (const Source* source = firstMicrophoneOf(PA_INVALID_INDEX))
+    if (const Source* source = firstMicrophoneOf(PA_INVALID_INDEX)) {
         microphones_.push_back(source->microphone);
+        microphones_.back().deviceName = QString::fromUtf8(kCardlessDeviceName);
+    }
 }
 
 void PulseMicrophones::OnEvent(pa_context* context, pa_subscription_event_type_t type,
