@@ -7,6 +7,15 @@
 
 #include "platform/message_boxes.h"
 
+namespace {
+
+// The control types each initialiser knows.
+bool Within(DWORD type, DWORD first, DWORD last) {
+    return type >= first && type <= last;
+}
+
+}  // namespace
+
 MixerDevice::MixerDevice(Mixer& api, MessageBoxes& boxes) : mixerApi(api), messages(boxes) {}
 
 MixerDevice::~MixerDevice() = default;
@@ -161,10 +170,14 @@ int MixerDevice::InitControlByClass(QWidget* owner, DWORD id) {
     int initialised = 0;
     switch (control.dwControlType & MIXERCONTROL_CT_CLASS_MASK) {
         case MIXERCONTROL_CT_CLASS_SWITCH:
-            initialised = MixAppInitDialogSwitch(owner, binding);
+            initialised = Within(control.dwControlType, MIXERCONTROL_CONTROLTYPE_BOOLEAN,
+                                 MIXERCONTROL_CONTROLTYPE_BUTTON) &&
+                          MixAppInitDialogSwitch(owner, binding);
             break;
         case MIXERCONTROL_CT_CLASS_FADER:
-            initialised = MixAppInitDialogFader(owner, binding);
+            initialised = Within(control.dwControlType, MIXERCONTROL_CONTROLTYPE_FADER,
+                                 MIXERCONTROL_CONTROLTYPE_EQUALIZER) &&
+                          MixAppInitDialogFader(owner, binding);
             break;
         default:
             break;

@@ -114,7 +114,9 @@ PulseMixer::~PulseMixer() {
 }
 
 UINT PulseMixer::mixerGetNumDevs() {
-    server_.WaitUntilReady(kReadyTimeoutMs);
+    // Only the first question waits: without a server, closing must not wait again.
+    if (!waited_) server_.WaitUntilReady(kReadyTimeoutMs);
+    waited_ = true;
     return static_cast<UINT>(server_.microphones().size());
 }
 
@@ -126,8 +128,7 @@ MMRESULT PulseMixer::mixerGetDevCapsA(UINT uMxId, MIXERCAPSA* caps) {
 
 MMRESULT PulseMixer::mixerGetDevCapsA(HMIXER hmx, MIXERCAPSA* caps) {
     const MicrophoneSource* microphone = SourceOf(hmx);
-    if (!microphone)
-        return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
+    if (!microphone) return Missing(hmx);
     *caps = {microphone->deviceName, 0, kDestinations};
     return MMSYSERR_NOERROR;
 }
@@ -147,8 +148,7 @@ MMRESULT PulseMixer::mixerClose(HMIXER hmx) {
 
 MMRESULT PulseMixer::mixerGetLineInfoA(HMIXER hmx, MIXERLINEA* line, DWORD fdwInfo) {
     const MicrophoneSource* microphone = SourceOf(hmx);
-    if (!microphone)
-        return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
+    if (!microphone) return Missing(hmx);
     const DWORD channels = microphone->spec.channels;
     switch (fdwInfo) {
         case MIXER_GETLINEINFOF_DESTINATION:
@@ -179,8 +179,7 @@ MMRESULT PulseMixer::mixerGetLineInfoA(HMIXER hmx, MIXERLINEA* line, DWORD fdwIn
 
 MMRESULT PulseMixer::mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLSA* controls,
                                            DWORD fdwControls) {
-    if (!SourceOf(hmx))
-        return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
+    if (!SourceOf(hmx)) return Missing(hmx);
     if (fdwControls == MIXER_GETLINECONTROLSF_ONEBYID) {
         if (!IsControl(controls->dwControlID)) return MIXERR_INVALCONTROL;
         controls->dwLineID = MicrophoneLineId(DestinationOfControl(controls->dwControlID));
@@ -202,8 +201,7 @@ MMRESULT PulseMixer::mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLSA* contr
 
 MMRESULT PulseMixer::mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* details, DWORD) {
     const MicrophoneSource* microphone = SourceOf(hmx);
-    if (!microphone)
-        return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
+    if (!microphone) return Missing(hmx);
     if (!IsControl(details->dwControlID)) return MIXERR_INVALCONTROL;
     const std::vector<DWORD> values = Values(*microphone, details->dwControlID);
     if (details->cChannels != 1 && details->cChannels != values.size()) return MMSYSERR_INVALPARAM;
@@ -213,8 +211,7 @@ MMRESULT PulseMixer::mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* de
 
 MMRESULT PulseMixer::mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAILS* details, DWORD) {
     const MicrophoneSource* microphone = SourceOf(hmx);
-    if (!microphone)
-        return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
+    if (!microphone) return Missing(hmx);
     if (!IsControl(details->dwControlID)) return MIXERR_INVALCONTROL;
     std::vector<DWORD> values = Values(*microphone, details->dwControlID);
     if (details->cChannels != 1 && details->cChannels != values.size()) return MMSYSERR_INVALPARAM;
@@ -225,6 +222,11 @@ MMRESULT PulseMixer::mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAIL
     const MMRESULT result = Apply(*microphone, details->dwControlID, values);
     if (result == MMSYSERR_NOERROR) Notify(source, details->dwControlID);
     return result;
+}
+
+MMRESULT PulseMixer::Missing(HMIXER hmx) const {
+    // An open handle whose microphone has gone lost its driver.
+    return open_.count(HandleValue(hmx)) ? MMSYSERR_NODRIVER : MMSYSERR_INVALHANDLE;
 }
 
 const MicrophoneSource* PulseMixer::SourceOf(HMIXER hmx) const {

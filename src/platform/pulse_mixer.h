@@ -45,6 +45,7 @@ private:
     };
 
     const MicrophoneSource* SourceOf(HMIXER hmx) const;
+    MMRESULT Missing(HMIXER hmx) const;
     Playthrough& PlaythroughOf(const MicrophoneSource& microphone);
     std::vector<DWORD> Values(const MicrophoneSource& microphone, DWORD controlId);
     MMRESULT Apply(const MicrophoneSource& microphone, DWORD controlId,
@@ -55,5 +56,6 @@ private:
     PulseMicrophones server_;
     std::map<std::uintptr_t, OpenDevice> open_;
     std::uintptr_t nextHandle_ = 1;
+    bool waited_ = false;
     std::map<QByteArray, Playthrough> playthroughs_;
 };
