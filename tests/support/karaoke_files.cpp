@@ -1,0 +1,205 @@
+#include "support/karaoke_files.h"
+
+#include <zlib.h>
+#include <QFile>
+#include <QtEndian>
+
+namespace cdg {
+
+QByteArray Packet(int instruction, std::initializer_list<int> data) {
+    QByteArray packet(24, '\0');
+    packet[0] = 0x09;
+    packet[1] = static_cast<char>(instruction);
+    int i = 4;
+    for (int value : data) packet[i++] = static_cast<char>(value);
+    return packet;
+}
+
+QByteArray NotGraphics() {
+    QByteArray packet = MemoryPreset(1);
+    packet[0] = 0x08;
+    return packet;
+}
+
+QByteArray MemoryPreset(int color, int repeat) {
+    return Packet(1, {color, repeat});
+}
+
+QByteArray BorderPreset(int color) {
+    return Packet(2, {color});
+}
+
+QByteArray Tile(int color0, int color1, int row, int column, const std::array<int, 12>& bits,
+                bool exclusiveOr) {
+    QByteArray packet = Packet(exclusiveOr ? 38 : 6, {color0, color1, row, column});
+    for (int i = 0; i < 12; ++i) packet[8 + i] = static_cast<char>(bits[i]);
+    return packet;
+}
+
+QByteArray SolidTile(int color, int row, int column) {
+    std::array<int, 12> bits;
+    bits.fill(0x3F);
+    return Tile(0, color, row, column, bits);
+}
+
+QByteArray Scroll(bool preset, int color, int horizontalCommand, int horizontalOffset,
+                  int verticalCommand, int verticalOffset) {
+    return Packet(preset ? 20 : 24, {color, horizontalCommand << 4 | horizontalOffset,
+                                     verticalCommand << 4 | verticalOffset});
+}
+
+QByteArray DefineTransparent(int color) {
+    return Packet(28, {color});
+}
+
+QByteArray LoadColors(bool high, const std::array<Rgb4, 8>& colors) {
+    QByteArray packet = Packet(high ? 31 : 30, {});
+    for (int i = 0; i < 8; ++i) {
+        const Rgb4& c = colors[i];
+        packet[4 + 2 * i] = static_cast<char>(c.red << 2 | c.green >> 2);
+        packet[5 + 2 * i] = static_cast<char>((c.green & 3) << 4 | c.blue);
+    }
+    return packet;
+}
+
+}  // namespace cdg
+
+namespace midi {
+
+QByteArray VariableLength(std::uint32_t value) {
+    QByteArray bytes(1, static_cast<char>(value & 0x7F));
+    while (value >>= 7) bytes.prepend(static_cast<char>(0x80 | (value & 0x7F)));
+    return bytes;
+}
+
+void Track::Delta(std::int64_t tick) {
+    events += VariableLength(static_cast<std::uint32_t>(tick - lastTick));
+    lastTick = tick;
+}
+
+Track& Track::Meta(std::int64_t tick, int type, const QByteArray& data) {
+    Delta(tick);
+    events += char(0xFF);
+    events += static_cast<char>(type);
+    events += VariableLength(static_cast<std::uint32_t>(data.size()));
+    events += data;
+    return *this;
+}
+
+Track& Track::Tempo(std::int64_t tick, std::uint32_t microsPerQuarter) {
+    QByteArray data(3, '\0');
+    data[0] = static_cast<char>(microsPerQuarter >> 16);
+    data[1] = static_cast<char>(microsPerQuarter >> 8);
+    data[2] = static_cast<char>(microsPerQuarter);
+    return Meta(tick, 0x51, data);
+}
+
+Track& Track::Note(std::int64_t tick, int key, int duration) {
+    Delta(tick);
+    events += QByteArray::fromHex("90") + char(key) + char(100);
+    Delta(tick + duration);
+    events += QByteArray::fromHex("80") + char(key) + char(0);
+    return *this;
+}
+
+Track& Track::RunningStatusNote(std::int64_t tick, int key, int duration) {
+    Delta(tick);
+    events += QByteArray::fromHex("90") + char(key) + char(100);
+    Delta(tick + duration);
+    events += QByteArray(1, char(key)) + char(0);
+    return *this;
+}
+
+Track& Track::SysEx(std::int64_t tick, const QByteArray& body) {
+    Delta(tick);
+    events += char(0xF0);
+    events += VariableLength(static_cast<std::uint32_t>(body.size()));
+    events += body;
+    return *this;
+}
+
+QByteArray Track::Chunk() const {
+    const QByteArray body = events + QByteArray::fromHex("00FF2F00");
+    const auto size = static_cast<quint32>(body.size());
+    QByteArray chunk("MTrk");
+    for (int shift = 24; shift >= 0; shift -= 8) chunk += static_cast<char>(size >> shift);
+    return chunk + body;
+}
+
+QByteArray File(int format, std::uint16_t division, const std::vector<Track>& tracks) {
+    QByteArray file("MThd");
+    file += QByteArray::fromHex("00000006");
+    const auto u16 = [](int value) { return QByteArray(1, char(value >> 8)) + char(value & 0xFF); };
+    file += u16(format) + u16(static_cast<int>(tracks.size())) + u16(division);
+    for (const Track& track : tracks) file += track.Chunk();
+    return file;
+}
+
+QByteArray RiffWrapped(const QByteArray& smf) {
+    const auto le32 = [](quint32 value) {
+        quint32 little = qToLittleEndian(value);
+        return QByteArray(reinterpret_cast<const char*>(&little), 4);
+    };
+    QByteArray data = "data" + le32(static_cast<quint32>(smf.size())) + smf;
+    if (smf.size() % 2) data += '\0';
+    return "RIFF" + le32(static_cast<quint32>(4 + data.size())) + "RMID" + data;
+}
+
+}  // namespace midi
+
+namespace zip {
+namespace {
+
+QByteArray Le16(quint32 value) {
+    return QByteArray(1, char(value & 0xFF)) + char((value >> 8) & 0xFF);
+}
+QByteArray Le32(quint32 value) {
+    return Le16(value & 0xFFFF) + Le16(value >> 16);
+}
+
+QByteArray RawDeflate(const QByteArray& data) {
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(static_cast<qsizetype>(deflateBound(&z, static_cast<uLong>(data.size()))), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(static_cast<qsizetype>(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+}  // namespace
+
+QByteArray Archive(const std::vector<Member>& members) {
+    QByteArray body;
+    QByteArray directory;
+    for (const Member& member : members) {
+        const QByteArray name = member.name.toUtf8();
+        const QByteArray stored = member.deflate ? RawDeflate(member.data) : member.data;
+        const quint32 crc = crc32(0, reinterpret_cast<const Bytef*>(member.data.constData()),
+                                  static_cast<uInt>(member.data.size()));
+        const QByteArray common = Le16(20) + Le16(0x0800) + Le16(member.deflate ? 8 : 0) + Le32(0) +
+                                  Le32(crc) + Le32(static_cast<quint32>(stored.size())) +
+                                  Le32(static_cast<quint32>(member.data.size())) +
+                                  Le16(static_cast<quint32>(name.size()));
+        const auto offset = static_cast<quint32>(body.size());
+        body += Le32(0x04034b50) + common + Le16(0) + name + stored;
+        directory += Le32(0x02014b50) + Le16(20) + common + Le16(0) + Le16(0) + Le16(0) + Le16(0) +
+                     Le32(0) + Le32(offset) + name;
+    }
+    const auto count = static_cast<quint32>(members.size());
+    return body + directory + Le32(0x06054b50) + Le16(0) + Le16(0) + Le16(count) + Le16(count) +
+           Le32(static_cast<quint32>(directory.size())) + Le32(static_cast<quint32>(body.size())) +
+           Le16(0);
+}
+
+}  // namespace zip
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
