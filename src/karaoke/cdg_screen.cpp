@@ -1,6 +1,7 @@
 #include "karaoke/cdg_screen.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -129,23 +130,28 @@ void CdgScreen::Scroll(const std::uint8_t* data, bool fill) {
     verticalOffset = std::min(vertical & 0x0F, kCdgTileHeight - 1);
     const int dx = ScrollStep(horizontal, kCdgTileWidth);
     const int dy = ScrollStep(vertical, kCdgTileHeight);
-    if (dx == 0 && dy == 0) return;
 
-    const auto before = pixels;
-    for (int y = 0; y < kCdgHeight; ++y) {
-        const int fromY = y - dy;
-        for (int x = 0; x < kCdgWidth; ++x) {
-            const int fromX = x - dx;
-            const bool uncovered =
-                fromX < 0 || fromX >= kCdgWidth || fromY < 0 || fromY >= kCdgHeight;
-            std::uint8_t& pixel = pixels[y * kCdgWidth + x];
-            if (uncovered && fill) {
-                pixel = fillColor;
-            } else {
-                const int wrappedX = (fromX + kCdgWidth) % kCdgWidth;
-                const int wrappedY = (fromY + kCdgHeight) % kCdgHeight;
-                pixel = before[wrappedY * kCdgWidth + wrappedX];
-            }
+    // Rotating moves the picture and brings back what left it; a preset then paints over
+    // the strips that came in.
+    if (dy != 0) {
+        const int shift = (dy > 0 ? kCdgHeight - dy : -dy) * kCdgWidth;
+        std::rotate(pixels.begin(), pixels.begin() + shift, pixels.end());
+    }
+    if (dx != 0) {
+        const int shift = dx > 0 ? kCdgWidth - dx : -dx;
+        for (auto row = pixels.begin(); row != pixels.end(); row += kCdgWidth) {
+            std::rotate(row, row + shift, row + kCdgWidth);
+        }
+    }
+    if (!fill) return;
+    if (dy != 0) {
+        const int firstRow = dy > 0 ? 0 : kCdgHeight + dy;
+        std::fill_n(pixels.begin() + firstRow * kCdgWidth, std::abs(dy) * kCdgWidth, fillColor);
+    }
+    if (dx != 0) {
+        const int firstColumn = dx > 0 ? 0 : kCdgWidth + dx;
+        for (auto row = pixels.begin(); row != pixels.end(); row += kCdgWidth) {
+            std::fill_n(row + firstColumn, std::abs(dx), fillColor);
         }
     }
 }
@@ -162,13 +168,6 @@ void CdgScreen::LoadColorTable(const std::uint8_t* data, int firstEntry) {
     }
 }
 
-QRgb CdgScreen::ShownColor(int x, int y) const {
-    const int index = InBorder(x, y)
-                          ? borderColor
-                          : pixels[(y + verticalOffset) * kCdgWidth + x + horizontalOffset];
-    return index == transparentColor ? qRgba(0, 0, 0, 0) : colorTable[index];
-}
-
 QImage CdgScreen::Image(int scale) const {
     QImage image(kCdgWidth * scale, kCdgHeight * scale, QImage::Format_ARGB32);
     RenderInto(image, scale);
@@ -176,12 +175,25 @@ QImage CdgScreen::Image(int scale) const {
 }
 
 void CdgScreen::RenderInto(QImage& target, int scale) const {
+    std::array<QRgb, 16> shown = colorTable;
+    if (transparentColor >= 0) shown[transparentColor] = qRgba(0, 0, 0, 0);
+    const QRgb border = shown[borderColor];
+    const int width = kCdgWidth * scale;
     for (int y = 0; y < kCdgHeight; ++y) {
-        for (int repeat = 0; repeat < scale; ++repeat) {
-            auto* line = reinterpret_cast<QRgb*>(target.scanLine(y * scale + repeat));
-            for (int x = 0; x < kCdgWidth; ++x) {
-                std::fill_n(line + x * scale, scale, ShownColor(x, y));
+        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y * scale));
+        if (y < kCdgTileHeight || y >= kCdgHeight - kCdgTileHeight) {
+            std::fill_n(line, width, border);
+        } else {
+            const std::uint8_t* source =
+                &pixels[(y + verticalOffset) * kCdgWidth + horizontalOffset];
+            std::fill_n(line, kCdgTileWidth * scale, border);
+            for (int x = kCdgTileWidth; x < kCdgWidth - kCdgTileWidth; ++x) {
+                std::fill_n(line + x * scale, scale, shown[source[x]]);
             }
+            std::fill_n(line + (kCdgWidth - kCdgTileWidth) * scale, kCdgTileWidth * scale, border);
+        }
+        for (int repeat = 1; repeat < scale; ++repeat) {
+            std::copy_n(line, width, reinterpret_cast<QRgb*>(target.scanLine(y * scale + repeat)));
         }
     }
 }

@@ -38,7 +38,6 @@ class CdgScreen {
     void TileBlock(const std::uint8_t* data, bool exclusiveOr);
     void Scroll(const std::uint8_t* data, bool fill);
     void LoadColorTable(const std::uint8_t* data, int firstEntry);
-    QRgb ShownColor(int x, int y) const;
 
     std::array<std::uint8_t, kCdgWidth * kCdgHeight> pixels{};
     std::array<QRgb, 16> colorTable{};
