@@ -7,7 +7,7 @@ struct Platform;
 // The application object: fixes where the settings live, runs the main window modally,
 // and ends the process when it ends.
 class KaraokeApp {
-public:
+  public:
     // The company key under which every program of the maker keeps its settings.
     static constexpr char kCompanyKey[] = "QuenmarkStudio";
 

@@ -51,7 +51,8 @@ void MainDialog::OnInitDialog() {
     }
 
     captureChoices_.captureDeviceCount = 0;
-    captureChoices_.nSoundCaptureIndex = settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
+    captureChoices_.nSoundCaptureIndex =
+        settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
     captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
     captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
 
@@ -159,7 +160,9 @@ void MainDialog::ShowMessage(const QString& text, const QString& caption) {
     platform_.messages->Show(this, text, caption, MB_OK);
 }
 
-void MainDialog::SetOutputPathText(const QString& path) { Edit(IDC_OUTPUT_PATH)->setText(path); }
+void MainDialog::SetOutputPathText(const QString& path) {
+    Edit(IDC_OUTPUT_PATH)->setText(path);
+}
 
 QWidget* MainDialog::Control(int id) const {
     const auto found = controls_.find(id);
@@ -168,7 +171,15 @@ QWidget* MainDialog::Control(int id) const {
 QAbstractButton* MainDialog::Button(int id) const {
     return qobject_cast<QAbstractButton*>(Control(id));
 }
-QSlider* MainDialog::Slider(int id) const { return qobject_cast<QSlider*>(Control(id)); }
-QComboBox* MainDialog::ComboBox(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
-QLineEdit* MainDialog::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
-QLabel* MainDialog::Label(int id) const { return qobject_cast<QLabel*>(Control(id)); }
+QSlider* MainDialog::Slider(int id) const {
+    return qobject_cast<QSlider*>(Control(id));
+}
+QComboBox* MainDialog::ComboBox(int id) const {
+    return qobject_cast<QComboBox*>(Control(id));
+}
+QLineEdit* MainDialog::Edit(int id) const {
+    return qobject_cast<QLineEdit*>(Control(id));
+}
+QLabel* MainDialog::Label(int id) const {
+    return qobject_cast<QLabel*>(Control(id));
+}

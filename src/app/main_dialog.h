@@ -28,7 +28,7 @@ using REFERENCE_TIME = std::int64_t;
 // the routing of commands, slider releases, posted messages and timers to handlers.
 class MainDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -64,14 +64,14 @@ public:
     bool hintSuppressed() const { return hintSuppressed_; }
     const CaptureChoices& captureChoices() const { return captureChoices_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 
-private:
+  private:
     struct CommandRoute {
         int commandId;
         void (MainDialog::*handler)();

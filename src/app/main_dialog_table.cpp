@@ -13,17 +13,13 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
-};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {};
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
-};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
 
-const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
-};
+const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {};
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
-};
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
 
 void MainDialog::ConnectControls() {
     for (const auto& [id, widget] : controls_) {

@@ -14,7 +14,8 @@ std::optional<QString> DisplayNameOf(const QString& path) {
 }
 
 QString WavNameFor(const QString& mediaPath) {
-    QString name = DisplayNameOf(mediaPath).value_or(QString());
+    // A URL is shown whole, but its slashes would make folders of the output name.
+    QString name = DisplayNameOf(mediaPath).value_or(QString()).section('/', -1);
     const qsizetype dot = name.lastIndexOf('.');
     if (dot >= 0) name.truncate(dot);
     return name + ".wav";
@@ -33,4 +34,6 @@ QString BrowseStartFolderOf(const QString& outputPath) {
     return slash == 0 ? QStringLiteral("/") : outputPath.left(slash);
 }
 
-QString HomeFolder() { return QDir::homePath() + '/'; }
+QString HomeFolder() {
+    return QDir::homePath() + '/';
+}

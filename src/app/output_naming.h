@@ -10,7 +10,8 @@ QString FolderOf(const QString& path);
 // else the file name with its extension. Nothing for an empty path.
 std::optional<QString> DisplayNameOf(const QString& path);
 
-// The WAV name for a media path: its display name cut at the last dot, plus ".wav".
+// The WAV name for a media path: the file name of its display name cut at the last dot,
+// plus ".wav".
 QString WavNameFor(const QString& mediaPath);
 
 // The output path for a file chosen in the save dialog: its extension, if the file name

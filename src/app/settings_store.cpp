@@ -33,7 +33,6 @@ QString SettingsStore::ReadString(const QString& section, const QString& name,
     return file_.Read(section, name).value_or(fallback);
 }
 
-bool SettingsStore::WriteString(const QString& section, const QString& name,
-                                const QString& text) {
+bool SettingsStore::WriteString(const QString& section, const QString& name, const QString& text) {
     return file_.Write(section, name, text);
 }

@@ -20,7 +20,7 @@ inline constexpr char kFirstUpdateValue[] = "t_first_update";
 // Typed per-user values. Reads never fail: an absent or unreadable value gives the
 // caller's default. Writes go to the file at once. Integers are 32-bit values.
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(SettingsFile& file) : file_(file) {}
 
     std::int32_t ReadInt(const QString& section, const QString& name, std::int32_t fallback);
@@ -28,6 +28,6 @@ public:
     QString ReadString(const QString& section, const QString& name, const QString& fallback);
     bool WriteString(const QString& section, const QString& name, const QString& text);
 
-private:
+  private:
     SettingsFile& file_;
 };

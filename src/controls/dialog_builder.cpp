@@ -20,11 +20,16 @@ QWidget* CreateControl(const TemplateControl& control, QWidget* parent) {
             button->setAutoDefault(false);
             return button;
         }
-        case ControlKind::Slider: return new ReleaseSlider(parent);
-        case ControlKind::Label: return new QLabel(text, parent);
-        case ControlKind::DropDownList: return new QComboBox(parent);
-        case ControlKind::Edit: return new QLineEdit(text, parent);
-        case ControlKind::CheckBox: return new QCheckBox(text, parent);
+        case ControlKind::Slider:
+            return new ReleaseSlider(parent);
+        case ControlKind::Label:
+            return new QLabel(text, parent);
+        case ControlKind::DropDownList:
+            return new QComboBox(parent);
+        case ControlKind::Edit:
+            return new QLineEdit(text, parent);
+        case ControlKind::CheckBox:
+            return new QCheckBox(text, parent);
         case ControlKind::SunkenStatic: {
             auto* label = new QLabel(text, parent);
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -45,8 +50,7 @@ std::map<int, QWidget*> BuildControls(QDialog& dialog, const DialogTemplate& dia
         widget->setObjectName(QStringLiteral("control%1").arg(control.id));
         QRect rect = units.ToPixels(control.rect);
         // A drop-down list's template height is that of its open list.
-        if (control.kind == ControlKind::DropDownList)
-            rect.setHeight(widget->sizeHint().height());
+        if (control.kind == ControlKind::DropDownList) rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
         controls[control.id] = widget;
     }

@@ -21,8 +21,12 @@ DialogUnits::DialogUnits(const QFont& font) {
     baseY_ = metrics.height();
 }
 
-int DialogUnits::ToPixelsX(int units) const { return ScaleRounded(units, baseX_, 4); }
-int DialogUnits::ToPixelsY(int units) const { return ScaleRounded(units, baseY_, 8); }
+int DialogUnits::ToPixelsX(int units) const {
+    return ScaleRounded(units, baseX_, 4);
+}
+int DialogUnits::ToPixelsY(int units) const {
+    return ScaleRounded(units, baseY_, 8);
+}
 
 QRect DialogUnits::ToPixels(const QRect& units) const {
     const int left = ToPixelsX(units.x());

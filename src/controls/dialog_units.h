@@ -6,7 +6,7 @@
 // Converts dialog units to pixels the classic way: a horizontal unit is a quarter of the
 // font's average character width, a vertical unit an eighth of its height.
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font);
     int ToPixelsX(int units) const;
     int ToPixelsY(int units) const;
@@ -14,7 +14,7 @@ public:
     int baseX() const { return baseX_; }
     int baseY() const { return baseY_; }
 
-private:
+  private:
     int baseX_;
     int baseY_;
 };

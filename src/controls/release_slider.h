@@ -6,16 +6,16 @@
 // the keyboard move the thumb but report nothing.
 class ReleaseSlider : public QSlider {
     Q_OBJECT
-public:
+  public:
     explicit ReleaseSlider(QWidget* parent = nullptr);
 
-signals:
+  signals:
     void released();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool mouseHeld_ = false;
 };

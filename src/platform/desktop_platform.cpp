@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
-std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company,
-                                              const QString& application) {
+std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QString& application) {
     auto platform = std::make_unique<Platform>();
     platform->settings = MakeIniSettingsFile(company, application);
     platform->messages = MakeQtMessageBoxes();

@@ -6,7 +6,7 @@
 namespace {
 
 class DesktopSystemInfo final : public SystemInfo {
-public:
+  public:
     // Every Linux desktop counts as a modern system, so the music folder is the default.
     std::optional<OsVersion> QueryVersion() override { return OsVersion{10, 0}; }
 

@@ -23,7 +23,7 @@ struct FileDialogRequest {
 
 // Open and save dialogs; nothing when cancelled or failed.
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     virtual std::optional<QString> Open(QWidget* owner, const FileDialogRequest& request) = 0;
     virtual std::optional<QString> Save(QWidget* owner, const FileDialogRequest& request) = 0;

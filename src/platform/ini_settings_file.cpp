@@ -11,7 +11,7 @@ namespace {
 // Opens the file afresh for every operation, the way the registry key is opened and
 // closed around each access, so another process's change is seen at once.
 class IniSettingsFile final : public SettingsFile {
-public:
+  public:
     explicit IniSettingsFile(QString path) : path_(std::move(path)) {}
 
     std::optional<QString> Read(const QString& section, const QString& name) override {
@@ -39,7 +39,7 @@ public:
         (void)file.open(QIODevice::WriteOnly);
     }
 
-private:
+  private:
     bool Store(const QString& section, const QString& name, const QString& value) {
         QDir().mkpath(QFileInfo(path_).absolutePath());
         QSettings ini(path_, QSettings::IniFormat);

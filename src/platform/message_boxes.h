@@ -26,7 +26,7 @@ inline constexpr int IDNO = 7;
 
 // Modal message boxes and the warning beep.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Shows the box modally over owner (may be null) and answers the button pressed.
     virtual int Show(QWidget* owner, const QString& text, const QString& caption,

@@ -20,7 +20,7 @@ QString QtNameFilterOf(const FileFilter& filter) {
 namespace {
 
 class QtFileDialogs final : public FileDialogs {
-public:
+  public:
     std::optional<QString> Open(QWidget* owner, const FileDialogRequest& request) override {
         return Run(owner, request, QFileDialog::AcceptOpen);
     }
@@ -28,7 +28,7 @@ public:
         return Run(owner, request, QFileDialog::AcceptSave);
     }
 
-private:
+  private:
     static std::optional<QString> Run(QWidget* owner, const FileDialogRequest& request,
                                       QFileDialog::AcceptMode mode) {
         QFileDialog dialog(owner, request.title, request.initialFolder);
@@ -52,4 +52,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileDialogs> MakeQtFileDialogs() { return std::make_unique<QtFileDialogs>(); }
+std::unique_ptr<FileDialogs> MakeQtFileDialogs() {
+    return std::make_unique<QtFileDialogs>();
+}

@@ -6,7 +6,7 @@
 namespace {
 
 class QtWindowTimers final : public WindowTimers {
-public:
+  public:
     explicit QtWindowTimers(Tick tick) : tick_(std::move(tick)) {}
 
     void SetTimer(int timerId, int periodMs) override {
@@ -25,7 +25,7 @@ public:
         return found != timers_.end() && found->second->isActive();
     }
 
-private:
+  private:
     Tick tick_;
     std::map<int, std::unique_ptr<QTimer>> timers_;
 };

@@ -6,7 +6,7 @@
 
 // The per-user file behind the settings store: named values in sections, no cache.
 class SettingsFile {
-public:
+  public:
     virtual ~SettingsFile() = default;
 
     // The stored text of a value; nothing when it is absent or cannot be read.

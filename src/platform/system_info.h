@@ -11,7 +11,7 @@ struct OsVersion {
 
 // Questions about the system the program runs on.
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual std::optional<OsVersion> QueryVersion() = 0;
     // The user's music folder without a trailing separator; nothing when it cannot be found.

@@ -30,8 +30,7 @@ QEvent::Type PostedCommand::Type() {
 PostedCommand::PostedCommand(int commandId, std::intptr_t lParam)
     : QEvent(Type()), commandId_(commandId), lParam_(lParam) {}
 
-void PostWindowMessage(QObject* target, int message, std::uintptr_t wParam,
-                       std::intptr_t lParam) {
+void PostWindowMessage(QObject* target, int message, std::uintptr_t wParam, std::intptr_t lParam) {
     QCoreApplication::postEvent(target, new PostedMessage(message, wParam, lParam));
 }
 

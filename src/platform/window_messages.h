@@ -6,8 +6,8 @@
 class QObject;
 
 // Messages that parts of the program post to each other's windows, with their classic ids.
-inline constexpr int WM_PLAYER_POSITION = 1027;      // video window -> main window, 1 s
-inline constexpr int WM_GRAPHNOTIFY_PLAYER = 1037;   // playback graph -> video window
+inline constexpr int WM_PLAYER_POSITION = 1027;        // video window -> main window, 1 s
+inline constexpr int WM_GRAPHNOTIFY_PLAYER = 1037;     // playback graph -> video window
 inline constexpr int WM_GRAPHNOTIFY_CAPTURE = 0x8001;  // capture graph -> main window
 inline constexpr int MM_MIXM_CONTROL_CHANGE = 0x3D1;   // mixer -> window that opened it
 
@@ -22,13 +22,13 @@ inline constexpr int HOVER_TIMER_PERIOD_MS = 100;
 // A posted window message. Ids in Qt's user range keep their value as the event type;
 // the others get a type registered for them.
 class PostedMessage : public QEvent {
-public:
+  public:
     PostedMessage(int message, std::uintptr_t wParam, std::intptr_t lParam);
     int message() const { return message_; }
     std::uintptr_t wParam() const { return wParam_; }
     std::intptr_t lParam() const { return lParam_; }
 
-private:
+  private:
     int message_;
     std::uintptr_t wParam_;
     std::intptr_t lParam_;
@@ -36,13 +36,13 @@ private:
 
 // A posted command, as a menu item or a button would send it.
 class PostedCommand : public QEvent {
-public:
+  public:
     PostedCommand(int commandId, std::intptr_t lParam);
     int commandId() const { return commandId_; }
     std::intptr_t lParam() const { return lParam_; }
     static QEvent::Type Type();
 
-private:
+  private:
     int commandId_;
     std::intptr_t lParam_;
 };

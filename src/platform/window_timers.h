@@ -5,7 +5,7 @@
 
 // Periodic timers of one window, known by the program's timer ids.
 class WindowTimers {
-public:
+  public:
     using Tick = std::function<void(int timerId)>;
     virtual ~WindowTimers() = default;
     // Starts the timer, or restarts it with the new period when it runs already.

@@ -6,9 +6,12 @@ namespace {
 
 QString ImagePathOf(int id) {
     switch (id) {
-        case IDB_BACKGROUND: return QStringLiteral(":/artwork/background.png");
-        case IDR_MAINFRAME: return QStringLiteral(":/artwork/program.png");
-        default: return {};
+        case IDB_BACKGROUND:
+            return QStringLiteral(":/artwork/background.png");
+        case IDR_MAINFRAME:
+            return QStringLiteral(":/artwork/program.png");
+        default:
+            return {};
     }
 }
 

@@ -4,7 +4,9 @@
 
 QString LoadResourceString(int id) {
     switch (id) {
-        case IDS_ABOUTBOX: return QStringLiteral("&About Tarvelo");
-        default: return {};
+        case IDS_ABOUTBOX:
+            return QStringLiteral("&About Tarvelo");
+        default:
+            return {};
     }
 }

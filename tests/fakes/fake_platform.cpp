@@ -22,8 +22,7 @@ void FakeSettingsFile::Set(const QString& section, const QString& name, const QS
     values[{section, name}] = value;
 }
 
-int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption,
-                           unsigned style) {
+int FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& caption, unsigned style) {
     shown.push_back({text, caption, style});
     if (!answers.empty()) {
         const int answer = answers.front();

@@ -15,7 +15,7 @@
 // what the test scripted.
 
 class FakeSettingsFile final : public SettingsFile {
-public:
+  public:
     std::optional<QString> Read(const QString& section, const QString& name) override;
     bool Write(const QString& section, const QString& name, const QString& value) override;
     void Touch() override { touched = true; }
@@ -37,9 +37,8 @@ struct ShownMessage {
 };
 
 class FakeMessageBoxes final : public MessageBoxes {
-public:
-    int Show(QWidget* owner, const QString& text, const QString& caption,
-             unsigned style) override;
+  public:
+    int Show(QWidget* owner, const QString& text, const QString& caption, unsigned style) override;
     void Beep() override { ++beeps; }
 
     std::vector<ShownMessage> shown;
@@ -54,7 +53,7 @@ struct FileDialogCall {
 };
 
 class FakeFileDialogs final : public FileDialogs {
-public:
+  public:
     std::optional<QString> Open(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> Save(QWidget* owner, const FileDialogRequest& request) override;
 
@@ -62,12 +61,12 @@ public:
     // The next answers, in order; a cancelled dialog when empty or nullopt.
     std::deque<std::optional<QString>> answers;
 
-private:
+  private:
     std::optional<QString> Answer(bool save, const FileDialogRequest& request);
 };
 
 class FakeSystemInfo final : public SystemInfo {
-public:
+  public:
     std::optional<OsVersion> QueryVersion() override { return version; }
     std::optional<QString> MusicFolder() override { return musicFolder; }
 
@@ -76,7 +75,7 @@ public:
 };
 
 class FakeWindowTimers final : public WindowTimers {
-public:
+  public:
     explicit FakeWindowTimers(Tick tick) : tick_(std::move(tick)) {}
     void SetTimer(int timerId, int periodMs) override { running[timerId] = periodMs; }
     void KillTimer(int timerId) override { running.erase(timerId); }
@@ -88,7 +87,7 @@ public:
 
     std::map<int, int> running;  // id -> period in ms
 
-private:
+  private:
     Tick tick_;
 };
 

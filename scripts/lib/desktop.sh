@@ -1,0 +1,67 @@
+# Helpers for driving the real program on a virtual X display: start it, answer its
+# message boxes, find its windows and capture them as PNG images.
+
+desktop_start_program() {  # args: extra environment assignments for the program
+  env "$@" "$BUILD_DIR/src/tarvelo" >"$SCENE_DIR/tarvelo.log" 2>&1 &
+  PROGRAM_PID=$!
+}
+
+desktop_stop_program() {
+  [ -n "${PROGRAM_PID:-}" ] || return 0
+  kill "$PROGRAM_PID" 2>/dev/null
+  wait "$PROGRAM_PID" 2>/dev/null
+  PROGRAM_PID=
+}
+
+# Waits for a window with exactly this title; prints its id.
+desktop_wait_window() {
+  local title=$1 id tries=0
+  while [ $tries -lt 100 ]; do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+  echo "screenshots: no window titled '$title'" >&2
+  return 1
+}
+
+# Presses Enter on every message box with one of these captions until none is left.
+desktop_answer_boxes() {
+  local quiet=0 caption id
+  while [ $quiet -lt 10 ]; do
+    id=
+    for caption in "$@"; do
+      id=$(xdotool search --onlyvisible --name "^${caption}\$" 2>/dev/null | head -n 1 || true)
+      [ -n "$id" ] && break
+    done
+    if [ -n "$id" ]; then
+      xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+      xdotool key Return >/dev/null 2>&1 || true
+      quiet=0
+    else
+      quiet=$((quiet + 1))
+    fi
+    sleep 0.2
+  done
+}
+
+# Captures a window with its frame into a PNG file.
+desktop_capture_window() {
+  local id=$1 out=$2 x y w h
+  eval "$(xwininfo -id "$id" -frame | awk '
+    /Absolute upper-left X/ {print "x=" $NF}
+    /Absolute upper-left Y/ {print "y=" $NF}
+    /Width:/ {print "w=" $NF}
+    /Height:/ {print "h=" $NF}')"
+  # The frame lies outside the client window that xwininfo measured.
+  local frame
+  frame=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p')
+  if [ -n "$frame" ]; then
+    IFS=', ' read -r left right top bottom <<<"$frame"
+    x=$((x - left)); y=$((y - top)); w=$((w + left + right)); h=$((h + top + bottom))
+  fi
+  gst-launch-1.0 -q ximagesrc num-buffers=1 use-damage=false startx=$x starty=$y \
+    endx=$((x + w - 1)) endy=$((y + h - 1)) ! videoconvert ! pngenc ! filesink location="$out"
+  echo "screenshots: wrote $out (${w}x${h})"
+}
