@@ -13,8 +13,10 @@
 #include "controls/dialog_builder.h"
 #include "platform/message_boxes.h"
 #include "platform/platform.h"
+#include "playback/player_window.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/product_site.h"
 #include "resources/resource_ids.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
@@ -23,7 +25,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     timers_ = platform_.makeTimers([this](int timerId) { OnTimer(timerId); });
-    controls_ = BuildControls(*this, MainDialogTemplate());
+    controls_ = BuildControls(*this, MainDialogTemplate(), platform_);
     ConnectControls();
 }
 
@@ -71,6 +73,7 @@ void MainDialog::OnInitDialog() {
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
+    SetUpButtons();
 
     Control(IDC_SPARE_LABEL)->hide();
     Control(IDC_CLOSE_MEDIA)->hide();
@@ -81,6 +84,7 @@ void MainDialog::OnInitDialog() {
     Slider(IDC_MEDIA_VOLUME)->setRange(0, 100);
     playbackVolume_ = settings_.ReadInt(kOptionSection, kPlaybackVolumeValue, 100);
     Slider(IDC_MEDIA_VOLUME)->setValue(playbackVolume_);
+    if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 
     Slider(IDC_MICROPHONE_VOLUME)->setRange(0, 200);
     Slider(IDC_MICROPHONE_VOLUME)->setValue(200);
@@ -94,6 +98,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    ReleasePlayer();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
     mediaPath_.clear();
@@ -114,11 +119,13 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    ReleasePlayer();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
     outputPath_ = Edit(IDC_OUTPUT_PATH)->text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
+    PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {

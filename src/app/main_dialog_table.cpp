@@ -9,15 +9,25 @@
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
+    {IDC_OPEN, &MainDialog::OpenMediaFile},
     {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_PLAY, &MainDialog::PlayRecording},
+    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
+    {IDC_ABOUT, &MainDialog::ShowAboutBox},
+    {IDC_HELP, &MainDialog::ShowHelp},
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
+    {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
+    {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
+};
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
 
-const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {};
+const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
+    {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
+};
 
 const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
 
@@ -43,6 +53,8 @@ void MainDialog::OnCommand(int commandId) {
             return;
         }
     }
+    // Commands of the video window's menu, chosen in the menu this window shows.
+    ForwardPlayerCommand(commandId);
 }
 
 void MainDialog::OnTimer(int timerId) {

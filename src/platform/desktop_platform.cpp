@@ -7,5 +7,9 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QStr
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
     platform->makeTimers = MakeQtWindowTimers;
+    platform->launcher = MakeDesktopLauncher();
+    platform->clock = MakeSystemClock();
+    platform->mediaGraphs = MakeGstMediaGraphs();
+    platform->menus = MakeQtPopupMenus();
     return platform;
 }

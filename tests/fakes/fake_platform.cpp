@@ -61,6 +61,18 @@ FakePlatform::FakePlatform() {
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
+    auto fakeLauncher = std::make_unique<FakeLauncher>();
+    auto fakeClock = std::make_unique<FakeClock>();
+    launcher = fakeLauncher.get();
+    clock = fakeClock.get();
+    platform.launcher = std::move(fakeLauncher);
+    platform.clock = std::move(fakeClock);
+    auto graphs = std::make_unique<FakeMediaGraphs>();
+    auto popupMenus = std::make_unique<FakePopupMenus>();
+    mediaGraphs = graphs.get();
+    menus = popupMenus.get();
+    platform.mediaGraphs = std::move(graphs);
+    platform.menus = std::move(popupMenus);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
         timers.push_back(fake.get());

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_launcher.h"
+#include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
 
 // Fakes of the platform services. Each records what it was asked, in order, and answers
@@ -99,6 +101,10 @@ struct FakePlatform {
     FakeMessageBoxes* messages;
     FakeFileDialogs* fileDialogs;
     FakeSystemInfo* system;
+    FakeLauncher* launcher;
+    FakeClock* clock;
+    FakeMediaGraphs* mediaGraphs;
+    FakePopupMenus* menus;
     // Timers of every window created with this platform, newest last.
     std::vector<FakeWindowTimers*> timers;
 };

@@ -110,7 +110,7 @@ TEST(MainDialogPlaybackVolume, AStoredValueOutsideTheRangeIsShownAtTheNearerEndA
     }
 }
 
-TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) {
+TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTheVolume) {
     MainDialogHarness harness;
     harness.fake.settings->Set("Option", "nCapturePinIndex", "3");
     MainDialog& dialog = harness.Start();
@@ -118,8 +118,8 @@ TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) 
     dialog.close();
 
     const std::vector<QString> expected = {"Option/nSoundCaptureIndex", "Option/nCapturePinIndex",
-                                           "Option/nSearchFlag", "Option/last_output_folder",
-                                           "Option/PlaybackVolume"};
+                                           "Option/nSearchFlag",        "Option/last_output_folder",
+                                           "Setup/t_first_update",      "Option/PlaybackVolume"};
     EXPECT_EQ(harness.fake.settings->writes, expected);
     EXPECT_EQ(harness.Stored("Option", "nCapturePinIndex"), "3");
     EXPECT_EQ(harness.Stored("Option", "last_output_folder"), "/home/singer/Music/");

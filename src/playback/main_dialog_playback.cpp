@@ -1,0 +1,167 @@
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSlider>
+
+#include "app/main_dialog.h"
+#include "app/output_naming.h"
+#include "app/settings_store.h"
+#include "platform/file_dialogs.h"
+#include "platform/message_boxes.h"
+#include "platform/platform.h"
+#include "platform/popup_menus.h"
+#include "platform/window_messages.h"
+#include "playback/player_window.h"
+#include "playback/preview_window.h"
+#include "resources/menu_resources.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr REFERENCE_TIME kUnitsPerSecond = 10'000'000;
+constexpr int kSeekSteps = 600;
+
+// Hours take as many digits as they need, at least two.
+QString ClockOf(int seconds) {
+    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, (seconds % 3600) / 60,
+                             seconds % 60);
+}
+
+std::vector<FileFilter> MediaFileFilters() {
+    return {
+        {"Media Files (all types)",
+         "*.asf;*.wma;*.wmv;*.avi;*.vob;*.qt;*.mov;*.mpg;*.mpeg;*.dat;*.mp4;*.divx;*.div;*.ogm;"
+         "*.wav;*.mpa;*.mp2;*.mp3;*.au;*.aif;*.aiff;*.snd;*.ogg;*.ac3;*.rm;*.kar;*.cdg;*.lrc;"
+         "*.bin"},
+        {"Windows Media Files (*.asf;*.wma;*.wmv)", "*.asf; *.wma; *.wmv"},
+        {"Video Files "
+         "(*.avi;*.mpg;*.mpeg;*.vob;*.dat;*.mp4;*.divx;*.div;*.ogm;*.qt;*.mov;*.rm;*.rmvb)",
+         "*.avi; *.vob; *.qt; *.mov; *.mpg; *.mpeg; *.dat; *.mp4; *.divx; *.div; *.ogm; *.rm; "
+         "*.rmvb;*.kar;*.cdg;*.lrc;*.bin"},
+        {"Audio files "
+         "(*.kar;*.cdg;*.mp3;*.wav;*.bin;*.lrc;*.ac3;*.ogg;*.mpa;*.mp2;*.au;*.aif;*.aiff;*.snd;"
+         "*.ra)",
+         "*.kar;*.mp3; *.wav; *.ac3; *.ogg; *.mpa; *.mp2; *.au; *.aif; *.aiff; *.snd "
+         ";*.ra;*.cdg;*.lrc;*.bin"},
+        {"Any Files (*.*)", "*.*;"},
+    };
+}
+
+}  // namespace
+
+void MainDialog::OpenMediaFile() {
+    FileDialogRequest request;
+    request.title = "Select an Media file";
+    request.initialFolder = settings_.ReadString(kOptionSection, kLastPhotoFolderValue, "");
+    request.filters = MediaFileFilters();
+    request.filterIndex = 1;
+    const std::optional<QString> chosen = platform_.fileDialogs->Open(this, request);
+    if (!chosen) return;
+
+    // The path becomes the open file's only once it can be measured: a file that cannot
+    // be must not lend its name to the one still playing.
+    REFERENCE_TIME length = 0;
+    if (FAILED(QueryMediaLength(*chosen, &length))) {
+        platform_.messages->Show(
+            this, "Cannot open the file and get the total time. \nOr the file May be corrupt.",
+            "Error", MB_OK);
+        return;
+    }
+    mediaPath_ = *chosen;
+    mediaLength_ = length;
+    mediaLengthSeconds_ = static_cast<int>(length / kUnitsPerSecond);
+    const QString name = DisplayNameOf(mediaPath_).value_or(QString());
+    setWindowTitle(name + "   " + ClockOf(mediaLengthSeconds_));
+    DeriveOutputPath(mediaPath_);
+    ReleasePlayer();
+    StartPlayer(mediaPath_);
+    EnableRecordingControls(true);
+    settings_.WriteString(kOptionSection, kLastPhotoFolderValue, FolderOf(mediaPath_));
+}
+
+HRESULT MainDialog::QueryMediaLength(const QString& path, REFERENCE_TIME* length) {
+    std::shared_ptr<GraphBuilder> graph;
+    HRESULT hr = platform_.mediaGraphs->CreateFilterGraph(graph);
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = graph->RenderFile(path))) return hr;
+    std::shared_ptr<MediaSeeking> seeking;
+    if (FAILED(hr = graph->QueryInterface(seeking))) return hr;
+    return seeking->GetStopPosition(length);
+}
+
+void MainDialog::StartPlayer(const QString& path) {
+    currentPlayer_ = std::make_unique<PlayerWindow>(platform_, this);
+    currentPlayer_->mediaPath = path;
+    if (!currentPlayer_->OpenMedia()) {
+        mediaPath_.clear();
+        ReleasePlayer();
+    }
+}
+
+void MainDialog::ReleasePlayer() {
+    if (currentPlayer_) {
+        if (currentPlayer_->state != PlayerState::Closed) currentPlayer_->CloseMedia();
+        currentPlayer_.reset();
+    }
+    seekPosition_ = 0;
+    Slider(IDC_SEEK_BAR)->setValue(0);
+    update();
+}
+
+void MainDialog::SeekFromSlider() {
+    seekPosition_ = Slider(IDC_SEEK_BAR)->value();
+    if (!currentPlayer_ || currentPlayer_->stopPosition == 0) return;
+    const double target = static_cast<double>(currentPlayer_->stopPosition) * seekPosition_ *
+                          (1.0 / kSeekSteps);
+    currentPlayer_->Seek(static_cast<REFERENCE_TIME>(target));
+}
+
+void MainDialog::ApplyMediaVolume() {
+    playbackVolume_ = Slider(IDC_MEDIA_VOLUME)->value();
+    if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
+}
+
+void MainDialog::UpdatePlaybackTime(const PostedMessage&) {
+    if (!currentPlayer_) {
+        setWindowTitle("Tarvelo");
+        return;
+    }
+    const int seconds = static_cast<int>(currentPlayer_->currentPosition / kUnitsPerSecond);
+    const QString name = DisplayNameOf(mediaPath_).value_or(QString());
+    setWindowTitle(name + "   " + ClockOf(seconds) + " / " + ClockOf(mediaLengthSeconds_));
+    const REFERENCE_TIME stop = currentPlayer_->stopPosition;
+    seekPosition_ = stop == 0 ? 0
+                              : static_cast<int>(static_cast<double>(currentPlayer_->currentPosition) /
+                                                 static_cast<double>(stop) * kSeekSteps);
+    Slider(IDC_SEEK_BAR)->setValue(seekPosition_);
+}
+
+void MainDialog::ShowChannelMenu(QPoint clientPoint) {
+    if (mediaPath_.isEmpty() || !currentPlayer_) return;
+    const std::unique_ptr<QMenu> menu = LoadResourceMenu(IDR_PREVIEW_MENU);
+    QMenu* preview = SubMenuOf(menu.get(), 0);
+    if (!preview) return;
+    const int checked[] = {ID_CHANNEL_LEFT, ID_CHANNEL_STEREO, ID_CHANNEL_RIGHT};
+    const int channel = currentPlayer_->channel;
+    if (channel >= kChannelLeft && channel <= kChannelRight)
+        CheckMenuItem(SubMenuOf(preview, 0), checked[channel - kChannelLeft]);
+    const int command = platform_.menus->Track(*preview, mapToGlobal(clientPoint), this);
+    if (command != 0) PostCommand(this, command);
+}
+
+void MainDialog::ForwardPlayerCommand(int commandId) {
+    switch (commandId) {
+        case ID_PREVIEW_CLOSE:
+        case ID_CHANNEL_STEREO:
+        case ID_CHANNEL_LEFT:
+        case ID_CHANNEL_RIGHT:
+            if (currentPlayer_ && currentPlayer_->m_hWnd)
+                PostCommand(currentPlayer_->m_hWnd.get(), commandId);
+            break;
+        default: break;
+    }
+}
+
+void MainDialog::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) ShowChannelMenu(event->position().toPoint());
+    QDialog::mouseReleaseEvent(event);
+}

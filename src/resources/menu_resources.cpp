@@ -1,0 +1,69 @@
+#include "resources/menu_resources.h"
+
+#include <span>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+struct MenuItemTemplate {
+    const char* text;  // null: separator
+    int commandId;     // 0 for a popup
+    std::span<const MenuItemTemplate> popup;
+};
+
+constexpr MenuItemTemplate kAudioChannel[] = {
+    {"Stereo", ID_CHANNEL_STEREO, {}},
+    {"Left", ID_CHANNEL_LEFT, {}},
+    {"Right", ID_CHANNEL_RIGHT, {}},
+};
+
+constexpr MenuItemTemplate kPreview[] = {
+    {"Audio channel", 0, kAudioChannel},
+    {nullptr, 0, {}},
+    {"Close", ID_PREVIEW_CLOSE, {}},
+};
+
+constexpr MenuItemTemplate kPreviewMenu[] = {
+    {"PREVIEW", 0, kPreview},
+};
+
+void AddItems(QMenu* menu, std::span<const MenuItemTemplate> items) {
+    for (const MenuItemTemplate& item : items) {
+        if (!item.text) {
+            menu->addSeparator();
+        } else if (!item.popup.empty()) {
+            AddItems(menu->addMenu(QString::fromUtf8(item.text)), item.popup);
+        } else {
+            QAction* action = menu->addAction(QString::fromUtf8(item.text));
+            action->setData(item.commandId);
+            action->setCheckable(true);
+        }
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<QMenu> LoadResourceMenu(int id) {
+    if (id != IDR_PREVIEW_MENU) return nullptr;
+    auto menu = std::make_unique<QMenu>();
+    AddItems(menu.get(), kPreviewMenu);
+    return menu;
+}
+
+QMenu* SubMenuOf(QMenu* menu, int n) {
+    if (!menu) return nullptr;
+    int popups = 0;
+    for (QAction* action : menu->actions()) {
+        if (action->menu() && popups++ == n) return action->menu();
+    }
+    return nullptr;
+}
+
+void CheckMenuItem(QMenu* menu, int commandId) {
+    if (!menu) return;
+    for (QAction* action : menu->actions()) {
+        if (!action->menu() && !action->isSeparator())
+            action->setChecked(action->data().toInt() == commandId);
+    }
+}

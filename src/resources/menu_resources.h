@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QMenu>
+#include <memory>
+
+// Loads a menu resource: a bar-like menu whose items are its popups. Each command item
+// carries its command id as the action's data. Null for an unknown id.
+std::unique_ptr<QMenu> LoadResourceMenu(int id);
+
+// The n-th popup of a menu (0-based), or null.
+QMenu* SubMenuOf(QMenu* menu, int n);
+
+// Puts the check mark on the item with commandId alone, as a radio group shows it.
+void CheckMenuItem(QMenu* menu, int commandId);

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "fakes/fake_platform.h"
+#include "platform/video_renderer_widget.h"
+#include "playback/player_window.h"
+#include "playback/preview_window.h"
+#include "resources/resource_ids.h"
+#include "support/media_maker.h"
+#include "support/posted_event_recorder.h"
+#include "support/wait.h"
+
+namespace {
+
+constexpr REFERENCE_TIME kFrame = 400'000;  // one frame at 25 a second
+constexpr REFERENCE_TIME kSecond = 10'000'000;
+
+bool IsRed(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60; }
+
+class PlaybackGraphTest : public testing::Test {
+protected:
+    PlaybackGraphTest() { fake.platform.mediaGraphs = MakeGstMediaGraphs(); }
+
+    static void SetUpTestSuite() {
+        media = new MediaMaker;
+        media->OggVorbis("tone.ogg", 20);
+        media->Wav("tone.wav", 20);
+        media->Wav("short.wav", 8);
+        media->OggVideo("clip.ogv", 50, true);
+        media->OggVideo("silent.ogv", 50, false);
+    }
+    static void TearDownTestSuite() { delete media; }
+
+    std::unique_ptr<PlayerWindow> Open(const QString& path) {
+        auto player = std::make_unique<PlayerWindow>(fake.platform, &mainWindow);
+        player->mediaPath = path;
+        if (!player->OpenMedia()) return nullptr;
+        return player;
+    }
+    FakeWindowTimers& VideoTimers() { return *fake.timers.back(); }
+    void Poll() { VideoTimers().Fire(ID_PLAYER_POSITION_TIMER); }
+    static VideoRendererWidget* RendererOf(PlayerWindow& player) {
+        return player.m_hWnd->findChild<VideoRendererWidget*>();
+    }
+    static bool ShowsRed(PlayerWindow& player) {
+        const QImage shot = player.m_hWnd->grab().toImage();
+        return !shot.isNull() && IsRed(shot.pixel(shot.width() / 2, shot.height() / 2)) &&
+               IsRed(shot.pixel(2, 2));
+    }
+
+    static MediaMaker* media;
+    FakePlatform fake;
+    PostedEventRecorder mainWindow;
+};
+
+MediaMaker* PlaybackGraphTest::media = nullptr;
+
+TEST_F(PlaybackGraphTest, LengthIsWithinOneFrameOfTheGeneratedDuration) {
+    const std::pair<const char*, REFERENCE_TIME> files[] = {
+        {"tone.ogg", 2 * kSecond}, {"tone.wav", 2 * kSecond},
+        {"clip.ogv", 2 * kSecond}, {"silent.ogv", 2 * kSecond}};
+    for (const auto& [name, length] : files) {
+        std::shared_ptr<GraphBuilder> graph;
+        ASSERT_EQ(fake.platform.mediaGraphs->CreateFilterGraph(graph), S_OK);
+        ASSERT_EQ(graph->RenderFile(media->Path(name)), S_OK) << name;
+        std::shared_ptr<MediaSeeking> seeking;
+        ASSERT_EQ(graph->QueryInterface(seeking), S_OK);
+        REFERENCE_TIME stop = 0;
+        ASSERT_EQ(seeking->GetStopPosition(&stop), S_OK) << name;
+        EXPECT_NEAR(stop, length, kFrame) << name;
+    }
+}
+
+TEST_F(PlaybackGraphTest, VideoFileShowsItsFirstFrameInTheVideoWindow) {
+    auto player = Open(media->Path("clip.ogv"));
+    ASSERT_TRUE(player);
+    EXPECT_FALSE(player->audioOnly);
+    EXPECT_TRUE(player->m_hWnd->isVisible());
+    EXPECT_EQ(player->m_hWnd->size(), QSize(320, 240));
+    EXPECT_EQ(player->m_hWnd->windowTitle(), "clip.ogv  ");
+    ASSERT_TRUE(WaitUntil([&] { return ShowsRed(*player); }));
+    EXPECT_EQ(RendererOf(*player)->geometry(), QRect(0, 0, 320, 240));
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, RunAdvancesAndStopRewindsHoldingTheFirstFrame) {
+    auto player = Open(media->Path("clip.ogv"));
+    ASSERT_TRUE(player);
+    player->Run();
+    EXPECT_EQ(player->state, PlayerState::Running);
+    ASSERT_TRUE(WaitUntil([&] {
+        Poll();
+        return player->currentPosition > 5 * kFrame;
+    }));
+    EXPECT_NEAR(player->stopPosition, 2 * kSecond, kFrame);
+    DeliverPostedEvents();
+    EXPECT_FALSE(mainWindow.messages.empty());
+
+    player->Stop();
+    EXPECT_EQ(player->state, PlayerState::Stopped);
+    ASSERT_TRUE(WaitUntil([&] {
+        Poll();
+        return player->currentPosition == 0;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return ShowsRed(*player); }));
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, SeeksClampToTheStartAndReachTheEnd) {
+    auto player = Open(media->Path("tone.ogg"));
+    ASSERT_TRUE(player);
+    Poll();
+    ASSERT_GT(player->stopPosition, 0);
+    EXPECT_EQ(player->Seek(player->stopPosition / 2), S_OK);
+    ASSERT_TRUE(WaitUntil([&] {
+        Poll();
+        return std::abs(player->currentPosition - player->stopPosition / 2) < kFrame;
+    }));
+    EXPECT_EQ(player->Seek(-kSecond), S_OK);
+    ASSERT_TRUE(WaitUntil([&] {
+        Poll();
+        return player->currentPosition == 0;
+    }));
+    // The far end of the seek bar: running from there ends the media at once.
+    EXPECT_EQ(player->Seek(player->stopPosition), S_OK);
+    player->Run();
+    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }, 3000));
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, EndOfMediaRewindsThePlayerAndClicksStop) {
+    auto player = Open(media->Path("short.wav"));
+    ASSERT_TRUE(player);
+    player->Run();
+    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }));
+    EXPECT_EQ(mainWindow.commands, (std::vector<int>{IDC_STOP}));
+    EXPECT_EQ(player->state, PlayerState::Stopped);
+    ASSERT_TRUE(WaitUntil([&] {
+        Poll();
+        return player->currentPosition == 0;
+    }));
+    // Playing again from the start works after the end.
+    mainWindow.commands.clear();
+    player->Run();
+    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }));
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, AudioOnlyFileNeverShowsItsWindow) {
+    auto player = Open(media->Path("tone.wav"));
+    ASSERT_TRUE(player);
+    EXPECT_TRUE(player->audioOnly);
+    long visible = 0;
+    EXPECT_EQ(player->pVW->get_Visible(&visible), E_NOINTERFACE);
+    long width = 0;
+    long height = 0;
+    EXPECT_EQ(player->pBV->GetVideoSize(&width, &height), E_NOINTERFACE);
+    player->Run();
+    Pump(300);
+    EXPECT_FALSE(player->m_hWnd->isVisible());
+    EXPECT_EQ(player->SetVolume(0.5f), S_OK);
+    player->SetChannel(kChannelRight);
+    long balance = 0;
+    EXPECT_EQ(player->pBA->get_Balance(&balance), S_OK);
+    EXPECT_EQ(balance, 10000);
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, VideoWithoutAudioHasNoVolumeOrBalance) {
+    auto player = Open(media->Path("silent.ogv"));
+    ASSERT_TRUE(player);
+    EXPECT_EQ(player->SetVolume(0.0f), E_NOTIMPL);
+    EXPECT_EQ(player->volume, -10000);
+    player->SetChannel(kChannelLeft);
+    EXPECT_EQ(player->channel, kChannelLeft);
+    long balance = 0;
+    EXPECT_EQ(player->pBA->get_Balance(&balance), E_NOTIMPL);
+    player->UpdateTitle();
+    EXPECT_EQ(player->m_hWnd->windowTitle(), "silent.ogv (Muted) ");
+    player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, FilesThatCannotBePlayedFailWithTheRenderMessage) {
+    const QString files[] = {media->Garbage("noise.avi", 64 * 1024), media->Empty("empty.mp3"),
+                             media->Text("letter.mp3"), media->Path("missing.ogg")};
+    for (const QString& path : files) {
+        fake.messages->shown.clear();
+        EXPECT_FALSE(Open(path)) << path.toStdString();
+        ASSERT_EQ(fake.messages->shown.size(), 1u) << path.toStdString();
+        EXPECT_EQ(fake.messages->shown[0].caption, "Error");
+        EXPECT_TRUE(fake.messages->shown[0].text.startsWith("Cannot play the file."));
+    }
+}
+
+TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {
+    const QString files[] = {media->Truncated("half.ogv", media->Path("clip.ogv")),
+                             media->Truncated("half.wav", media->Path("tone.wav")),
+                             media->Truncated("half.ogg", media->Path("tone.ogg"))};
+    for (const QString& path : files) {
+        auto player = Open(path);
+        if (!player) continue;
+        player->Run();
+        EXPECT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }))
+            << path.toStdString();
+        mainWindow.commands.clear();
+        player->CloseMedia();
+    }
+}
+
+}  // namespace

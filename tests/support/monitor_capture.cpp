@@ -1,0 +1,42 @@
+#include "support/monitor_capture.h"
+
+#include <QProcess>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kFrameBytes = 4;  // two 16-bit channels
+constexpr int kSkipMs = 100;
+
+}  // namespace
+
+bool HaveSoundServer() { return std::getenv("PULSE_SERVER") != nullptr; }
+
+std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
+    QProcess parec;
+    parec.start("parec", {"--device=speakers.monitor", "--raw", "--format=s16le",
+                          "--rate=48000", "--channels=2", "--latency-msec=20"});
+    if (!parec.waitForStarted(5000)) return std::nullopt;
+    const qint64 wanted = static_cast<qint64>(kRate) * (ms + kSkipMs) / 1000 * kFrameBytes;
+    QByteArray data;
+    while (data.size() < wanted && parec.waitForReadyRead(5000)) data += parec.readAll();
+    parec.kill();
+    parec.waitForFinished(5000);
+    if (data.size() < wanted) return std::nullopt;
+
+    const qint64 skip = static_cast<qint64>(kRate) * kSkipMs / 1000 * kFrameBytes;
+    const qint64 frames = (wanted - skip) / kFrameBytes;
+    double left = 0;
+    double right = 0;
+    for (qint64 i = 0; i < frames; ++i) {
+        std::int16_t sample[2];
+        std::memcpy(sample, data.constData() + skip + i * kFrameBytes, sizeof sample);
+        left += (sample[0] / 32768.0) * (sample[0] / 32768.0);
+        right += (sample[1] / 32768.0) * (sample[1] / 32768.0);
+    }
+    return ChannelLevels{std::sqrt(left / frames), std::sqrt(right / frames)};
+}

@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QSlider>
+
+#include "app/main_dialog.h"
+#include "app/settings_store.h"
+#include "fakes/fake_platform.h"
+#include "playback/player_window.h"
+#include "playback/preview_window.h"
+#include "resources/resource_ids.h"
+#include "support/posted_event_recorder.h"
+
+namespace {
+
+constexpr REFERENCE_TIME kSecond = 10'000'000;
+
+class MainDialogPlaybackTest : public testing::Test {
+protected:
+    MainDialogPlaybackTest() {
+        dialog.OnInitDialog();
+        fake.messages->shown.clear();
+        fake.settings->writes.clear();
+    }
+
+    // Scripts the next Open: the chosen path, the length query's graph, the player's graph.
+    FakeGraph& ScriptOpen(const QString& path, REFERENCE_TIME length) {
+        fake.fileDialogs->answers.push_back(path);
+        auto query = std::make_shared<FakeGraph>();
+        query->stopPosition = length;
+        fake.mediaGraphs->prepared.push_back(query);
+        fake.mediaGraphs->prepared.push_back(std::make_shared<FakeGraph>());
+        return *fake.mediaGraphs->prepared.back();
+    }
+    FakeGraph& PlayerGraph() { return *fake.mediaGraphs->created.back(); }
+    void Release(int sliderId, int position) {
+        dialog.Slider(sliderId)->setValue(position);
+        if (sliderId == IDC_SEEK_BAR) dialog.SeekFromSlider();
+        else dialog.ApplyMediaVolume();
+    }
+
+    FakePlatform fake;
+    SettingsStore settings{*fake.settings};
+    MainDialog dialog{fake.platform, settings};
+};
+
+TEST_F(MainDialogPlaybackTest, OpenDialogAsksForMediaFromTheLastFolder) {
+    fake.settings->Set("Option", "LastPhotoFolder", "/home/singer/Songs/");
+    dialog.OnCommand(IDC_OPEN);
+    ASSERT_EQ(fake.fileDialogs->calls.size(), 1u);
+    const FileDialogRequest& request = fake.fileDialogs->calls[0].request;
+    EXPECT_FALSE(fake.fileDialogs->calls[0].save);
+    EXPECT_EQ(request.title, "Select an Media file");
+    EXPECT_EQ(request.initialFolder, "/home/singer/Songs/");
+    EXPECT_EQ(request.filterIndex, 1);
+    ASSERT_EQ(request.filters.size(), 5u);
+    EXPECT_EQ(request.filters[0].label, "Media Files (all types)");
+    EXPECT_EQ(request.filters[0].patterns,
+              "*.asf;*.wma;*.wmv;*.avi;*.vob;*.qt;*.mov;*.mpg;*.mpeg;*.dat;*.mp4;*.divx;*.div;"
+              "*.ogm;*.wav;*.mpa;*.mp2;*.mp3;*.au;*.aif;*.aiff;*.snd;*.ogg;*.ac3;*.rm;*.kar;*.cdg;"
+              "*.lrc;*.bin");
+    EXPECT_EQ(request.filters[1].patterns, "*.asf; *.wma; *.wmv");
+    EXPECT_EQ(request.filters[2].label,
+              "Video Files "
+              "(*.avi;*.mpg;*.mpeg;*.vob;*.dat;*.mp4;*.divx;*.div;*.ogm;*.qt;*.mov;*.rm;*.rmvb)");
+    EXPECT_EQ(request.filters[2].patterns,
+              "*.avi; *.vob; *.qt; *.mov; *.mpg; *.mpeg; *.dat; *.mp4; *.divx; *.div; *.ogm; "
+              "*.rm; *.rmvb;*.kar;*.cdg;*.lrc;*.bin");
+    EXPECT_EQ(request.filters[3].label,
+              "Audio files "
+              "(*.kar;*.cdg;*.mp3;*.wav;*.bin;*.lrc;*.ac3;*.ogg;*.mpa;*.mp2;*.au;*.aif;*.aiff;"
+              "*.snd;*.ra)");
+    EXPECT_EQ(request.filters[3].patterns,
+              "*.kar;*.mp3; *.wav; *.ac3; *.ogg; *.mpa; *.mp2; *.au; *.aif; *.aiff; *.snd "
+              ";*.ra;*.cdg;*.lrc;*.bin");
+    EXPECT_EQ(request.filters[4].label, "Any Files (*.*)");
+    EXPECT_EQ(request.filters[4].patterns, "*.*;");
+    // Cancelled: nothing changes, nothing is stored.
+    EXPECT_TRUE(fake.settings->writes.empty());
+    EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
+    EXPECT_FALSE(dialog.currentPlayer());
+}
+
+TEST_F(MainDialogPlaybackTest, OpeningAFileTitlesItNamesTheOutputAndStartsAPlayer) {
+    ScriptOpen("/home/singer/Songs/my.song.ogg", 3 * 3600 * kSecond + 5'000'000);
+    dialog.OnCommand(IDC_OPEN);
+    EXPECT_EQ(dialog.windowTitle(), "my.song.ogg   03:00:00");
+    EXPECT_EQ(dialog.totalSeconds(), 3 * 3600);
+    EXPECT_EQ(dialog.outputPath(), dialog.outputFolder() + "my.song.wav");
+    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), dialog.outputPath());
+    ASSERT_TRUE(dialog.currentPlayer());
+    EXPECT_EQ(dialog.currentPlayer()->state, PlayerState::Stopped);
+    EXPECT_EQ(PlayerGraph().renderedPath, "/home/singer/Songs/my.song.ogg");
+    for (int id : {IDC_START, IDC_STOP, IDC_PLAY, IDC_OPEN, IDC_OUTPUT_PATH, IDC_BROWSE})
+        EXPECT_TRUE(dialog.Control(id)->isEnabled()) << id;
+    EXPECT_EQ(fake.settings->Value("Option", "LastPhotoFolder"), "/home/singer/Songs/");
+}
+
+TEST_F(MainDialogPlaybackTest, TitlesGiveHoursAsManyDigitsAsTheyNeed) {
+    ScriptOpen("/s/zero.wav", 0);
+    dialog.OnCommand(IDC_OPEN);
+    EXPECT_EQ(dialog.windowTitle(), "zero.wav   00:00:00");
+
+    ScriptOpen("/s/long.wav", 100LL * 3600 * kSecond + 61 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    EXPECT_EQ(dialog.windowTitle(), "long.wav   100:01:01");
+
+    PlayerGraph().currentPosition = 100LL * 3600 * kSecond + 59 * kSecond + 9'999'999;
+    PlayerGraph().stopPosition = 100LL * 3600 * kSecond + 61 * kSecond;
+    fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
+    DeliverPostedEvents();
+    EXPECT_EQ(dialog.windowTitle(), "long.wav   100:00:59 / 100:01:01");
+    EXPECT_EQ(dialog.seekPosition(), 599);
+    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 599);
+}
+
+TEST_F(MainDialogPlaybackTest, AFileWhoseLengthCannotBeReadChangesNothing) {
+    ScriptOpen("/s/first.mp3", 10 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    PlayerWindow* first = dialog.currentPlayer();
+    fake.settings->writes.clear();
+
+    fake.fileDialogs->answers.push_back("/other/broken.mp3");
+    auto broken = std::make_shared<FakeGraph>();
+    broken->renderResult = E_FAIL;
+    fake.mediaGraphs->prepared.push_back(broken);
+    dialog.OnCommand(IDC_OPEN);
+
+    ASSERT_EQ(fake.messages->shown.size(), 1u);
+    EXPECT_EQ(fake.messages->shown[0].text,
+              "Cannot open the file and get the total time. \nOr the file May be corrupt.");
+    EXPECT_EQ(fake.messages->shown[0].caption, "Error");
+    EXPECT_EQ(dialog.currentPlayer(), first);
+    EXPECT_EQ(dialog.mediaPath(), "/s/first.mp3");
+    EXPECT_EQ(dialog.windowTitle(), "first.mp3   00:00:10");
+    EXPECT_TRUE(fake.settings->writes.empty());
+}
+
+TEST_F(MainDialogPlaybackTest, APlayerThatCannotOpenLeavesNoFileOpen) {
+    ScriptOpen("/s/odd.mp3", 10 * kSecond).renderResult = E_FAIL;
+    dialog.OnCommand(IDC_OPEN);
+    EXPECT_FALSE(dialog.currentPlayer());
+    EXPECT_TRUE(dialog.mediaPath().isEmpty());
+    EXPECT_EQ(dialog.windowTitle(), "odd.mp3   00:00:10");
+    EXPECT_TRUE(dialog.Control(IDC_START)->isEnabled());
+    EXPECT_EQ(fake.settings->Value("Option", "LastPhotoFolder"), "");
+}
+
+TEST_F(MainDialogPlaybackTest, OpeningASecondFileClosesTheFirstPlayerBeforeBuildingTheNext) {
+    ScriptOpen("/s/one.mp3", 10 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    dialog.currentPlayer()->Run();
+    dialog.Slider(IDC_MEDIA_VOLUME)->setValue(30);
+    dialog.ApplyMediaVolume();
+    dialog.currentPlayer()->SetChannel(kChannelLeft);
+    std::weak_ptr<FakeGraph> first = fake.mediaGraphs->created.back();
+
+    ScriptOpen("/s/two.mp3", 10 * kSecond);
+    fake.mediaGraphs->journal->clear();
+    dialog.OnCommand(IDC_OPEN);
+    const std::vector<std::string> expected{"2:RenderFile", "1:Stop", "1:put_Visible",
+                                            "1:put_Visible", "1:put_Owner(null)",
+                                            "1:SetNotifyWindow(null)", "3:RenderFile"};
+    const auto& journal = *fake.mediaGraphs->journal;
+    ASSERT_GE(journal.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + expected.size()), expected);
+    fake.mediaGraphs->created.erase(fake.mediaGraphs->created.begin() + 1);
+    EXPECT_TRUE(first.expired());
+    // The new player starts in Stereo at full volume; the slider keeps its place.
+    EXPECT_EQ(dialog.currentPlayer()->channel, kChannelStereo);
+    EXPECT_EQ(dialog.currentPlayer()->volume, 0);
+    EXPECT_TRUE(PlayerGraph().volumes.empty());
+    EXPECT_EQ(dialog.Slider(IDC_MEDIA_VOLUME)->value(), 30);
+}
+
+TEST_F(MainDialogPlaybackTest, SeekBarSeeksOnlyOnceTheLengthIsKnown) {
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    FakeGraph& graph = PlayerGraph();
+    graph.calls.clear();
+    Release(IDC_SEEK_BAR, 300);
+    EXPECT_TRUE(graph.calls.empty());
+
+    graph.stopPosition = 60 * kSecond + 7;
+    fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
+    DeliverPostedEvents();
+    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 0);
+
+    Release(IDC_SEEK_BAR, 600);
+    EXPECT_EQ(graph.currentPosition, 60 * kSecond + 7);
+    Release(IDC_SEEK_BAR, 1);
+    EXPECT_EQ(graph.currentPosition,
+              static_cast<REFERENCE_TIME>((60 * kSecond + 7) * 1.0 * 0.0016666666666666668));
+    Release(IDC_SEEK_BAR, 0);
+    EXPECT_EQ(graph.currentPosition, 0);
+}
+
+TEST_F(MainDialogPlaybackTest, MediaVolumeSliderSetsThePlayerAndIsStoredAtExit) {
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    Release(IDC_MEDIA_VOLUME, 21);
+    EXPECT_EQ(dialog.playbackVolume(), 21);
+    EXPECT_EQ(PlayerGraph().volumes, (std::vector<long>{-2370}));
+    dialog.close();
+    dialog.reject();
+    EXPECT_EQ(fake.settings->Value("Option", "PlaybackVolume"), "21");
+    EXPECT_FALSE(dialog.currentPlayer());
+}
+
+TEST_F(MainDialogPlaybackTest, ChannelMenuOnlyWhileAFileIsOpenAndItsChoiceReachesThePlayer) {
+    dialog.ShowChannelMenu(QPoint(10, 10));
+    EXPECT_TRUE(fake.menus->tracked.empty());
+
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    fake.menus->answer = ID_CHANNEL_LEFT;
+    dialog.ShowChannelMenu(QPoint(10, 10));
+    DeliverPostedEvents();
+    fake.menus->answer = 0;
+    dialog.ShowChannelMenu(QPoint(10, 10));
+    ASSERT_EQ(fake.menus->tracked.size(), 2u);
+    EXPECT_EQ(fake.menus->tracked[0].checked, (std::vector<QString>{"Audio channel/Stereo"}));
+    EXPECT_EQ(fake.menus->tracked[1].checked, (std::vector<QString>{"Audio channel/Left"}));
+    EXPECT_EQ(PlayerGraph().balances, (std::vector<long>{-10000}));
+}
+
+TEST_F(MainDialogPlaybackTest, ClosingTheVideoWindowClosesTheFile) {
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    dialog.Slider(IDC_SEEK_BAR)->setValue(200);
+    dialog.currentPlayer()->m_hWnd->close();
+    DeliverPostedEvents();
+    EXPECT_FALSE(dialog.currentPlayer());
+    EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
+    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 0);
+    EXPECT_FALSE(dialog.Control(IDC_START)->isEnabled());
+
+    // A position notice that arrives after the player is gone resets the title.
+    dialog.setWindowTitle("x");
+    PostWindowMessage(&dialog, WM_PLAYER_POSITION);
+    DeliverPostedEvents();
+    EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
+}
+
+}  // namespace
