@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "karaoke/karaoke_frames.h"
+#include "karaoke/lyrics_renderer.h"
 #include "karaoke_test_pipeline.h"
 #include "platform/karaoke_source.h"
 #include "support/karaoke_files.h"
@@ -139,6 +141,112 @@ TEST_F(KaraokePlaybackTest, PlainAudioFilesKeepTheirOwnUri) {
     ASSERT_TRUE(WriteTone(Path("plain.wav"), 0.2, "wavenc"));
     EXPECT_TRUE(KaraokeUriFor(Path("plain.wav")).isEmpty());
     EXPECT_EQ(QUrl(KaraokeUriFor(Path("a b#c.cdg"))).path(), Path("a b#c.cdg"));
+}
+
+}  // namespace
+
+namespace {
+
+// Pixels of a lyrics row (four rows of 72 pixels from y = 36 in a 640x360 frame) drawn in
+// a colour.
+int RowPixels(const QImage& frame, int row, QColor color) {
+    int count = 0;
+    for (int y = 36 + row * 72; y < 36 + (row + 1) * 72; ++y) {
+        for (int x = 0; x < frame.width(); ++x)
+            count += (frame.pixel(x, y) | 0xFF000000) == color.rgb();
+    }
+    return count;
+}
+
+const QColor kSung = LyricsRenderer::kSungColor;
+const QColor kUnsung = LyricsRenderer::kTextColor;
+
+TEST_F(KaraokePlaybackTest, KarPlaysSynthesisedWithItsSyllablesHighlightedInTime) {
+    ASSERT_FALSE(FindSoundFont().isEmpty()) << "timgm6mb-soundfont is part of the set-up";
+    ASSERT_TRUE(WriteFile(Path("night.kar"), song::Kar()));
+    TestPlaybin player(KaraokeUri(Path("night.kar")));
+    QString error;
+    ASSERT_TRUE(player.Preroll(&error)) << error.toStdString();
+    EXPECT_EQ(player.StreamCount("n-audio"), 1);
+    EXPECT_EQ(player.StreamCount("n-video"), 1);
+    const auto duration = player.DurationNs();
+    ASSERT_TRUE(duration);
+    EXPECT_NEAR(*duration / 1e9, 5.0, 0.3);
+
+    ASSERT_TRUE(player.Seek(500'000'000));
+    QImage frame = *player.PausedFrame();
+    EXPECT_EQ(frame.size(), kLyricFrameSize);
+    EXPECT_EQ(RowPixels(frame, 0, kSung), 0) << "nothing sung before the first syllable";
+    EXPECT_GT(RowPixels(frame, 0, kUnsung), 100);
+
+    ASSERT_TRUE(player.Seek(1'250'000'000));  // halfway through "Sing"
+    frame = *player.PausedFrame();
+    const int partly = RowPixels(frame, 0, kSung);
+    EXPECT_GT(partly, 20);
+    EXPECT_GT(RowPixels(frame, 0, kUnsung), 100);
+    ASSERT_TRUE(player.Seek(2'600'000'000));  // "Sing a song" sung, the second line begun
+    frame = *player.PausedFrame();
+    EXPECT_GT(RowPixels(frame, 0, kSung), partly * 2);
+    EXPECT_EQ(RowPixels(frame, 0, kUnsung), 0);
+    EXPECT_GT(RowPixels(frame, 1, kSung), 0);
+    EXPECT_GT(RowPixels(frame, 1, kUnsung), 0);
+}
+
+TEST_F(KaraokePlaybackTest, KarWithoutTheSoundFontFailsSayingWhatIsMissing) {
+    ASSERT_TRUE(WriteFile(Path("font.kar"), song::Kar()));
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS"), dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_DIRS", Path("nothing").toUtf8());
+    qputenv("XDG_DATA_HOME", Path("nothing").toUtf8());
+    TestPlaybin player(KaraokeUri(Path("font.kar")));
+    QString error;
+    const bool played = player.Preroll(&error);
+    qputenv("XDG_DATA_DIRS", dataDirs);
+    qputenv("XDG_DATA_HOME", dataHome);
+    if (dataDirs.isNull()) qunsetenv("XDG_DATA_DIRS");
+    if (dataHome.isNull()) qunsetenv("XDG_DATA_HOME");
+    EXPECT_FALSE(played);
+    EXPECT_TRUE(error.contains("timgm6mb-soundfont")) << error.toStdString();
+}
+
+TEST_F(KaraokePlaybackTest, LrcShowsLinesAndThenWordsAsTheyAreSung) {
+    ASSERT_TRUE(WriteFile(Path("words.lrc"), song::Lrc()));
+    ASSERT_TRUE(WriteTone(Path("words.ogg"), 3.5, "vorbisenc ! oggmux"));
+    TestPlaybin player(KaraokeUri(Path("words.lrc")));
+    ASSERT_TRUE(player.Preroll());
+    EXPECT_EQ(player.StreamCount("n-video"), 1);
+
+    ASSERT_TRUE(player.Seek(1'000'000'000));  // the plain first line is sung whole
+    QImage frame = *player.PausedFrame();
+    EXPECT_GT(RowPixels(frame, 0, kSung), 100);
+    EXPECT_EQ(RowPixels(frame, 0, kUnsung), 0);
+    EXPECT_EQ(RowPixels(frame, 1, kSung), 0);
+    EXPECT_GT(RowPixels(frame, 1, kUnsung), 100);
+
+    ASSERT_TRUE(player.Seek(2'200'000'000));  // "Word" sung, "by" under way, "word" to come
+    frame = *player.PausedFrame();
+    EXPECT_GT(RowPixels(frame, 1, kSung), 50);
+    EXPECT_GT(RowPixels(frame, 1, kUnsung), 50);
+    // The same song opened from its audio shows the same picture.
+    TestPlaybin fromAudio(KaraokeUri(Path("words.ogg")));
+    ASSERT_TRUE(fromAudio.Preroll());
+    ASSERT_TRUE(fromAudio.Seek(2'200'000'000));
+    EXPECT_EQ(*fromAudio.PausedFrame(), frame);
+}
+
+TEST_F(KaraokePlaybackTest, GarbageLrcFailsAloneButLeavesItsAudioPlayable) {
+    QByteArray noise;
+    for (int i = 0; i < 2000; ++i) noise += static_cast<char>((i * 37) % 256);
+    ASSERT_TRUE(WriteFile(Path("noise.lrc"), noise));
+    ASSERT_TRUE(WriteTone(Path("noise.wav"), 1.0, "wavenc"));
+    TestPlaybin lyrics(KaraokeUri(Path("noise.lrc")));
+    QString error;
+    EXPECT_FALSE(lyrics.Preroll(&error));
+    EXPECT_TRUE(error.contains("no timed lyrics")) << error.toStdString();
+
+    TestPlaybin audio(KaraokeUri(Path("noise.wav")));
+    ASSERT_TRUE(audio.Preroll(&error)) << error.toStdString();
+    EXPECT_EQ(audio.StreamCount("n-audio"), 1);
+    EXPECT_EQ(audio.StreamCount("n-video"), 0);
 }
 
 }  // namespace

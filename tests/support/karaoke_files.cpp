@@ -203,3 +203,29 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
+
+namespace song {
+
+QByteArray Kar() {
+    constexpr int kQuarter = 480;  // ticks; 0.5 s at 120 bpm
+    midi::Track tempo;
+    tempo.Tempo(0, 500000);
+    midi::Track words;
+    words.Text(0, "@KMIDI KARAOKE FILE").Text(0, "@TNight Song").Text(0, "@TThe Testers");
+    const char* syllables[] = {"\\Sing", " a", " song", "/of", " the", " night", "\\la", " la"};
+    midi::Track melody;
+    melody.Meta(0, 0x03, "Piano");
+    for (int i = 0; i < 8; ++i) {
+        const int tick = (2 + i) * kQuarter;
+        words.Text(tick, syllables[i]);
+        melody.Note(tick, 60 + i, kQuarter);
+    }
+    return midi::File(1, kQuarter, {tempo, words, melody});
+}
+
+QByteArray Lrc() {
+    return "[ti:Word Song]\r\n[00:00.50]First line\r\n"
+           "[00:01.50]<00:01.50>Word <00:02.00>by <00:02.50>word<00:03.00>\r\n";
+}
+
+}  // namespace song

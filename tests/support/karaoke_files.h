@@ -75,3 +75,15 @@ QByteArray Archive(const std::vector<Member>& members);
 
 // Writes bytes to a file, creating it; false on failure.
 bool WriteFile(const QString& path, const QByteArray& bytes);
+
+namespace song {
+
+// A KAR song: 120 bpm, a piano note per syllable, the words "Sing a song / of the night \
+// la la" with their times in seconds: Sing 1.0, a 1.5, song 2.0, of 2.5, the 3.0, night 3.5,
+// la 4.0, la 4.5, the last note ending at 5.0 s.
+QByteArray Kar();
+
+// LRC lyrics: a plain line at 0.5 s, then "Word by word" with word times 1.5, 2.0, 2.5 s.
+QByteArray Lrc();
+
+}  // namespace song
