@@ -3,6 +3,7 @@
 #include <gst/app/gstappsink.h>
 
 #include <QDir>
+#include <cmath>
 
 namespace {
 
@@ -34,7 +35,7 @@ QString ErrorText(GstMessage* message) {
 
 bool WriteTone(const QString& path, double seconds, const char* encoder) {
     gst_init(nullptr, nullptr);
-    const int buffers = static_cast<int>(seconds * 44100 / 1024);
+    const int buffers = static_cast<int>(std::ceil(seconds * 44100 / 1024));
     const QString description =
         QStringLiteral(
             "audiotestsrc num-buffers=%1 samplesperbuffer=1024 freq=440 ! "
