@@ -2,7 +2,11 @@
 
 #include <zlib.h>
 #include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
 #include <QtEndian>
+#include <algorithm>
 
 namespace cdg {
 
@@ -221,6 +225,77 @@ QByteArray Kar() {
         melody.Note(tick, 60 + i, kQuarter);
     }
     return midi::File(1, kQuarter, {tempo, words, melody});
+}
+
+namespace {
+
+constexpr int kInnerColumns = 48, kInnerRows = 16;
+
+// Places packets at times, each in the first free slot from its time on.
+class PacketSchedule {
+  public:
+    explicit PacketSchedule(int seconds) : timeline(seconds * 300) {}
+    void Put(int slot, const QByteArray& packet) {
+        while (slot < static_cast<int>(timeline.size()) && !timeline[slot].isEmpty()) ++slot;
+        if (slot < static_cast<int>(timeline.size())) timeline[slot] = packet;
+    }
+    QByteArray Stream() const {
+        QByteArray stream;
+        for (const QByteArray& packet : timeline)
+            stream += packet.isEmpty() ? QByteArray(24, '\0') : packet;
+        return stream;
+    }
+
+  private:
+    std::vector<QByteArray> timeline;
+};
+
+std::array<int, 12> TileBits(const QImage& page, int column, int row) {
+    std::array<int, 12> bits{};
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            if (qGray(page.pixel(column * 6 + x, row * 12 + y)) > 127) bits[y] |= 0x20 >> x;
+        }
+    }
+    return bits;
+}
+
+}  // namespace
+
+QByteArray CdgLyrics(const QStringList& lines, int seconds) {
+    QImage page(kInnerColumns * 6, kInnerRows * 12, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    QPainter painter(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    for (int i = 0; i < lines.size(); ++i) {
+        painter.drawText(QRect(0, 12 + i * 48, page.width(), 24), Qt::AlignCenter, lines[i]);
+    }
+    painter.end();
+
+    PacketSchedule schedule(seconds);
+    schedule.Put(0, cdg::LoadColors(false, {cdg::Rgb4{1, 1, 5}, cdg::Rgb4{15, 15, 15},
+                                            cdg::Rgb4{15, 13, 0}, cdg::Rgb4{2, 2, 9}}));
+    schedule.Put(0, cdg::MemoryPreset(0));
+    schedule.Put(0, cdg::BorderPreset(3));
+    const double lineSeconds = (seconds - 2.0) / std::max<qsizetype>(1, lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const int firstRow = (12 + i * 48) / 12;
+        for (int column = 0; column < kInnerColumns; ++column) {
+            for (int row = firstRow; row < firstRow + 2; ++row) {
+                const std::array<int, 12> bits = TileBits(page, column, row);
+                if (std::all_of(bits.begin(), bits.end(), [](int b) { return b == 0; })) continue;
+                schedule.Put(1, cdg::Tile(0, 1, row + 1, column + 1, bits));
+                const double sungAt = 1.0 + i * lineSeconds + lineSeconds * column / kInnerColumns;
+                schedule.Put(static_cast<int>(sungAt * 300),
+                             cdg::Tile(0, 2, row + 1, column + 1, bits));
+            }
+        }
+    }
+    return schedule.Stream();
 }
 
 QByteArray Lrc() {

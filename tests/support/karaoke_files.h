@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -82,6 +83,10 @@ namespace song {
 // la la" with their times in seconds: Sing 1.0, a 1.5, song 2.0, of 2.5, the 3.0, night 3.5,
 // la 4.0, la 4.5, the last note ending at 5.0 s.
 QByteArray Kar();
+
+// A CD+G song of the given length: the lines drawn in white on blue, each turning yellow
+// from left to right while it is sung, one line after the other from the first second.
+QByteArray CdgLyrics(const QStringList& lines, int seconds);
 
 // LRC lyrics: a plain line at 0.5 s, then "Word by word" with word times 1.5, 2.0, 2.5 s.
 QByteArray Lrc();
