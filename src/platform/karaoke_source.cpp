@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -61,7 +62,10 @@ std::optional<QByteArray> ReadAll(const QString& path, qint64 maxBytes) {
     return file.read(maxBytes);
 }
 
+// The reason goes to the bus and, as the user sees only that the file cannot be played,
+// to the console as well.
 void Fail(KaraokeSource* self, const QString& text) {
+    qWarning("%s", qUtf8Printable(text));
     GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("%s", text.toUtf8().constData()), (nullptr));
 }
 
