@@ -16,6 +16,7 @@
 #include "karaoke/karaoke_media.h"
 #include "karaoke/lrc_reader.h"
 #include "karaoke/midi_lyrics_reader.h"
+#include "platform/gst_handles.h"
 #include "platform/karaoke_video_src.h"
 
 namespace {
@@ -34,8 +35,9 @@ struct SourceState {
     std::unique_ptr<QTemporaryDir> extracted;
     // Whether the user opened the graphics or lyrics file itself (not its audio).
     bool openedVisual = false;
-    GstElement* video = nullptr;      // owned by the bin once added
-    GstElement* midiSynth = nullptr;  // likewise
+    // Joins the bin only with the audio, so that it never pushes while unlinked.
+    GstElementPtr video;
+    GstElement* midiSynth = nullptr;  // the bin's
     bool built = false;
     bool audioTaken = false;  // under the object lock: decoded pads arrive on streaming threads
 };
@@ -73,7 +75,7 @@ void Fail(KaraokeSource* self, const QString& text) {
 // the error posted) only when the file that was opened is itself unusable.
 bool MakeFrames(KaraokeSource* self, std::unique_ptr<KaraokeFrames>& frames) {
     const SourceState& state = *self->state;
-    const bool openedVisual = state.openedVisual;
+    const bool openedVisual = state.openedVisual;  // else a failure leaves plain audio
     const qint64 limit =
         state.media.kind == KaraokeKind::CdgGraphics ? kMaxCdgBytes : kMaxLyricBytes;
     const auto bytes = ReadAll(state.media.visualPath, limit);
@@ -118,24 +120,21 @@ void ExposeStreams(KaraokeSource* self, GstPad* audio) {
     SourceState& state = *self->state;
     ExposePad(self, audio, "audio");
     if (state.video) {
-        FollowKaraokeAudio(state.video, audio);
-        gst_bin_add(GST_BIN(self), state.video);
-        GstPad* videoPad = gst_element_get_static_pad(state.video, "src");
-        ExposePad(self, videoPad, "video");
-        gst_object_unref(videoPad);
-        gst_element_sync_state_with_parent(state.video);
+        FollowKaraokeAudio(state.video.get(), audio);
+        gst_bin_add(GST_BIN(self), state.video.get());
+        const GstPadPtr videoPad(gst_element_get_static_pad(state.video.get(), "src"));
+        ExposePad(self, videoPad.get(), "video");
+        gst_element_sync_state_with_parent(state.video.get());
     }
     gst_element_no_more_pads(GST_ELEMENT(self));
 }
 
 bool IsAudio(GstPad* pad) {
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    if (!caps) caps = gst_pad_query_caps(pad, nullptr);
-    const bool audio =
-        caps && gst_caps_get_size(caps) > 0 &&
-        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/");
-    if (caps) gst_caps_unref(caps);
-    return audio;
+    GstCapsPtr caps(gst_pad_get_current_caps(pad));
+    if (!caps) caps.reset(gst_pad_query_caps(pad, nullptr));
+    return caps && gst_caps_get_size(caps.get()) > 0 &&
+           g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)),
+                            "audio/");
 }
 
 // A stream of the audio file other than its first audio (cover art, a second track) ends
@@ -145,9 +144,8 @@ void Discard(KaraokeSource* self, GstPad* pad) {
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
     gst_bin_add(GST_BIN(self), sink);
     gst_element_sync_state_with_parent(sink);
-    GstPad* sinkPad = gst_element_get_static_pad(sink, "sink");
-    gst_pad_link(pad, sinkPad);
-    gst_object_unref(sinkPad);
+    const GstPadPtr sinkPad(gst_element_get_static_pad(sink, "sink"));
+    gst_pad_link(pad, sinkPad.get());
 }
 
 void OnDecodedPad(GstElement*, GstPad* pad, gpointer data) {
@@ -237,11 +235,11 @@ bool Build(KaraokeSource* self) {
     }
     std::unique_ptr<KaraokeFrames> frames;
     if (!MakeFrames(self, frames)) return false;
-    if (frames) {
-        state.video = GST_ELEMENT(gst_object_ref_sink(MakeKaraokeVideoSrc(std::move(frames))));
-    }
-    return state.media.kind == KaraokeKind::MidiLyrics ? BuildMidiAudio(self)
-                                                       : BuildDecodedAudio(self);
+    if (frames) state.video = AdoptElement(MakeKaraokeVideoSrc(std::move(frames)));
+    if (state.media.kind == KaraokeKind::MidiLyrics) return BuildMidiAudio(self);
+    if (BuildDecodedAudio(self)) return true;
+    Fail(self, QStringLiteral("Cannot decode %1.").arg(state.media.audioPath));
+    return false;
 }
 
 GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition) {
@@ -255,9 +253,8 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED && self->state->midiSynth &&
         !self->state->audioTaken) {
         self->state->audioTaken = true;
-        GstPad* audio = gst_element_get_static_pad(self->state->midiSynth, "src");
-        ExposeStreams(self, audio);
-        gst_object_unref(audio);
+        const GstPadPtr audio(gst_element_get_static_pad(self->state->midiSynth, "src"));
+        ExposeStreams(self, audio.get());
     }
     return GST_ELEMENT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(element)))
         ->change_state(element, transition);
@@ -266,7 +263,6 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
 void Finalize(GObject* object) {
     KaraokeSource* self = Cast(object);
     g_free(self->uri);
-    if (self->state->video) gst_object_unref(self->state->video);
     delete self->state;
     G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
 }
@@ -319,12 +315,11 @@ void ClassInit(gpointer klass, gpointer) {
     gst_element_class_set_static_metadata(
         element, "Karaoke song source", "Source/Audio/Video",
         "Plays a karaoke song's audio with its graphics or lyrics", "Tarvelo");
-    GstCaps* any = gst_caps_new_any();
-    gst_element_class_add_pad_template(
-        element, gst_pad_template_new("audio", GST_PAD_SRC, GST_PAD_SOMETIMES, any));
-    gst_element_class_add_pad_template(
-        element, gst_pad_template_new("video", GST_PAD_SRC, GST_PAD_SOMETIMES, any));
-    gst_caps_unref(any);
+    const GstCapsPtr any(gst_caps_new_any());
+    for (const char* name : {"audio", "video"}) {
+        gst_element_class_add_pad_template(
+            element, gst_pad_template_new(name, GST_PAD_SRC, GST_PAD_SOMETIMES, any.get()));
+    }
 }
 
 void InstanceInit(GTypeInstance* instance, gpointer) {

@@ -3,6 +3,8 @@
 #include <gst/base/gstpushsrc.h>
 #include <gst/video/video.h>
 
+#include "platform/gst_handles.h"
+
 namespace {
 
 struct KaraokeVideoSrc {
@@ -42,11 +44,9 @@ GstCaps* FrameCaps(const KaraokeVideoSrc* self) {
 }
 
 GstCaps* GetCaps(GstBaseSrc* source, GstCaps* filter) {
-    GstCaps* caps = FrameCaps(Cast(source));
-    if (!filter) return caps;
-    GstCaps* common = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
-    gst_caps_unref(caps);
-    return common;
+    GstCapsPtr caps(FrameCaps(Cast(source)));
+    if (!filter) return caps.release();
+    return gst_caps_intersect_full(filter, caps.get(), GST_CAPS_INTERSECT_FIRST);
 }
 
 gboolean IsSeekable(GstBaseSrc*) {
@@ -150,10 +150,9 @@ void ClassInit(gpointer klass, gpointer) {
     auto* element = GST_ELEMENT_CLASS(klass);
     gst_element_class_set_static_metadata(element, "Karaoke video", "Source/Video",
                                           "Draws CD+G graphics or sung lyrics", "Tarvelo");
-    GstCaps* any = gst_caps_from_string("video/x-raw");
+    const GstCapsPtr video(gst_caps_from_string("video/x-raw"));
     gst_element_class_add_pad_template(
-        element, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, any));
-    gst_caps_unref(any);
+        element, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, video.get()));
     auto* base = GST_BASE_SRC_CLASS(klass);
     base->get_caps = GetCaps;
     base->is_seekable = IsSeekable;
