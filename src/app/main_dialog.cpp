@@ -33,6 +33,8 @@ MainDialog::~MainDialog() = default;
 
 int MainDialog::DoModal() {
     OnInitDialog();
+    // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
+    Control(IDC_OPEN)->setFocus();
     return exec();
 }
 

@@ -7,7 +7,7 @@ namespace {
 constexpr int kMostSamplesInFlight = 2;
 
 class SampleEvent : public QEvent {
-public:
+  public:
     SampleEvent(GstSample* sample, std::uint64_t generation)
         : QEvent(Type()), sample(sample), generation(generation) {}
     static QEvent::Type Type() {
@@ -23,7 +23,9 @@ public:
 GstAppSinkRelay::GstAppSinkRelay(Handler handler)
     : handler_(std::move(handler)), poster_(std::make_shared<UiThreadPoster>(this)) {}
 
-GstAppSinkRelay::~GstAppSinkRelay() { poster_->Release(); }
+GstAppSinkRelay::~GstAppSinkRelay() {
+    poster_->Release();
+}
 
 void GstAppSinkRelay::Attach(GstAppSink* sink) {
     flow_ = std::make_shared<Flow>();

@@ -14,7 +14,7 @@
 // behind, running samples are skipped rather than queued; prerolled ones always arrive,
 // so a paused pipeline shows the frame it holds.
 class GstAppSinkRelay : public QObject {
-public:
+  public:
     using Handler = std::function<void(GstSample* sample)>;
 
     explicit GstAppSinkRelay(Handler handler);
@@ -23,10 +23,10 @@ public:
     // Takes over the sink's callbacks.
     void Attach(GstAppSink* sink);
 
-protected:
+  protected:
     void customEvent(QEvent* event) override;
 
-private:
+  private:
     struct Flow {
         UiThreadPosterPtr poster;
         std::uint64_t generation = 0;

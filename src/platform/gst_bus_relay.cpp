@@ -6,7 +6,7 @@ namespace {
 
 // A bus message on its way to the UI thread; holds a reference so it outlives the bus.
 class BusMessageEvent : public QEvent {
-public:
+  public:
     BusMessageEvent(GstMessage* message, std::uint64_t generation)
         : QEvent(Type()), message(gst_message_ref(message)), generation(generation) {}
     static QEvent::Type Type() {
@@ -29,7 +29,9 @@ struct SyncHandlerData {
 }  // namespace
 
 GstBusRelay::GstBusRelay(GstMessageType types, Handler handler)
-    : types_(types), handler_(std::move(handler)), poster_(std::make_shared<UiThreadPoster>(this)) {}
+    : types_(types),
+      handler_(std::move(handler)),
+      poster_(std::make_shared<UiThreadPoster>(this)) {}
 
 GstBusRelay::~GstBusRelay() {
     Detach();

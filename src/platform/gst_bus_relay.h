@@ -10,7 +10,7 @@
 // runs on GStreamer's threads and only posts; the handler given here runs on the UI
 // thread, and never for a message of a pipeline that has since been detached.
 class GstBusRelay : public QObject {
-public:
+  public:
     using Handler = std::function<void(GstMessage* message)>;
 
     // types: the message types worth relaying (GST_MESSAGE_EOS | GST_MESSAGE_ERROR, ...).
@@ -22,10 +22,10 @@ public:
     // Stops relaying; messages already on their way are dropped.
     void Detach();
 
-protected:
+  protected:
     void customEvent(QEvent* event) override;
 
-private:
+  private:
     static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer data);
 
     GstMessageType types_;

@@ -11,7 +11,7 @@ void EnsureGstInitialised() {
 namespace {
 
 class GstMediaGraphs final : public MediaGraphs {
-public:
+  public:
     HRESULT CreateFilterGraph(std::shared_ptr<GraphBuilder>& out) override {
         EnsureGstInitialised();
         if (!gst_is_initialized()) return E_FAIL;
@@ -22,4 +22,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<MediaGraphs> MakeGstMediaGraphs() { return std::make_unique<GstMediaGraphs>(); }
+std::unique_ptr<MediaGraphs> MakeGstMediaGraphs() {
+    return std::make_unique<GstMediaGraphs>();
+}

@@ -2,7 +2,6 @@
 
 #include <gst/video/video.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <cmath>
 
@@ -25,7 +24,7 @@ GCharPtr UriOf(const QString& path) {
     if (const QString karaoke = KaraokeUriFor(path); !karaoke.isEmpty()) {
         return GCharPtr(g_strdup(karaoke.toUtf8().constData()));
     }
-    const QByteArray absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toLocal8Bit();
+    const QByteArray absolute = QFileInfo(path).absoluteFilePath().toLocal8Bit();
     return GCharPtr(gst_filename_to_uri(absolute.constData(), nullptr));
 }
 
@@ -92,8 +91,8 @@ bool GstPlaybackGraph::BuildPipeline(const QString& path) {
                  nullptr);
     const GCharPtr uri = UriOf(path);
     if (!uri) return false;
-    g_object_set(playbin_.get(), "uri", uri.get(), "video-sink", videoSink_.get(),
-                 "audio-filter", audioFilter.get(), nullptr);
+    g_object_set(playbin_.get(), "uri", uri.get(), "video-sink", videoSink_.get(), "audio-filter",
+                 audioFilter.get(), nullptr);
 
     renderer_ = new VideoRendererWidget();
     renderer_->hide();
@@ -143,14 +142,19 @@ HRESULT GstPlaybackGraph::QueryInterface(std::shared_ptr<BasicAudio>& out) {
 
 HRESULT GstPlaybackGraph::ChangeState(GstState state) {
     if (!rendered_) return E_UNEXPECTED;
-    return gst_element_set_state(playbin_.get(), state) == GST_STATE_CHANGE_FAILURE ? E_FAIL
-                                                                                     : S_OK;
+    return gst_element_set_state(playbin_.get(), state) == GST_STATE_CHANGE_FAILURE ? E_FAIL : S_OK;
 }
 
-HRESULT GstPlaybackGraph::Run() { return ChangeState(GST_STATE_PLAYING); }
-HRESULT GstPlaybackGraph::Pause() { return ChangeState(GST_STATE_PAUSED); }
+HRESULT GstPlaybackGraph::Run() {
+    return ChangeState(GST_STATE_PLAYING);
+}
+HRESULT GstPlaybackGraph::Pause() {
+    return ChangeState(GST_STATE_PAUSED);
+}
 // A stopped graph keeps its decoders and its place, ready to show a frame or run again.
-HRESULT GstPlaybackGraph::Stop() { return ChangeState(GST_STATE_PAUSED); }
+HRESULT GstPlaybackGraph::Stop() {
+    return ChangeState(GST_STATE_PAUSED);
+}
 
 HRESULT GstPlaybackGraph::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
     notifyWindow_ = window;
@@ -171,13 +175,20 @@ HRESULT GstPlaybackGraph::GetEvent(long* code, std::intptr_t* param1, std::intpt
     return S_OK;
 }
 
-HRESULT GstPlaybackGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) { return S_OK; }
+HRESULT GstPlaybackGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
+    return S_OK;
+}
 
 void GstPlaybackGraph::OnBusMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_EOS: QueueEvent(EC_COMPLETE, 0); break;
-        case GST_MESSAGE_ERROR: QueueEvent(EC_ERRORABORT, E_FAIL); break;
-        default: break;
+        case GST_MESSAGE_EOS:
+            QueueEvent(EC_COMPLETE, 0);
+            break;
+        case GST_MESSAGE_ERROR:
+            QueueEvent(EC_ERRORABORT, E_FAIL);
+            break;
+        default:
+            break;
     }
 }
 
@@ -246,8 +257,8 @@ HRESULT GstPlaybackGraph::SeekTo(REFERENCE_TIME position, double rate) {
     REFERENCE_TIME end = 0;
     if (SUCCEEDED(GetStopPosition(&end)) && position > end) position = end;
     const bool sent = gst_element_seek(playbin_.get(), rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
-                                       GST_SEEK_TYPE_SET, position * kNsPerUnit,
-                                       GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
+                                       GST_SEEK_TYPE_SET, position * kNsPerUnit, GST_SEEK_TYPE_NONE,
+                                       GST_CLOCK_TIME_NONE);
     return sent ? S_OK : E_FAIL;
 }
 
@@ -340,7 +351,8 @@ void GstPlaybackGraph::OnVideoSample(GstSample* sample) {
     mapped->mapped = gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ);
     if (!mapped->mapped) return;
     const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
-                       GST_VIDEO_FRAME_WIDTH(&mapped->frame), GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
+                       GST_VIDEO_FRAME_WIDTH(&mapped->frame),
+                       GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
                        GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32);
     renderer_->ShowFrame(image, std::move(mapped));
 }

@@ -22,7 +22,7 @@ class GstPlaybackGraph final : public GraphBuilder,
                                public VideoWindow,
                                public BasicVideo,
                                public std::enable_shared_from_this<GstPlaybackGraph> {
-public:
+  public:
     GstPlaybackGraph();
     ~GstPlaybackGraph() override;
 
@@ -65,7 +65,7 @@ public:
 
     HRESULT GetVideoSize(long* width, long* height) override;
 
-private:
+  private:
     struct Event {
         long code;
         std::intptr_t param1;

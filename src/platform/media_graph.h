@@ -32,7 +32,7 @@ inline constexpr long OAFALSE = 0;
 // the graph alive, and the graph goes when the last holder lets go.
 
 class MediaControl {
-public:
+  public:
     virtual ~MediaControl() = default;
     virtual HRESULT Run() = 0;
     virtual HRESULT Pause() = 0;
@@ -40,7 +40,7 @@ public:
 };
 
 class MediaEvents {
-public:
+  public:
     virtual ~MediaEvents() = default;
     // Posts message with lParam instance to window whenever an event is queued; a null
     // window stops the notices.
@@ -53,7 +53,7 @@ public:
 };
 
 class MediaSeeking {
-public:
+  public:
     virtual ~MediaSeeking() = default;
     // S_OK when the format is offered, S_FALSE when not.
     virtual HRESULT IsFormatSupported(TimeFormat format) = 0;
@@ -69,7 +69,7 @@ public:
 
 // Audio level and balance; E_NOTIMPL for a graph without audio.
 class BasicAudio {
-public:
+  public:
     virtual ~BasicAudio() = default;
     // Hundredths of a decibel, -10000 (silence) to 0 (full).
     virtual HRESULT put_Volume(long volume) = 0;
@@ -82,7 +82,7 @@ public:
 // The video renderer: a widget that the graph draws into. E_NOINTERFACE for a graph
 // without video.
 class VideoWindow {
-public:
+  public:
     virtual ~VideoWindow() = default;
     // Makes the renderer a child of owner; null takes it out again.
     virtual HRESULT put_Owner(QWidget* owner) = 0;
@@ -95,14 +95,14 @@ public:
 };
 
 class BasicVideo {
-public:
+  public:
     virtual ~BasicVideo() = default;
     // The video's native size in pixels.
     virtual HRESULT GetVideoSize(long* width, long* height) = 0;
 };
 
 class GraphBuilder {
-public:
+  public:
     virtual ~GraphBuilder() = default;
     // Builds the whole playback chain for the file and holds it paused at its start;
     // fails when the file cannot be played.
@@ -118,7 +118,7 @@ public:
 
 // Creates playback graphs.
 class MediaGraphs {
-public:
+  public:
     virtual ~MediaGraphs() = default;
     virtual HRESULT CreateFilterGraph(std::shared_ptr<GraphBuilder>& out) = 0;
 };

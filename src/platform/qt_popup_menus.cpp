@@ -5,7 +5,7 @@
 namespace {
 
 class QtPopupMenus final : public PopupMenus {
-public:
+  public:
     int Track(QMenu& menu, const QPoint& screenPoint, QWidget*) override {
         const QAction* chosen = menu.exec(screenPoint);
         return chosen ? chosen->data().toInt() : 0;
@@ -14,4 +14,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<PopupMenus> MakeQtPopupMenus() { return std::make_unique<QtPopupMenus>(); }
+std::unique_ptr<PopupMenus> MakeQtPopupMenus() {
+    return std::make_unique<QtPopupMenus>();
+}

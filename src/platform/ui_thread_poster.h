@@ -13,7 +13,7 @@ class QEvent;
 // drops events of an earlier generation, which are leftovers of a pipeline it has since
 // torn down or rebuilt.
 class UiThreadPoster {
-public:
+  public:
     explicit UiThreadPoster(QObject* target) : target_(target) {}
 
     // Any thread. Takes the event; drops it once the target has been let go.
@@ -24,7 +24,7 @@ public:
     // UI thread: no more events reach the target after this returns.
     void Release();
 
-private:
+  private:
     std::mutex mutex_;
     QObject* target_;
     std::atomic<std::uint64_t> generation_{0};

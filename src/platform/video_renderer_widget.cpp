@@ -51,7 +51,8 @@ bool VideoRendererWidget::event(QEvent* event) {
                 QApplication::sendEvent(drain_, &forwarded);
                 return true;
             }
-            default: break;
+            default:
+                break;
         }
     }
     return QWidget::event(event);
