@@ -1,13 +1,13 @@
 #pragma once
 
-#include <gst/gst.h>
-
 #include <QImage>
 #include <QString>
 #include <optional>
 
+#include "platform/gst_handles.h"
+
 // Writes a sine tone of the given length through an encoder description such as "wavenc",
-// "lamemp3enc", "vorbisenc ! oggmux" or "flacenc". Bounded: false after ten seconds.
+// "lamemp3enc ! xingmux", "vorbisenc ! oggmux" or "flacenc".
 bool WriteTone(const QString& path, double seconds, const char* encoder);
 
 // A playbin on a URI whose video ends in an appsink the test reads and whose audio ends in
@@ -35,8 +35,9 @@ class TestPlaybin {
     bool WaitForEnd(int timeoutMs);
 
   private:
+    GstMessagePtr Pop(GstClockTime timeout, GstMessageType types) const;
     bool WaitForAsyncDone(QString* error);
 
-    GstElement* playbin = nullptr;
-    GstElement* videoSink = nullptr;
+    GstElementPtr playbin;
+    GstElement* videoSink = nullptr;  // the playbin's
 };
