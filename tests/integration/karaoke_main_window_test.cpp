@@ -78,6 +78,12 @@ TEST_F(KaraokeMainWindowTest, KarAndLrcSongsShowTheirLyrics) {
     ASSERT_TRUE(WriteFile(Path("night.kar"), song::Kar()));
     Open(Path("night.kar"));
     ExpectOpenWithVideo("night.kar   00:00:05", QSize(640, 360));
+    PlayerWindow* player = dialog.currentPlayer();
+    ASSERT_TRUE(player);
+    ASSERT_EQ(player->Seek(42'000'000), S_OK);
+    player->Run();
+    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 8000))
+        << "the synthesised song ends, and its lyrics with it";
     ASSERT_TRUE(WriteFile(Path("words.lrc"), song::Lrc()));
     ASSERT_TRUE(WriteTone(Path("words.flac"), 3.5, "flacenc"));
     Open(Path("words.lrc"));
