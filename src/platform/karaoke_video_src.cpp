@@ -59,9 +59,8 @@ gboolean DoSeek(GstBaseSrc* source, GstSegment* segment) {
     self->nextFrame = gst_util_uint64_scale(segment->start, kKaraokeFramesPerSecond, GST_SECOND);
     segment->time = segment->start;
     segment->position = segment->start;
-    GST_OBJECT_LOCK(self);
-    self->audioEnded = FALSE;
-    GST_OBJECT_UNLOCK(self);
+    // Where the audio ends is left to the audio's own flush: its branch may already have
+    // reached the end again after a seek close to it.
     return TRUE;
 }
 
