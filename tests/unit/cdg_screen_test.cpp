@@ -151,18 +151,6 @@ TEST_F(CdgScreenTest, IgnoresForeignPacketsAndOutOfRangeTiles) {
     EXPECT_EQ(At(100, 100), TableColor(6));
 }
 
-TEST_F(CdgScreenTest, ScaledImageRepeatsEachPixelAsABlock) {
-    Play(TestColorTable() + cdg::MemoryPreset(1) + cdg::SolidTile(8, 1, 1));
-    const QImage big = screen.Image(2);
-    ASSERT_EQ(big.size(), QSize(600, 432));
-    for (int dy = 0; dy < 2; ++dy) {
-        for (int dx = 0; dx < 2; ++dx) {
-            EXPECT_EQ(big.pixel(12 + dx, 24 + dy), TableColor(8));
-            EXPECT_EQ(big.pixel(10 + dx, 24 + dy), TableColor(1));
-        }
-    }
-}
-
 QByteArray SecondsOf(const QByteArray& packet, int seconds) {
     QByteArray stream;
     for (int i = 0; i < seconds * kCdgPacketsPerSecond; ++i) stream += packet;
