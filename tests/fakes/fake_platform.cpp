@@ -53,14 +53,22 @@ FakePlatform::FakePlatform() {
     auto messageBoxes = std::make_unique<FakeMessageBoxes>();
     auto dialogs = std::make_unique<FakeFileDialogs>();
     auto systemInfo = std::make_unique<FakeSystemInfo>();
+    auto fakeMixer = std::make_unique<FakeMixer>();
     settings = settingsFile.get();
     messages = messageBoxes.get();
     fileDialogs = dialogs.get();
     system = systemInfo.get();
+    mixer = fakeMixer.get();
     platform.settings = std::move(settingsFile);
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
     platform.system = std::move(systemInfo);
+    auto captureSystem = std::make_unique<FakeCaptureSystem>();
+    capture = captureSystem.get();
+    FakeDevice& card = capture->AddDevice("Sound Card");
+    for (const char* input : {"Microphone", "Line In", "CD Player", "Aux"}) card.AddInput(input);
+    platform.capture = std::move(captureSystem);
+    platform.mixer = std::move(fakeMixer);
     auto fakeLauncher = std::make_unique<FakeLauncher>();
     auto fakeClock = std::make_unique<FakeClock>();
     launcher = fakeLauncher.get();
@@ -72,6 +80,7 @@ FakePlatform::FakePlatform() {
     mediaGraphs = graphs.get();
     menus = popupMenus.get();
     platform.mediaGraphs = std::move(graphs);
+    capture->journal = mediaGraphs->journal;
     platform.menus = std::move(popupMenus);
     platform.makeTimers = [this](WindowTimers::Tick tick) {
         auto fake = std::make_unique<FakeWindowTimers>(std::move(tick));
