@@ -5,6 +5,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    application.setDesktopFileName(QStringLiteral("org.example.tarvelo"));
     const QString name = KaraokeApp::ApplicationNameOf(QString::fromLocal8Bit(argv[0]));
     application.setApplicationName(name);
     const auto platform = MakeDesktopPlatform(KaraokeApp::kCompanyKey, name);

@@ -9,7 +9,7 @@ desktop_start_program() {  # args: extra environment assignments for the program
 desktop_stop_program() {
   [ -n "${PROGRAM_PID:-}" ] || return 0
   kill "$PROGRAM_PID" 2>/dev/null
-  wait "$PROGRAM_PID" 2>/dev/null
+  wait "$PROGRAM_PID" 2>/dev/null || true  # a killed program answers 143
   PROGRAM_PID=
 }
 
@@ -55,7 +55,7 @@ desktop_window_rect() {
     /Width:/ {print "w=" $NF}
     /Height:/ {print "h=" $NF}')"
   # The frame lies outside the client window that xwininfo measured.
-  local frame
+  local frame left right top bottom
   frame=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p')
   if [ -n "$frame" ]; then
     IFS=', ' read -r left right top bottom <<<"$frame"

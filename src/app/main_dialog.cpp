@@ -11,11 +11,13 @@
 #include "app/output_naming.h"
 #include "app/settings_store.h"
 #include "controls/dialog_builder.h"
+#include "mixer/mixer_control.h"
 #include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/product_site.h"
 #include "resources/resource_ids.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
@@ -24,7 +26,8 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     timers_ = platform_.makeTimers([this](int timerId) { OnTimer(timerId); });
-    controls_ = BuildControls(*this, MainDialogTemplate());
+    mixerControl_ = std::make_unique<MixerControl>(*platform_.mixer, *platform_.messages);
+    controls_ = BuildControls(*this, MainDialogTemplate(), platform_);
     ConnectControls();
 }
 
@@ -32,6 +35,8 @@ MainDialog::~MainDialog() = default;
 
 int MainDialog::DoModal() {
     OnInitDialog();
+    // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
+    Control(IDC_OPEN)->setFocus();
     return exec();
 }
 
@@ -68,10 +73,16 @@ void MainDialog::OnInitDialog() {
 
     // No hint while the stored device and input are selected at start-up.
     hintSuppressed_ = true;
-    SetOutputPathText(outputPath_);
+    ResetCaptureGraph();
+    if (FAILED(BuildBaseGraph()) || FAILED(EnumerateCaptureDevices())) {
+        TearDownCaptureGraph();
+        // Like a posted quit: the rest of the start-up runs, then the modal loop ends.
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 
     hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
     if (captureChoices_.captureDeviceCount <= 1) Control(IDC_DEVICE_LABEL)->hide();
+    SetUpButtons();
 
     Control(IDC_SPARE_LABEL)->hide();
     Control(IDC_CLOSE_MEDIA)->hide();
@@ -84,8 +95,12 @@ void MainDialog::OnInitDialog() {
     Slider(IDC_MEDIA_VOLUME)->setValue(playbackVolume_);
     if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 
+    FindMicrophoneMixer(0);
+    mixerControl_->SetOwner(this);
     Slider(IDC_MICROPHONE_VOLUME)->setRange(0, 200);
     Slider(IDC_MICROPHONE_VOLUME)->setValue(200);
+    if (micMixerId_ != -1 && mixerControl_->OpenMixer(this, nullptr, micMixerId_))
+        micReady_ = mixerControl_->BindMicrophoneVolume(this);
     if (micReady_ == 0) {
         ShowMessage(
             "Adjusting Microphone volume does not work in the program,\n"
@@ -96,6 +111,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::CloseMediaCommand() {
+    StopRecording();
     ReleasePlayer();
     mediaLength_ = 0;
     mediaLengthSeconds_ = 0;
@@ -117,19 +133,25 @@ void MainDialog::EnableRecordingControls(bool enable) {
 }
 
 void MainDialog::OnClose() {
+    if (recorder_.control) recorder_.control->Stop();
+    TearDownCaptureGraph();
     ReleasePlayer();
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
     outputPath_ = Edit(IDC_OUTPUT_PATH)->text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
+    FindMicrophoneMixer(1);
+    PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    TearDownCaptureGraph();
     settings_.WriteInt(kOptionSection, kPlaybackVolumeValue, playbackVolume_);
     backgroundBitmap_ = QPixmap();
+    if (micReady_ == 1) mixerControl_->CloseMixer(this);
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
@@ -158,6 +180,13 @@ void MainDialog::paintEvent(QPaintEvent* event) {
         painter.drawTiledPixmap(rect(), backgroundBitmap_);
     }
     QDialog::paintEvent(event);
+}
+
+void MainDialog::TearDownCaptureGraph() {
+    ReleaseDeviceList();
+    ComboBox(IDC_INPUT_LIST)->clear();
+    RemoveRecordingBranch();
+    ReleaseCaptureGraph();
 }
 
 void MainDialog::ShowMessage(const QString& text, const QString& caption) {

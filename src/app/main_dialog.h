@@ -11,12 +11,14 @@
 #include "app/capture_choices.h"
 #include "platform/result_codes.h"
 #include "platform/system_info.h"
+#include "recording/recorder_graph.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QSlider;
+class MixerControl;
 class PlayerWindow;
 class PostedMessage;
 class SettingsStore;
@@ -43,6 +45,8 @@ class MainDialog : public QDialog {
     void OnCommand(int commandId);
 
     void CloseMediaCommand();
+    // Icons, tooltips, pointer and look of the command buttons.
+    void SetUpButtons();
     void EnableRecordingControls(bool enable);
     void DisableRecordingControls();
 
@@ -52,6 +56,40 @@ class MainDialog : public QDialog {
     void BrowseOutputFile();
     void DeriveOutputPath(const QString& mediaPath);
 
+    // Recording graph and recording control.
+    HRESULT BuildBaseGraph();
+    void ReleaseCaptureGraph();
+    void ResetCaptureGraph();
+    HRESULT AddRecordingBranch();
+    HRESULT RemoveRecordingBranch();
+    void StartRecording();
+    void StopRecording();
+    void OnRecordingTimer();
+    static HRESULT GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction, int n,
+                          std::shared_ptr<Pin>* pin);
+    static bool FileExists(const QString& path);
+
+    // Capture devices and input selection.
+    HRESULT EnumerateCaptureDevices();
+    void SelectCaptureDevice();
+    HRESULT FillInputList(const std::shared_ptr<MediaFilter>& filter, PinDirection direction,
+                          QComboBox* list);
+    void OnInputSelected();
+    HRESULT ApplyInputSelection();
+    void ReleaseDeviceList();
+    void OnRecordingSliderReleased();
+    HRESULT SetRecordingLevel(double fraction);
+    int ShowInputLevel(AudioInputMixer& mixer);
+
+    // Capture device removal and re-attachment.
+    HRESULT OnCaptureGraphEvent();
+
+    // Microphone mixer: value 0 unmutes the microphone lines, 1 mutes them.
+    int FindMicrophoneMixer(std::uint32_t value);
+    void OnMicrophoneSliderReleased();
+    void OnMixerControlChange(const PostedMessage& message);
+    int micMixerId() const { return micMixerId_; }
+    int micReady() const { return micReady_; }
     // Playback controls.
     void OpenMediaFile();
     HRESULT QueryMediaLength(const QString& path, REFERENCE_TIME* length);
@@ -75,11 +113,22 @@ class MainDialog : public QDialog {
     QLineEdit* Edit(int id) const;
     QLabel* Label(int id) const;
 
+    // About box, launches and the input-device hint.
+    void ShowAboutBox();
+    void OpenHomePage();
+    void ShowHelp();
+    void PlayRecording();
+    void PromptForUpdate(const QString& productPageUrl);
+    void ShowInputDeviceHint();
+
     const QString& outputPath() const { return outputPath_; }
     const QString& outputFolder() const { return outputFolder_; }
     int playbackVolume() const { return playbackVolume_; }
     bool hintSuppressed() const { return hintSuppressed_; }
     const CaptureChoices& captureChoices() const { return captureChoices_; }
+    bool isRecording() const { return isRecording_; }
+    int elapsedSeconds() const { return elapsedSeconds_; }
+    const RecorderGraph& recorder() const { return recorder_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -115,6 +164,10 @@ class MainDialog : public QDialog {
     void OnDestroy();
     void ShowMessage(const QString& text, const QString& caption);
     void SetOutputPathText(const QString& path);
+    void TearDownCaptureGraph();
+    void OnCaptureGraphNotify(const PostedMessage& message);
+    void TearDownCaptureSide();
+    void OnRecordingWriteFailed(HRESULT failure);
 
     Platform& platform_;
     SettingsStore& settings_;
@@ -132,8 +185,11 @@ class MainDialog : public QDialog {
     bool hintSuppressed_ = false;
     bool isRecording_ = false;
     int elapsedSeconds_ = 0;
+    RecorderGraph recorder_;
+    QString recordingPath_;
     int micMixerId_ = -1;
     int micReady_ = 0;
+    std::unique_ptr<MixerControl> mixerControl_;
     OsVersion osVersion_;
     CaptureChoices captureChoices_;
     QPixmap backgroundBitmap_;

@@ -11,21 +11,36 @@
 const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
     {IDC_OPEN, &MainDialog::OpenMediaFile},
     {IDC_BROWSE, &MainDialog::BrowseOutputFile},
+    {IDC_PLAY, &MainDialog::PlayRecording},
+    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
+    {IDC_ABOUT, &MainDialog::ShowAboutBox},
+    {IDC_HELP, &MainDialog::ShowHelp},
     {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
+    {IDC_START, &MainDialog::StartRecording},
+    {IDC_STOP, &MainDialog::StopRecording},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
     {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
     {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
+    {IDC_RECORDING_VOLUME, &MainDialog::OnRecordingSliderReleased},
+    {IDC_MICROPHONE_VOLUME, &MainDialog::OnMicrophoneSliderReleased},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {};
+const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
+    {IDC_DEVICE_LIST, &MainDialog::SelectCaptureDevice},
+    {IDC_INPUT_LIST, &MainDialog::OnInputSelected},
+};
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
     {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
+    {WM_GRAPHNOTIFY_CAPTURE, &MainDialog::OnCaptureGraphNotify},
+    {MM_MIXM_CONTROL_CHANGE, &MainDialog::OnMixerControlChange},
 };
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {};
+const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
+    {ID_RECORDING_TIMER, &MainDialog::OnRecordingTimer},
+};
 
 void MainDialog::ConnectControls() {
     for (const auto& [id, widget] : controls_) {

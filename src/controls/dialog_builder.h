@@ -7,7 +7,9 @@
 
 class QDialog;
 class QWidget;
+struct Platform;
 
 // Creates the controls of a template inside a dialog at their converted rectangles and
-// sizes the dialog; answers the controls by id.
-std::map<int, QWidget*> BuildControls(QDialog& dialog, const DialogTemplate& dialogTemplate);
+// sizes the dialog; answers the controls by id. Links open through the platform.
+std::map<int, QWidget*> BuildControls(QDialog& dialog, const DialogTemplate& dialogTemplate,
+                                      Platform& platform);

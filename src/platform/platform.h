@@ -3,11 +3,16 @@
 #include <QString>
 #include <memory>
 
+#include "platform/capture_graph.h"
+#include "platform/clock.h"
 #include "platform/file_dialogs.h"
+#include "platform/launcher.h"
 #include "platform/media_graph.h"
 #include "platform/message_boxes.h"
+#include "platform/mixer.h"
 #include "platform/popup_menus.h"
 #include "platform/settings_file.h"
+#include "platform/sound_server.h"
 #include "platform/system_info.h"
 #include "platform/window_timers.h"
 
@@ -18,7 +23,14 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
+    std::unique_ptr<Mixer> mixer;
     TimerFactory makeTimers;
+    // The one connection to the sound server (absent with fakes), and the capture side
+    // built on it.
+    std::unique_ptr<SoundServer> soundServer;
+    std::unique_ptr<CaptureSystem> capture;
+    std::unique_ptr<Launcher> launcher;
+    std::unique_ptr<Clock> clock;
     std::unique_ptr<MediaGraphs> mediaGraphs;
     std::unique_ptr<PopupMenus> menus;
 };

@@ -10,6 +10,14 @@ QString ImagePathOf(int id) {
             return QStringLiteral(":/artwork/background.png");
         case IDR_MAINFRAME:
             return QStringLiteral(":/artwork/program.png");
+        case IDC_HAND_CURSOR:
+            return QStringLiteral(":/artwork/hand_cursor.png");
+        case IDI_START:
+            return QStringLiteral(":/artwork/start.png");
+        case IDI_STOP:
+            return QStringLiteral(":/artwork/stop.png");
+        case IDI_OPEN:
+            return QStringLiteral(":/artwork/open.png");
         default:
             return {};
     }
@@ -23,6 +31,13 @@ QPixmap LoadResourceBitmap(int id) {
 }
 
 QIcon LoadResourceIcon(int id) {
-    const QString path = ImagePathOf(id);
-    return path.isEmpty() ? QIcon() : QIcon(path);
+    const QPixmap image = LoadResourceBitmap(id);
+    return image.isNull() ? QIcon() : QIcon(image);
+}
+
+std::optional<QCursor> LoadResourceCursor(int id) {
+    const QPixmap image = LoadResourceBitmap(id);
+    if (image.isNull() || id != IDC_HAND_CURSOR) return std::nullopt;
+    // The tip of the pointing finger.
+    return QCursor(image, 5, 0);
 }

@@ -5,8 +5,19 @@
 #include <span>
 
 // What a template row creates. The member class says which of the program's own control
-// classes takes the control over; plain controls keep the toolkit's look.
-enum class ControlKind { PushButton, Slider, Label, DropDownList, Edit, SunkenStatic, CheckBox };
+// classes takes the control over; plain controls keep the toolkit's look. An icon row's
+// text is the number of its icon resource.
+enum class ControlKind {
+    PushButton,
+    DefaultPushButton,
+    Slider,
+    Label,
+    DropDownList,
+    Edit,
+    SunkenStatic,
+    CheckBox,
+    Icon
+};
 enum class MemberClass { Plain, FlatButton, PaintedLabel, HyperLinkLabel };
 
 struct TemplateControl {
@@ -26,4 +37,6 @@ struct DialogTemplate {
 };
 
 const DialogTemplate& MainDialogTemplate();
+const DialogTemplate& AboutDialogTemplate();
+const DialogTemplate& InputHintDialogTemplate();
 const TemplateControl* FindControl(const DialogTemplate& dialog, int id);

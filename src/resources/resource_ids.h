@@ -20,6 +20,16 @@ inline constexpr int IDM_ABOUTBOX = 0x0010;
 inline constexpr int IDOK_COMMAND = 1;
 inline constexpr int IDCANCEL_COMMAND = 2;
 
+// Controls that no code refers to.
+inline constexpr int IDC_STATIC = -1;
+
+// Controls of the About dialog.
+inline constexpr int IDC_SITE_LINK = 1049;
+inline constexpr int IDC_SUPPORT_LINK = 1050;
+
+// Controls of the input-device hint dialog.
+inline constexpr int IDC_ONLY_ONCE = 1055;
+
 // Controls of the main window.
 inline constexpr int IDC_PLAY = 1001;
 inline constexpr int IDC_OPEN = 1002;

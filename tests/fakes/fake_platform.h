@@ -9,6 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_capture.h"
+#include "fakes/fake_mixer.h"
+#include "fakes/fake_launcher.h"
 #include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
 
@@ -100,6 +103,13 @@ struct FakePlatform {
     FakeMessageBoxes* messages;
     FakeFileDialogs* fileDialogs;
     FakeSystemInfo* system;
+    // One device, "Sound Card", with the inputs "Microphone", "Line In", "CD Player" and
+    // "Aux" (none of them a mix input), unless the test describes others.
+    FakeCaptureSystem* capture;
+    // No mixer device until a test adds one.
+    FakeMixer* mixer;
+    FakeLauncher* launcher;
+    FakeClock* clock;
     FakeMediaGraphs* mediaGraphs;
     FakePopupMenus* menus;
     // Timers of every window created with this platform, newest last.

@@ -78,6 +78,11 @@ TEST(MainDialogStartUp, AStoredOutputFolderWinsButAFailingQueryIsStillReported) 
 
 TEST(MainDialogStartUp, StoredChoicesAreLoaded) {
     MainDialogHarness harness;
+    harness.fake.capture->devices.clear();
+    for (const char* name : {"First", "Second", "Third"}) {
+        FakeDevice& device = harness.fake.capture->AddDevice(name);
+        for (int i = 0; i < 6; ++i) device.AddInput(QString("Input %1").arg(i));
+    }
     harness.fake.settings->Set("Option", "nSoundCaptureIndex", "2");
     harness.fake.settings->Set("Option", "nCapturePinIndex", "5");
     harness.fake.settings->Set("Option", "nSearchFlag", "1");
@@ -87,13 +92,14 @@ TEST(MainDialogStartUp, StoredChoicesAreLoaded) {
     EXPECT_EQ(dialog.captureChoices().nCapturePinIndex, 5);
     EXPECT_EQ(dialog.captureChoices().nSearchFlag, 1);
     EXPECT_TRUE(dialog.hintSuppressed());
-    EXPECT_TRUE(dialog.Control(IDC_INPUT_LIST)->isHidden()) << "a found input needs no list";
+    EXPECT_FALSE(dialog.Control(IDC_INPUT_LIST)->isHidden()) << "several devices keep the lists";
 }
 
 TEST(MainDialogStartUp, WithoutAMicrophoneControlTheSliderIsDisabledWithAMessage) {
     MainDialogHarness harness;
     MainDialog& dialog = harness.Start();
-    ASSERT_FALSE(harness.fake.messages->shown.empty());
+    // Without any mixer device the search has its own box first.
+    ASSERT_EQ(harness.fake.messages->shown.size(), 2u);
     EXPECT_EQ(harness.fake.messages->shown.back().text, kMicrophoneMessage);
     EXPECT_EQ(harness.fake.messages->shown.back().caption, "Message");
     EXPECT_FALSE(dialog.Control(IDC_MICROPHONE_VOLUME)->isEnabled());
@@ -110,7 +116,7 @@ TEST(MainDialogPlaybackVolume, AStoredValueOutsideTheRangeIsShownAtTheNearerEndA
     }
 }
 
-TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) {
+TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTheVolume) {
     MainDialogHarness harness;
     harness.fake.settings->Set("Option", "nCapturePinIndex", "3");
     MainDialog& dialog = harness.Start();
@@ -118,8 +124,8 @@ TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesThenTheFolderThenTheVolume) 
     dialog.close();
 
     const std::vector<QString> expected = {"Option/nSoundCaptureIndex", "Option/nCapturePinIndex",
-                                           "Option/nSearchFlag", "Option/last_output_folder",
-                                           "Option/PlaybackVolume"};
+                                           "Option/nSearchFlag",        "Option/last_output_folder",
+                                           "Setup/t_first_update",      "Option/PlaybackVolume"};
     EXPECT_EQ(harness.fake.settings->writes, expected);
     EXPECT_EQ(harness.Stored("Option", "nCapturePinIndex"), "3");
     EXPECT_EQ(harness.Stored("Option", "last_output_folder"), "/home/singer/Music/");

@@ -1,0 +1,256 @@
+#include "controls/flat_button.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "resources/artwork.h"
+
+namespace {
+
+// One-pixel lines with the right or bottom end excluded, as classic line drawing has them.
+void HorizontalLine(QPainter& painter, int left, int right, int y, const QColor& colour) {
+    if (right > left) painter.fillRect(QRect(left, y, right - left, 1), colour);
+}
+
+void VerticalLine(QPainter& painter, int x, int top, int bottom, const QColor& colour) {
+    if (bottom > top) painter.fillRect(QRect(x, top, 1, bottom - top), colour);
+}
+
+// A one-pixel frame: topLeft on the top and left edges, bottomRight on the others.
+void Frame3d(QPainter& painter, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+    const int right = r.x() + r.width();
+    const int bottom = r.y() + r.height();
+    HorizontalLine(painter, r.x(), right - 1, r.y(), topLeft);
+    VerticalLine(painter, r.x(), r.y(), bottom - 1, topLeft);
+    VerticalLine(painter, right - 1, r.y(), bottom, bottomRight);
+    HorizontalLine(painter, r.x(), right, bottom - 1, bottomRight);
+}
+
+// Every other pixel of the rectangle's outline, as a focus rectangle is drawn.
+void DottedFrame(QPainter& painter, const QRect& r, const QColor& colour) {
+    const int right = r.x() + r.width();
+    const int bottom = r.y() + r.height();
+    for (int x = r.x(); x < right; x += 2) {
+        painter.fillRect(QRect(x, r.y(), 1, 1), colour);
+        painter.fillRect(QRect(x, bottom - 1, 1, 1), colour);
+    }
+    for (int y = r.y(); y < bottom; y += 2) {
+        painter.fillRect(QRect(r.x(), y, 1, 1), colour);
+        painter.fillRect(QRect(right - 1, y, 1, 1), colour);
+    }
+}
+
+}  // namespace
+
+FlatButton::FlatButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
+    setAutoDefault(false);
+    setMouseTracking(true);
+    // A click gives the button the focus before the window's own handler runs.
+    connect(this, &QAbstractButton::clicked, this, [this] { setFocus(Qt::MouseFocusReason); });
+}
+
+int FlatButton::SetButtonIcon(int iconId, int) {
+    icon_ = QIcon();
+    iconSize_ = QSize();
+    const QPixmap image = LoadResourceBitmap(iconId);
+    if (image.isNull()) return 1;
+    icon_ = QIcon(image);
+    iconSize_ = image.deviceIndependentSize().toSize();
+    Repaint(true);
+    return 0;
+}
+
+int FlatButton::SetFlatLook(bool flat, bool repaint) {
+    flat_ = flat;
+    Repaint(repaint);
+    return 0;
+}
+
+void FlatButton::SetParentBackground(bool repaint) {
+    parentBackground_ = true;
+    Repaint(repaint);
+}
+
+int FlatButton::SetHoverCursor(int cursorId, bool repaint) {
+    unsetCursor();
+    if (cursorId == 0) return 0;
+    const std::optional<QCursor> cursor = LoadResourceCursor(cursorId);
+    if (cursor) setCursor(*cursor);
+    Repaint(repaint);
+    return cursor ? 0 : 1;
+}
+
+void FlatButton::SetTipText(const QString& text, bool activate) {
+    if (text.isEmpty()) return;
+    setToolTip(activate ? text : QString());
+}
+
+int FlatButton::SetImageLayout(int layout, bool repaint) {
+    if (layout < 0 || layout >= kLayoutCount) return kLayoutCount;
+    imageLayout_ = layout;
+    Repaint(repaint);
+    return 0;
+}
+
+void FlatButton::Repaint(bool repaint) {
+    if (repaint) update();
+}
+
+void FlatButton::mouseMoveEvent(QMouseEvent* event) {
+    QPushButton::mouseMoveEvent(event);
+    // No hover starts while the left button is held, as during a drag from elsewhere.
+    if ((event->buttons() & Qt::LeftButton) && !hovering_) return;
+    if (!flat_) return;
+    if (rect().contains(event->position().toPoint())) {
+        if (!hovering_) {
+            hovering_ = true;
+            update();
+        }
+        return;
+    }
+    EndHover();
+}
+
+void FlatButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A quick second click is a click of its own.
+    mousePressEvent(event);
+}
+
+void FlatButton::leaveEvent(QEvent* event) {
+    QPushButton::leaveEvent(event);
+    EndHover();
+}
+
+void FlatButton::focusOutEvent(QFocusEvent* event) {
+    QPushButton::focusOutEvent(event);
+    EndHover();
+}
+
+void FlatButton::changeEvent(QEvent* event) {
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        MoveFocusOnward();
+        EndHover();
+    } else if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        EndHover();
+    }
+}
+
+void FlatButton::EndHover() {
+    if (flat_ && hovering_) {
+        hovering_ = false;
+        update();
+    }
+}
+
+// The keyboard focus goes to the next tab stop after this button, or to the parent when
+// there is none, whichever control had it before.
+void FlatButton::MoveFocusOnward() {
+    QWidget* parent = parentWidget();
+    if (!parent) return;
+    for (QWidget* next = nextInFocusChain(); next && next != this;
+         next = next->nextInFocusChain()) {
+        if (next->parentWidget() != parent) continue;
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisibleTo(parent)) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    parent->setFocus(Qt::OtherFocusReason);
+}
+
+void FlatButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect item = rect();
+    QRect caption = item;
+    const bool pressed = isDown();
+    const bool disabled = !isEnabled();
+
+    // With the parent's background the parent's pixels already lie beneath.
+    if (!parentBackground_) PaintBackground(painter, item);
+    PaintBorder(painter, item);
+    const QString captionText = text();
+    if (!icon_.isNull())
+        PaintIcon(painter, !captionText.isEmpty(), item, caption, pressed, disabled);
+    if (!captionText.isEmpty())
+        PaintCaption(painter, captionText, item, caption, pressed, disabled);
+    if ((!flat_ || kFocusWhenFlat) && hasFocus())
+        DottedFrame(painter, item.adjusted(3, 3, -3, -3), palette().color(QPalette::ButtonText));
+}
+
+void FlatButton::PaintBackground(QPainter& painter, const QRect& item) {
+    QRect area = item;
+    if (!flat_ && (hasFocus() || isDefault())) {
+        Frame3d(painter, area, Qt::black, Qt::black);
+        area.adjust(1, 1, -1, -1);
+    }
+    painter.fillRect(area, palette().color(QPalette::Button));
+}
+
+void FlatButton::PaintBorder(QPainter& painter, const QRect& item) {
+    const QPalette& colours = palette();
+    const QColor highlight = colours.color(QPalette::Light);
+    const QColor shadow = colours.color(QPalette::Dark);
+    if (isDown()) {
+        if (flat_) {
+            if (kDrawBorder) Frame3d(painter, item, shadow, highlight);
+        } else {
+            Frame3d(painter, item, shadow, shadow);
+        }
+        return;
+    }
+    if (!flat_) {
+        const int left = item.x();
+        const int top = item.y();
+        const int right = left + item.width();
+        const int bottom = top + item.height();
+        const QColor light = colours.color(QPalette::Midlight);
+        const QColor darkShadow = colours.color(QPalette::Shadow);
+        VerticalLine(painter, left, top, bottom, highlight);
+        HorizontalLine(painter, left, right, top, highlight);
+        VerticalLine(painter, left + 1, top + 1, bottom, light);
+        HorizontalLine(painter, left + 1, right, top + 1, light);
+        HorizontalLine(painter, left, right - 1, bottom - 1, darkShadow);
+        VerticalLine(painter, right - 1, top, bottom, darkShadow);
+        HorizontalLine(painter, left + 1, right - 2, bottom - 2, shadow);
+        VerticalLine(painter, right - 2, top + 1, bottom - 1, shadow);
+        return;
+    }
+    if (hovering_ && kDrawBorder) Frame3d(painter, item, highlight, shadow);
+}
+
+void FlatButton::PaintIcon(QPainter& painter, bool hasText, const QRect& item, QRect& caption,
+                           bool pressed, bool disabled) {
+    const int w = iconSize_.width();
+    const int h = iconSize_.height();
+    QPoint at(item.x() + (item.width() - w) / 2, item.y() + (item.height() - h) / 2);
+    if (hasText && imageLayout_ == ImageLeft) {
+        at.setX(item.x() + kImageMarginX);
+        caption.setLeft(caption.left() + w + kImageMarginX);
+    } else if (hasText && imageLayout_ == ImageAbove) {
+        at.setY(kImageMarginY);
+        caption.setTop(caption.top() + h);
+    }
+    if (pressed) at += QPoint(kPressOffsetX, kPressOffsetY);
+    painter.drawPixmap(at, icon_.pixmap(iconSize_, disabled ? QIcon::Disabled : QIcon::Normal));
+}
+
+void FlatButton::PaintCaption(QPainter& painter, const QString& text, const QRect&, QRect& caption,
+                              bool pressed, bool disabled) {
+    if (pressed) caption.translate(kPressOffsetX, kPressOffsetY);
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    QRect block = painter.fontMetrics().boundingRect(caption, flags, text);
+    block.moveTopLeft(QPoint(caption.x() + (caption.width() - block.width()) / 2,
+                             caption.y() + (caption.height() - block.height()) / 2));
+    const QPalette& colours = palette();
+    if (disabled) {
+        painter.setPen(colours.color(QPalette::Light));
+        painter.drawText(block.translated(1, 1), flags, text);
+        painter.setPen(colours.color(QPalette::Dark));
+    } else {
+        painter.setPen(colours.color(QPalette::ButtonText));
+    }
+    painter.drawText(block, flags, text);
+}

@@ -1,0 +1,180 @@
+#include "platform/gst_capture_graph.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "platform/pulse_capture_filter.h"
+#include "platform/sound_server.h"
+#include "platform/window_messages.h"
+
+namespace {
+
+// Bounds for the pipeline to start, and for the captured tail to reach the file.
+constexpr int kStartTimeoutMs = 3000;
+constexpr int kDrainTimeoutMs = 2000;
+// Real devices deliver their first samples within milliseconds; a server that hands out
+// audio in larger blocks still keeps it continuous, so the wait for it stays short.
+constexpr int kFirstSampleTimeoutMs = 500;
+// What the output mix carries lags what players hand the server by the server's latency:
+// a stop at the end of a song still records the song's last moments.
+constexpr auto kTail = std::chrono::milliseconds(200);
+
+class GstWavDest final : public MediaFilter {
+  public:
+    HRESULT EnumPins(std::shared_ptr<PinEnumerator>*) override { return E_NOTIMPL; }
+};
+
+class GstFileWriter final : public FileSinkFilter {
+  public:
+    HRESULT EnumPins(std::shared_ptr<PinEnumerator>*) override { return E_NOTIMPL; }
+    HRESULT SetMode(int mode) override { return mode == AM_FILE_OVERWRITE ? S_OK : E_INVALIDARG; }
+    HRESULT SetFileName(const QString& path) override {
+        if (path.isEmpty()) return E_INVALIDARG;
+        path_ = path;
+        return S_OK;
+    }
+    const QString& path() const { return path_; }
+
+  private:
+    QString path_;
+};
+
+template <typename T>
+T* FindIn(const std::vector<std::shared_ptr<MediaFilter>>& filters) {
+    for (const auto& filter : filters) {
+        if (auto* found = dynamic_cast<T*>(filter.get())) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<MediaFilter> MakeGstWavDest() {
+    return std::make_shared<GstWavDest>();
+}
+std::shared_ptr<FileSinkFilter> MakeGstFileWriter() {
+    return std::make_shared<GstFileWriter>();
+}
+
+GstCaptureGraph::GstCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit)
+    : server_(server), classicDataLimit_(classicDataLimit), mailbox_(std::make_unique<QObject>()) {
+    QObject::connect(&server_, &SoundServer::modelChanged, mailbox_.get(),
+                     [this] { WatchDevices(); });
+    QObject::connect(&server_, &SoundServer::sourceRemoved, mailbox_.get(),
+                     [this](const QString& name) {
+                         if (recording_ && recording_->source().device == name) recording_->Seal();
+                     });
+}
+
+GstCaptureGraph::~GstCaptureGraph() {
+    recording_.reset();
+}
+
+HRESULT GstCaptureGraph::AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString&) {
+    if (!filter) return E_POINTER;
+    filters_.push_back(filter);
+    if (auto* device = dynamic_cast<PulseCaptureFilter*>(filter.get()))
+        devicePresent_[device] = device->IsPresent();
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::RemoveFilter(const std::shared_ptr<MediaFilter>& filter) {
+    const auto found = std::find(filters_.begin(), filters_.end(), filter);
+    if (found == filters_.end()) return E_INVALIDARG;
+    // Taking a filter out of the chain ends the recording it was part of.
+    recording_.reset();
+    devicePresent_.erase(dynamic_cast<PulseCaptureFilter*>(filter.get()));
+    filters_.erase(found);
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
+    auto* output = dynamic_cast<PulseCaptureOutputPin*>(pin.get());
+    auto* fileWriter = FindIn<GstFileWriter>(filters_);
+    if (!output || !fileWriter || !FindIn<GstWavDest>(filters_) || fileWriter->path().isEmpty())
+        return E_FAIL;
+    const std::optional<CaptureSourceChoice> choice = output->filter()->Choice();
+    if (!choice || choice->rate <= 0 || choice->channels <= 0) return E_FAIL;
+    QObject* mailbox = mailbox_.get();
+    auto failed = [mailbox, this](HRESULT result) {
+        QMetaObject::invokeMethod(
+            mailbox,
+            [this, result] {
+                Queue({EC_ERRORABORT, result, 0});
+            },
+            Qt::QueuedConnection);
+    };
+    recording_ = std::make_unique<GstWavRecording>(
+        GstWavRecording::Source{choice->source, choice->rate, choice->channels}, fileWriter->path(),
+        failed, classicDataLimit_);
+    if (running_) return recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::QueryMediaControl(std::shared_ptr<CaptureControl>* control) {
+    *control = shared_from_this();
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) {
+    *events = shared_from_this();
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::Run() {
+    if (recording_) {
+        const HRESULT result = recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
+        if (FAILED(result)) return result;
+    }
+    running_ = true;
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::StopWhenReady() {
+    running_ = false;
+    if (!recording_) return S_OK;
+    std::this_thread::sleep_for(kTail);
+    return recording_->StopWhenReady(kDrainTimeoutMs);
+}
+
+// Even a plain stop keeps what was captured: the tail is drained into the file first.
+HRESULT GstCaptureGraph::Stop() {
+    return StopWhenReady();
+}
+
+HRESULT GstCaptureGraph::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
+    notifyWindow_ = window;
+    notifyMessage_ = message;
+    notifyInstance_ = instance;
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, int) {
+    // Events are queued on this thread only, so waiting could not bring a new one.
+    if (events_.empty()) return E_ABORT;
+    const Event event = events_.front();
+    events_.pop_front();
+    *code = event.code;
+    *param1 = event.param1;
+    *param2 = event.param2;
+    return S_OK;
+}
+
+HRESULT GstCaptureGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
+    return S_OK;
+}
+
+void GstCaptureGraph::Queue(Event event) {
+    events_.push_back(event);
+    if (notifyWindow_) PostWindowMessage(notifyWindow_, notifyMessage_, 0, notifyInstance_);
+}
+
+void GstCaptureGraph::WatchDevices() {
+    for (auto& [device, present] : devicePresent_) {
+        const bool now = device->IsPresent();
+        if (now == present) continue;
+        present = now;
+        Queue({EC_DEVICE_LOST, 0, now ? 1 : 0});
+    }
+}

@@ -1,0 +1,184 @@
+#include <QComboBox>
+#include <QSlider>
+
+#include "app/main_dialog.h"
+#include "platform/message_boxes.h"
+#include "platform/platform.h"
+#include "recording/mix_input_keywords.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr char kNoDevicesText[] =
+    "There were no audio capture devices detected on this system.\r\n\r\n"
+    "If your system has an audio capture device (sound card, video camera, etc.),\r\n"
+    "then make sure that it is working properly and that you are not running\r\n"
+    "this program through a Windows XP Remote Desktop connection.\r\n\r\n"
+    "This program will now exit.";
+
+std::shared_ptr<DeviceMoniker> MonikerOf(const QComboBox& list, int entry) {
+    return list.itemData(entry).value<std::shared_ptr<DeviceMoniker>>();
+}
+
+}  // namespace
+
+HRESULT MainDialog::EnumerateCaptureDevices() {
+    std::shared_ptr<DeviceEnumerator> enumerator;
+    HRESULT hr = platform_.capture->CreateDeviceEnumerator(&enumerator);
+    if (FAILED(hr)) return hr;
+    std::shared_ptr<MonikerEnumerator> devices;
+    hr = enumerator->CreateClassEnumerator(&devices);
+    if (FAILED(hr)) return hr;
+
+    QComboBox* deviceList = ComboBox(IDC_DEVICE_LIST);
+    const bool noDevices = !devices;
+    if (noDevices) {
+        deviceList->addItem("<< No entries >>");
+    } else {
+        int count = 0;
+        std::shared_ptr<DeviceMoniker> moniker;
+        while (devices->Next(&moniker) == S_OK) {
+            QString name;
+            hr = moniker->ReadFriendlyName(&name);
+            if (SUCCEEDED(hr)) {
+                deviceList->addItem(name, QVariant::fromValue(moniker));
+                ++count;
+            }
+            moniker.reset();
+        }
+        captureChoices_.captureDeviceCount = count;
+        if (count <= 1) deviceList->hide();
+        if (captureChoices_.nSoundCaptureIndex >= count) captureChoices_.nSoundCaptureIndex = 0;
+    }
+    devices.reset();
+    enumerator.reset();
+
+    if (FAILED(hr)) return hr;
+    if (noDevices) {
+        platform_.messages->Show(this, kNoDevicesText, "No audio capture hardware!",
+                                 MB_OK | MB_ICONHAND);
+        return E_FAIL;
+    }
+    deviceList->setCurrentIndex(captureChoices_.nSoundCaptureIndex);
+    SelectCaptureDevice();
+    return hr;
+}
+
+void MainDialog::SelectCaptureDevice() {
+    if (recorder_.captureFilter) {
+        ComboBox(IDC_INPUT_LIST)->clear();
+        ReleaseCaptureGraph();
+        if (FAILED(BuildBaseGraph())) return;
+    }
+    QComboBox* deviceList = ComboBox(IDC_DEVICE_LIST);
+    captureChoices_.nSoundCaptureIndex = deviceList->currentIndex();
+    const std::shared_ptr<DeviceMoniker> moniker =
+        MonikerOf(*deviceList, deviceList->currentIndex());
+    if (!moniker) return;
+    if (FAILED(moniker->BindToObject(&recorder_.captureFilter)) || !recorder_.captureFilter) return;
+    if (FAILED(recorder_.graph->AddFilter(recorder_.captureFilter, "Audio Capture"))) return;
+    if (FAILED(
+            FillInputList(recorder_.captureFilter, PinDirection::Input, ComboBox(IDC_INPUT_LIST))))
+        return;
+    QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
+    const int pinIndex = captureChoices_.nCapturePinIndex;
+    inputList->setCurrentIndex(pinIndex < inputList->count() ? pinIndex : -1);
+    OnInputSelected();
+}
+
+HRESULT MainDialog::FillInputList(const std::shared_ptr<MediaFilter>& filter,
+                                  PinDirection direction, QComboBox* list) {
+    list->clear();
+    if (!filter) return E_NOINTERFACE;
+    std::shared_ptr<PinEnumerator> pins;
+    HRESULT hr = filter->EnumPins(&pins);
+    if (FAILED(hr) || !pins) {
+        list->addItem("<ERROR>");
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    pins->Reset();
+    int n = 0;
+    std::shared_ptr<Pin> pin;
+    while ((hr = pins->Next(&pin)) == S_OK) {
+        PinDirection pinDirection;
+        if (FAILED(pin->QueryDirection(&pinDirection))) {
+            list->addItem("<ERROR>");
+            continue;
+        }
+        QString name;
+        if (pinDirection == direction && SUCCEEDED(pin->QueryPinInfo(&name))) {
+            list->addItem(name);
+            if (captureChoices_.nSearchFlag == 0 && IsMixInputName(name)) {
+                captureChoices_.nCapturePinIndex = n;
+                captureChoices_.nSearchFlag = 1;
+            }
+            ++n;
+        }
+        pin.reset();
+    }
+    return hr;
+}
+
+void MainDialog::OnInputSelected() {
+    ShowInputDeviceHint();
+    StopRecording();
+    ApplyInputSelection();
+}
+
+HRESULT MainDialog::ApplyInputSelection() {
+    const QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
+    const int count = inputList->count();
+    const int selected = inputList->currentIndex();
+    captureChoices_.nCapturePinIndex = selected;
+    HRESULT hr = S_OK;
+    for (int i = 0; i < count; ++i) {
+        std::shared_ptr<Pin> pin;
+        if (FAILED(GetPin(recorder_.captureFilter, PinDirection::Input, i, &pin))) continue;
+        const std::shared_ptr<AudioInputMixer> mixer = pin->QueryAudioInputMixer();
+        if (!mixer) continue;
+        if (i == selected) {
+            ShowInputLevel(*mixer);
+            hr = mixer->put_Enable(true);
+        } else {
+            hr = mixer->put_Enable(false);
+        }
+    }
+    return hr;
+}
+
+void MainDialog::ReleaseDeviceList() {
+    // The entries' device references go with the entries.
+    ComboBox(IDC_DEVICE_LIST)->clear();
+}
+
+void MainDialog::OnRecordingSliderReleased() {
+    SetRecordingLevel(Slider(IDC_RECORDING_VOLUME)->value() * 0.005);
+}
+
+HRESULT MainDialog::SetRecordingLevel(double fraction) {
+    const QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
+    const int count = inputList->count();
+    const int selected = inputList->currentIndex();
+    captureChoices_.nCapturePinIndex = selected;
+    HRESULT hr = S_OK;
+    for (int i = 0; i < count; ++i) {
+        std::shared_ptr<Pin> pin;
+        if (FAILED(GetPin(recorder_.captureFilter, PinDirection::Input, i, &pin))) continue;
+        const std::shared_ptr<AudioInputMixer> mixer = pin->QueryAudioInputMixer();
+        if (!mixer) continue;
+        if (i == selected) {
+            mixer->put_MixLevel(fraction);
+            hr = mixer->put_Enable(true);
+        } else {
+            hr = mixer->put_Enable(false);
+        }
+    }
+    return hr;
+}
+
+int MainDialog::ShowInputLevel(AudioInputMixer& mixer) {
+    double level = 0.0;
+    if (FAILED(mixer.get_MixLevel(&level))) level = 0.0;
+    Slider(IDC_RECORDING_VOLUME)->setValue(static_cast<int>(level * 200));
+    return 0;
+}

@@ -1,0 +1,67 @@
+#include "app/main_dialog.h"
+#include "platform/message_boxes.h"
+#include "platform/platform.h"
+#include "platform/window_messages.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr char kDeviceChangeCaption[] = "DirectShow Audio Capture Sample";
+
+}  // namespace
+
+void MainDialog::OnCaptureGraphNotify(const PostedMessage& message) {
+    if (message.lParam() == 0) OnCaptureGraphEvent();
+}
+
+HRESULT MainDialog::OnCaptureGraphEvent() {
+    HRESULT hr = S_OK;
+    if (!recorder_.events) return hr;
+    long code = 0;
+    std::intptr_t param1 = 0;
+    std::intptr_t param2 = 0;
+    // Hold the interface that delivered the event: the teardown below empties the member.
+    for (std::shared_ptr<CaptureEvents> events = recorder_.events;
+         events && SUCCEEDED(events->GetEvent(&code, &param1, &param2, 0));
+         events = recorder_.events) {
+        hr = events->FreeEventParams(code, param1, param2);
+        if (code == EC_ERRORABORT) {
+            OnRecordingWriteFailed(static_cast<HRESULT>(param1));
+            continue;
+        }
+        if (code != EC_DEVICE_LOST) continue;
+        TearDownCaptureSide();
+        if (param2 == 0) {
+            platform_.messages->Beep();
+            platform_.messages->Show(this, "The selected input device was removed!",
+                                     kDeviceChangeCaption, MB_OK | MB_ICONEXCLAMATION);
+            break;
+        }
+        if (SUCCEEDED(BuildBaseGraph())) EnumerateCaptureDevices();
+        platform_.messages->Beep();
+        platform_.messages->Show(this, "The audio input device has been reattached!",
+                                 kDeviceChangeCaption, MB_OK | MB_ICONINFORMATION);
+    }
+    return hr;
+}
+
+void MainDialog::TearDownCaptureSide() {
+    StopRecording();
+    TearDownCaptureGraph();
+    ResetCaptureGraph();
+}
+
+void MainDialog::OnRecordingWriteFailed(HRESULT failure) {
+    if (!isRecording_) return;
+    const QString path = recordingPath_;
+    StopRecording();
+    const QString reason = failure == HRESULT_DISK_FULL
+                               ? QStringLiteral("The disk is full.")
+                               : QStringLiteral("The recording can not be written any more.");
+    platform_.messages->Show(this,
+                             reason +
+                                 " The recording has stopped; everything recorded until "
+                                 "then is kept in\n" +
+                                 path,
+                             "Error", MB_OK | MB_ICONEXCLAMATION);
+}

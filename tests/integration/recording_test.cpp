@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "platform/media_graph.h"
+#include "platform/window_messages.h"
+#include "playback/player_window.h"
+#include "resources/resource_ids.h"
+#include "support/media_maker.h"
+#include "support/real_capture.h"
+#include "support/sound_rig_env.h"
+#include "support/test_tone.h"
+#include "support/tone_analysis.h"
+#include "support/wav_reader.h"
+
+namespace {
+
+constexpr int kRecordingControls[] = {IDC_START, IDC_STOP,        IDC_PLAY,
+                                      IDC_OPEN,  IDC_OUTPUT_PATH, IDC_BROWSE};
+
+class Recording : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_SOUND_RIG();
+        UseRealCapture(rig);
+    }
+    MainDialog& StartWindow() {
+        MainDialog& dialog = rig.Start();
+        dialog.EnableRecordingControls(true);  // as after opening a media file
+        dialog.Edit(IDC_OUTPUT_PATH)->setText(Output());
+        return dialog;
+    }
+    MainDialog& dialog() { return *rig.dialog; }
+    SoundServer& server() { return *rig.fake.platform.soundServer; }
+    QString Output() const { return folder.filePath("take.wav"); }
+    QString Status() { return dialog().Label(IDC_STATUS)->text(); }
+    void Wait(int ms) {
+        RunUntil([] { return false; }, ms);
+    }
+    // Records for about ms milliseconds and answers the file.
+    std::optional<WavContents> Record(int ms) {
+        dialog().OnCommand(IDC_START);
+        Wait(ms);
+        dialog().OnCommand(IDC_STOP);
+        return ReadWav(Output());
+    }
+    void SelectInput(int index) {
+        dialog().ComboBox(IDC_INPUT_LIST)->setCurrentIndex(index);
+        dialog().OnInputSelected();
+    }
+
+    QTemporaryDir folder;
+    MainDialogRig rig;
+};
+
+TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
+    MainDialog& dialog = StartWindow();
+    EXPECT_EQ(dialog.captureChoices().captureDeviceCount, 1);
+    const QComboBox* inputs = dialog.ComboBox(IDC_INPUT_LIST);
+    ASSERT_EQ(inputs->count(), 2);
+    EXPECT_EQ(inputs->itemText(0), "Singer");
+    EXPECT_EQ(inputs->itemText(1), "Speakers - output mix");
+    EXPECT_EQ(inputs->currentIndex(), 1);
+    EXPECT_EQ(dialog.captureChoices().nSearchFlag, 1);
+    EXPECT_TRUE(dialog.ComboBox(IDC_DEVICE_LIST)->isHidden());
+    EXPECT_TRUE(inputs->isHidden());
+    dialog.close();
+    EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 0);
+    EXPECT_EQ(rig.Stored("nCapturePinIndex"), 1);
+    EXPECT_EQ(rig.Stored("nSearchFlag"), 1);
+
+    // The stored choice is taken as it is: no search overrides it.
+    rig.Store("nCapturePinIndex", 0);
+    MainDialog& second = StartWindow();
+    EXPECT_EQ(second.ComboBox(IDC_INPUT_LIST)->currentIndex(), 0);
+    EXPECT_EQ(second.captureChoices().nCapturePinIndex, 0);
+}
+
+TEST_F(Recording, ASongRecordedToItsEndCarriesItsToneInACompleteFile) {
+    rig.fake.platform.mediaGraphs = MakeGstMediaGraphs();
+    MediaMaker media;
+    rig.fake.fileDialogs->answers.push_back(media.Wav("song.wav", 30, 440));
+    StartWindow();
+    dialog().OnCommand(IDC_OPEN);
+    ASSERT_NE(dialog().currentPlayer(), nullptr);
+    dialog().Edit(IDC_OUTPUT_PATH)->setText(Output());
+    dialog().OnCommand(IDC_START);
+    ASSERT_TRUE(dialog().isRecording());
+    // The song plays to its end, and its end posts Stop.
+    ASSERT_TRUE(RunUntil([&] { return !dialog().isRecording(); }, 10000));
+
+    EXPECT_EQ(Status(), "Status : Ready");
+    for (int id : kRecordingControls) EXPECT_TRUE(dialog().Control(id)->isEnabled()) << id;
+    const std::optional<WavContents> wav = ReadWav(Output());
+    ASSERT_TRUE(wav);
+    EXPECT_FALSE(wav->rf64);
+    EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
+    EXPECT_EQ(wav->riffSize, wav->dataOnDisk + 72);
+    EXPECT_EQ(wav->rate, server().model().SourceNamed("speakers.monitor")->rate);
+    EXPECT_EQ(wav->channels, 2);
+    EXPECT_GT(wav->seconds(), 3.0);
+    EXPECT_LT(wav->seconds(), 4.5);
+    // The whole song is in the file, from its first moment to its last.
+    const double onset = wav->FirstSoundAt(0.01);
+    EXPECT_GE(onset, 0.0);
+    EXPECT_LT(onset, 1.0);
+    EXPECT_GT(wav->LastSoundAt(0.01) - onset, 2.95);
+    const std::vector<double> left = wav->Channel0();
+    EXPECT_GT(ToneShare(left, wav->rate, 440), 0.5);
+    EXPECT_LT(ToneShare(left, wav->rate, 660), 0.01);
+}
+
+TEST_F(Recording, TheSingersInputCarriesTheSingersTone) {
+    StartWindow();
+    SelectInput(0);
+    const std::optional<WavContents> wav = Record(1500);
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->rate, 48000);
+    EXPECT_EQ(wav->channels, 1);
+    // The rig's singer arrives in bursts with gaps between them; judge a 50 ms stretch.
+    const std::vector<double> singer = wav->Channel0();
+    const auto from =
+        singer.begin() + static_cast<long>(std::max(0.0, wav->FirstSoundAt(0.01)) * wav->rate);
+    ASSERT_GT(singer.end() - from, wav->rate / 20);
+    const std::vector<double> stretch(from, from + wav->rate / 20);
+    EXPECT_GT(ToneShare(stretch, wav->rate, 660), 0.5);
+    EXPECT_LT(ToneShare(stretch, wav->rate, 440), 0.05);
+}
+
+TEST_F(Recording, StartReplacesTheFileEachTimeAndAMissingFolderIsReported) {
+    StartWindow();
+    QFile existing(Output());
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write(QByteArray(200000, 'x'));
+    existing.close();
+    std::optional<WavContents> wav = Record(1500);
+    ASSERT_TRUE(wav);
+    EXPECT_GT(wav->seconds(), 1.0);
+    wav = Record(300);
+    ASSERT_TRUE(wav);
+    EXPECT_LT(wav->seconds(), 1.0);
+    EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
+
+    dialog().Edit(IDC_OUTPUT_PATH)->setText(folder.filePath("missing/take.wav"));
+    dialog().OnCommand(IDC_START);
+    ASSERT_EQ(rig.Shown("Start Recording Error").size(), 1u);
+    RunUntil([&] { return !dialog().isRecording(); }, 2000);
+    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_EQ(Status(), "Status : Ready");
+    for (int id : kRecordingControls) EXPECT_TRUE(dialog().Control(id)->isEnabled()) << id;
+}
+
+TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
+    SoundServer& server = *rig.fake.platform.soundServer;
+    ASSERT_TRUE(server.WaitUntilReady(3000));
+    std::uint32_t module = kNoIndex;
+    server.LoadModule("module-null-sink",
+                      "sink_name=stage sink_properties=device.description=Stage",
+                      [&](std::uint32_t index) { module = index; });
+    ASSERT_TRUE(
+        RunUntil([&] { return server.model().SourceNamed("stage.monitor") != nullptr; }, 3000));
+    StartWindow();
+    ASSERT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->itemText(2), "Stage - output mix");
+    SelectInput(2);
+    TestTone song("stage", 440, 5.0);
+    ASSERT_TRUE(song.Start());
+    dialog().OnCommand(IDC_START);
+    // A second of the song in the file, however the server portions it out.
+    ASSERT_TRUE(RunUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
+    server.UnloadModule(module);
+    ASSERT_TRUE(RunUntil([&] { return !dialog().isRecording(); }, 5000));
+
+    EXPECT_EQ(Status(), "Status : Ready");
+    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 0);
+    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->count(), 0);
+    EXPECT_EQ(rig.fake.messages->beeps, 1);
+    const auto shown = rig.Shown("DirectShow Audio Capture Sample");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The selected input device was removed!");
+    const std::optional<WavContents> wav = ReadWav(Output());
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
+    EXPECT_GT(wav->seconds(), 1.0);
+    EXPECT_GT(ToneShare(wav->Channel0(), wav->rate, 440), 0.3);
+}
+
+TEST_F(Recording, PastTheClassicLimitTheFileContinuesAsRf64) {
+    UseRealCapture(rig, 44100 * 4);  // one second of the output mix
+    StartWindow();
+    TestTone song("speakers", 440, 3.0);
+    ASSERT_TRUE(song.Start());
+    const std::optional<WavContents> wav = Record(2000);
+    ASSERT_TRUE(wav);
+    EXPECT_TRUE(wav->rf64);
+    EXPECT_GT(wav->seconds(), 1.5);
+    EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
+    EXPECT_EQ(wav->riffSize, wav->dataOnDisk + 72);
+    EXPECT_GT(ToneShare(wav->Channel0(), wav->rate, 440), 0.5);
+}
+
+}  // namespace

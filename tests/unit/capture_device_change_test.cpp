@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "resources/resource_ids.h"
+#include "support/main_dialog_rig.h"
+
+namespace {
+
+constexpr char kCaption[] = "DirectShow Audio Capture Sample";
+
+class CaptureDeviceChange : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rig.Start();
+        dialog().EnableRecordingControls(true);
+        dialog().Edit(IDC_OUTPUT_PATH)->setText("/tmp/tarvelo-device-change.wav");
+    }
+    MainDialog& dialog() { return *rig.dialog; }
+
+    MainDialogRig rig;
+};
+
+TEST_F(CaptureDeviceChange, RemovalWhileRecordingTearsDownAndTellsTheUser) {
+    dialog().StartRecording();
+    std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
+    graph->Post({EC_DEVICE_LOST, 0, 0});
+    rig.Deliver();
+
+    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_EQ(graph->stopsWhenReady, 1);
+    EXPECT_EQ(dialog().Label(IDC_STATUS)->text(), "Status : Ready");
+    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 0);
+    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->count(), 0);
+    EXPECT_EQ(dialog().recorder().graph, nullptr);
+    EXPECT_EQ(rig.fake.messages->beeps, 1);
+    const auto shown = rig.Shown(kCaption);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The selected input device was removed!");
+    EXPECT_EQ(shown[0].style, 0x30u);
+
+    // Without a graph Start records nothing and leaves the buttons alone.
+    dialog().StartRecording();
+    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_TRUE(dialog().Control(IDC_START)->isEnabled());
+}
+
+TEST_F(CaptureDeviceChange, TheFirstRemovalEndsTheDrainOtherEventsAreFreedOnly) {
+    std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
+    graph->events = {{1, 0, 0}, {EC_DEVICE_LOST, 0, 0}, {EC_DEVICE_LOST, 0, 1}};
+    dialog().OnCaptureGraphEvent();
+    EXPECT_EQ(graph->freed, 2);
+    EXPECT_EQ(graph->events.size(), 1u);
+    EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
+    EXPECT_EQ(dialog().OnCaptureGraphEvent(), S_OK);  // no graph: nothing to read
+}
+
+TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
+    std::shared_ptr<FakeCaptureGraph> first = rig.fake.capture->graphs.back();
+    first->Post({EC_DEVICE_LOST, 0, 1});
+    rig.Deliver();
+    EXPECT_EQ(rig.fake.capture->graphs.size(), 2u);
+    EXPECT_EQ(dialog().recorder().graph.get(), rig.fake.capture->graphs.back().get());
+    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 1);
+    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->currentText(), "Microphone");
+    EXPECT_EQ(rig.fake.messages->beeps, 1);
+    const auto shown = rig.Shown(kCaption);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The audio input device has been reattached!");
+    EXPECT_EQ(shown[0].style, 0x40u);
+    // Events of the replaced graph are not read any more.
+    first->Post({EC_DEVICE_LOST, 0, 0});
+    rig.Deliver();
+    EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
+}
+
+TEST_F(CaptureDeviceChange, AFullDiskEndsTheRecordingAndNamesTheFile) {
+    dialog().StartRecording();
+    rig.graph().Post({EC_ERRORABORT, HRESULT_DISK_FULL, 0});
+    rig.Deliver();
+    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_EQ(dialog().Label(IDC_STATUS)->text(), "Status : Ready");
+    const auto shown = rig.Shown("Error");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains("disk is full")) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains("/tmp/tarvelo-device-change.wav"));
+    // The capture side stays: the next recording can start at once.
+    EXPECT_NE(dialog().recorder().graph, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "app/main_dialog.h"
+#include "app/settings_store.h"
+#include "controls/flat_button.h"
+#include "controls/hyperlink_label.h"
+#include "controls/painted_label.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/input_hint_dialog.h"
+#include "fakes/fake_platform.h"
+#include "resources/resource_ids.h"
+#include "support/ui_helpers.h"
+
+namespace {
+
+struct Window {
+    Window() : settings(*fake.settings), dialog(fake.platform, settings) {
+        dialog.OnInitDialog();
+        fake.messages->shown.clear();
+    }
+
+    FakePlatform fake;
+    SettingsStore settings;
+    MainDialog dialog;
+};
+
+void PressEscape(QDialog* dialog) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(dialog, &escape);
+}
+
+// Answers the hint: the box ticked or not, then OK.
+void AnswerHint(bool ticked) {
+    WhenModal([ticked](QDialog* dialog) {
+        auto* hint = qobject_cast<InputHintDialog*>(dialog);
+        ASSERT_NE(hint, nullptr);
+        EXPECT_TRUE(hint->OnlyOnceBox()->isChecked()) << "the box opens ticked";
+        hint->OnlyOnceBox()->setChecked(ticked);
+        hint->findChild<QPushButton*>()->click();
+    });
+}
+
+}  // namespace
+
+TEST(InputHint, OkWithTheBoxTickedStoresOneAndEndsTheHint) {
+    Window w;
+    ASSERT_FALSE(w.dialog.hintSuppressed());
+    AnswerHint(true);
+    w.dialog.ShowInputDeviceHint();
+    EXPECT_EQ(w.fake.settings->Value("Option", "b_only_once"), "1");
+    EXPECT_TRUE(w.dialog.hintSuppressed());
+
+    // No dialog any more: the call returns at once.
+    w.dialog.ShowInputDeviceHint();
+    EXPECT_EQ(w.fake.settings->writes.back(), "Option/b_only_once");
+}
+
+TEST(InputHint, OkWithTheBoxClearedStoresZeroAndKeepsTheHint) {
+    Window w;
+    AnswerHint(false);
+    w.dialog.ShowInputDeviceHint();
+    EXPECT_EQ(w.fake.settings->Value("Option", "b_only_once"), "0");
+    EXPECT_FALSE(w.dialog.hintSuppressed());
+}
+
+TEST(InputHint, EscapeStoresNothing) {
+    Window w;
+    w.fake.settings->writes.clear();
+    WhenModal(PressEscape);
+    w.dialog.ShowInputDeviceHint();
+    EXPECT_TRUE(w.fake.settings->writes.empty());
+    EXPECT_FALSE(w.dialog.hintSuppressed());
+}
+
+TEST(InputHint, AStoredWishIsKeptAtStartUp) {
+    FakePlatform fake;
+    fake.settings->Set("Option", "b_only_once", "1");
+    SettingsStore settings(*fake.settings);
+    MainDialog dialog(fake.platform, settings);
+    dialog.OnInitDialog();
+    EXPECT_TRUE(dialog.hintSuppressed());
+}
+
+TEST(AboutDialog, LinksLeadToTheSiteAndItsContactPage) {
+    FakePlatform fake;
+    AboutDialog about(fake.platform);
+    EXPECT_EQ(about.windowTitle(), "About Tarvelo");
+    EXPECT_EQ(about.SiteLink()->text(), "https://tarvelo.example.org");
+    EXPECT_EQ(about.SiteLink()->linkTarget(), "https://tarvelo.example.org");
+    EXPECT_EQ(about.SupportLink()->text(), "Support Email: Click here");
+    EXPECT_EQ(about.SupportLink()->linkTarget(), "https://tarvelo.example.org/contact.htm");
+    EXPECT_EQ(about.SiteLink()->underlineMode(), HyperLinkLabel::UnderlineAlways);
+    EXPECT_EQ(about.SupportLink()->underlineMode(), HyperLinkLabel::UnderlineAlways);
+
+    about.SupportLink()->Click();
+    EXPECT_EQ(fake.launcher->opened,
+              std::vector<QString>{"https://tarvelo.example.org/contact.htm"});
+    EXPECT_TRUE(fake.launcher->started.empty()) << "no mail program";
+}
+
+TEST(AboutDialog, TheAboutButtonShowsItAndOkEndsIt) {
+    Window w;
+    bool shown = false;
+    WhenModal([&](QDialog* dialog) {
+        shown = qobject_cast<AboutDialog*>(dialog) != nullptr;
+        dialog->findChild<QPushButton*>()->click();
+    });
+    w.dialog.OnCommand(IDC_ABOUT);
+    EXPECT_TRUE(shown);
+}
+
+TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
+    Window w;
+    const std::pair<int, const char*> tips[] = {{IDC_OPEN, "Open an media file"},
+                                                {IDC_START, "Start playing and recording"},
+                                                {IDC_STOP, "Stop playing and recording"},
+                                                {IDC_BROWSE, "Browse"},
+                                                {IDC_PLAY, "Play the wave file"},
+                                                {IDC_HOMEPAGE, "Homepage"},
+                                                {IDC_ABOUT, "About"},
+                                                {IDC_HELP, "Help"}};
+    for (const auto& [id, tip] : tips) {
+        auto* button = qobject_cast<FlatButton*>(w.dialog.Control(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(button->toolTip(), tip);
+        EXPECT_EQ(button->flat(), id != IDC_OPEN && id != IDC_START && id != IDC_STOP) << id;
+        EXPECT_EQ(button->cursor().hotSpot(), QPoint(5, 0)) << id;
+    }
+    for (int id : {IDC_MEDIA_VOLUME_LABEL, IDC_MICROPHONE_VOLUME_LABEL, IDC_RECORDING_VOLUME_LABEL,
+                   IDC_OUTPUT_LABEL, IDC_MEDIA_VOLUME_MAX, IDC_MICROPHONE_VOLUME_MAX,
+                   IDC_RECORDING_VOLUME_MAX, IDC_DEVICE_LABEL, IDC_SPARE_LABEL})
+        EXPECT_NE(qobject_cast<PaintedLabel*>(w.dialog.Control(id)), nullptr) << id;
+}
+
+TEST(MainWindowButtons, TheWindowOpensWithTheFocusOnOpen) {
+    FakePlatform fake;
+    SettingsStore settings(*fake.settings);
+    MainDialog dialog(fake.platform, settings);
+    QWidget* focused = nullptr;
+    WhenModal([&](QDialog* shown) {
+        focused = shown->focusWidget();
+        shown->done(QDialog::Rejected);
+    });
+    dialog.DoModal();
+    EXPECT_EQ(focused, dialog.Control(IDC_OPEN));
+}
