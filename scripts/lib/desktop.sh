@@ -87,5 +87,8 @@ desktop_capture_windows() {  # args: out id...
     [ $((x + w)) -gt "$right" ] && right=$((x + w))
     [ $((y + h)) -gt "$bottom" ] && bottom=$((y + h))
   done
+  # Whatever lies beyond the screen's top or left edge cannot be captured.
+  [ "$left" -lt 0 ] && left=0
+  [ "$top" -lt 0 ] && top=0
   desktop_capture_rect "$out" "$left" "$top" $((right - left)) $((bottom - top))
 }

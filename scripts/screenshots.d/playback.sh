@@ -1,5 +1,5 @@
 # The main window with a song open and playing, its video in the video window above it.
-song=$SCENE_DIR/Sing Along.mkv
+song="$SCENE_DIR/Sing Along.mkv"
 gst-launch-1.0 -q videotestsrc num-buffers=750 pattern=smpte ! \
   video/x-raw,width=640,height=360,framerate=25/1 ! theoraenc ! matroskamux name=mux ! \
   filesink location="$song" audiotestsrc num-buffers=300 samplesperbuffer=4800 freq=440 ! \
