@@ -103,8 +103,10 @@ TEST_F(Recording, ASongRecordedToItsEndCarriesItsToneInACompleteFile) {
     EXPECT_EQ(wav->riffSize, wav->dataOnDisk + 72);
     EXPECT_EQ(wav->rate, server().model().SourceNamed("speakers.monitor")->rate);
     EXPECT_EQ(wav->channels, 2);
+    // The song's length, plus the start and the player's report of its end, which a busy
+    // server can hold up for a few seconds.
     EXPECT_GT(wav->seconds(), 3.0);
-    EXPECT_LT(wav->seconds(), 4.5);
+    EXPECT_LT(wav->seconds(), 7.0);
     // The whole song is in the file, from its first moment to its last.
     const double onset = wav->FirstSoundAt(0.01);
     EXPECT_GE(onset, 0.0);
