@@ -11,6 +11,7 @@
 #include "app/output_naming.h"
 #include "app/settings_store.h"
 #include "controls/dialog_builder.h"
+#include "mixer/mixer_control.h"
 #include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
@@ -25,6 +26,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     timers_ = platform_.makeTimers([this](int timerId) { OnTimer(timerId); });
+    mixerControl_ = std::make_unique<MixerControl>(*platform_.mixer, *platform_.messages);
     controls_ = BuildControls(*this, MainDialogTemplate(), platform_);
     ConnectControls();
 }
@@ -33,6 +35,8 @@ MainDialog::~MainDialog() = default;
 
 int MainDialog::DoModal() {
     OnInitDialog();
+    // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
+    Control(IDC_OPEN)->setFocus();
     return exec();
 }
 
@@ -91,8 +95,12 @@ void MainDialog::OnInitDialog() {
     Slider(IDC_MEDIA_VOLUME)->setValue(playbackVolume_);
     if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 
+    FindMicrophoneMixer(0);
+    mixerControl_->SetOwner(this);
     Slider(IDC_MICROPHONE_VOLUME)->setRange(0, 200);
     Slider(IDC_MICROPHONE_VOLUME)->setValue(200);
+    if (micMixerId_ != -1 && mixerControl_->OpenMixer(this, nullptr, micMixerId_))
+        micReady_ = mixerControl_->BindMicrophoneVolume(this);
     if (micReady_ == 0) {
         ShowMessage(
             "Adjusting Microphone volume does not work in the program,\n"
@@ -133,6 +141,7 @@ void MainDialog::OnClose() {
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
     outputPath_ = Edit(IDC_OUTPUT_PATH)->text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
+    FindMicrophoneMixer(1);
     PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
@@ -142,6 +151,7 @@ void MainDialog::OnDestroy() {
     TearDownCaptureGraph();
     settings_.WriteInt(kOptionSection, kPlaybackVolumeValue, playbackVolume_);
     backgroundBitmap_ = QPixmap();
+    if (micReady_ == 1) mixerControl_->CloseMixer(this);
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {

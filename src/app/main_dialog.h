@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QSlider;
+class MixerControl;
 class PlayerWindow;
 class PostedMessage;
 class SettingsStore;
@@ -83,6 +84,12 @@ class MainDialog : public QDialog {
     // Capture device removal and re-attachment.
     HRESULT OnCaptureGraphEvent();
 
+    // Microphone mixer: value 0 unmutes the microphone lines, 1 mutes them.
+    int FindMicrophoneMixer(std::uint32_t value);
+    void OnMicrophoneSliderReleased();
+    void OnMixerControlChange(const PostedMessage& message);
+    int micMixerId() const { return micMixerId_; }
+    int micReady() const { return micReady_; }
     // Playback controls.
     void OpenMediaFile();
     HRESULT QueryMediaLength(const QString& path, REFERENCE_TIME* length);
@@ -182,6 +189,7 @@ class MainDialog : public QDialog {
     QString recordingPath_;
     int micMixerId_ = -1;
     int micReady_ = 0;
+    std::unique_ptr<MixerControl> mixerControl_;
     OsVersion osVersion_;
     CaptureChoices captureChoices_;
     QPixmap backgroundBitmap_;

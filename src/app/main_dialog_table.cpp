@@ -24,6 +24,7 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
     {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
     {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
     {IDC_RECORDING_VOLUME, &MainDialog::OnRecordingSliderReleased},
+    {IDC_MICROPHONE_VOLUME, &MainDialog::OnMicrophoneSliderReleased},
 };
 
 const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
@@ -34,6 +35,7 @@ const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
     {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
     {WM_GRAPHNOTIFY_CAPTURE, &MainDialog::OnCaptureGraphNotify},
+    {MM_MIXM_CONTROL_CHANGE, &MainDialog::OnMixerControlChange},
 };
 
 const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {

@@ -176,7 +176,7 @@ void FlatButton::paintEvent(QPaintEvent*) {
         PaintIcon(painter, !captionText.isEmpty(), item, caption, pressed, disabled);
     if (!captionText.isEmpty())
         PaintCaption(painter, captionText, item, caption, pressed, disabled);
-    if ((!flat_ || focusWhenFlat_) && hasFocus())
+    if ((!flat_ || kFocusWhenFlat) && hasFocus())
         DottedFrame(painter, item.adjusted(3, 3, -3, -3), palette().color(QPalette::ButtonText));
 }
 
@@ -195,7 +195,7 @@ void FlatButton::PaintBorder(QPainter& painter, const QRect& item) {
     const QColor shadow = colours.color(QPalette::Dark);
     if (isDown()) {
         if (flat_) {
-            if (drawBorder_) Frame3d(painter, item, shadow, highlight);
+            if (kDrawBorder) Frame3d(painter, item, shadow, highlight);
         } else {
             Frame3d(painter, item, shadow, shadow);
         }
@@ -218,7 +218,7 @@ void FlatButton::PaintBorder(QPainter& painter, const QRect& item) {
         VerticalLine(painter, right - 2, top + 1, bottom - 1, shadow);
         return;
     }
-    if (hovering_ && drawBorder_) Frame3d(painter, item, highlight, shadow);
+    if (hovering_ && kDrawBorder) Frame3d(painter, item, highlight, shadow);
 }
 
 void FlatButton::PaintIcon(QPainter& painter, bool hasText, const QRect& item, QRect& caption,

@@ -55,13 +55,14 @@ class FlatButton : public QPushButton {
     static constexpr int kImageMarginY = 3;
     static constexpr int kPressOffsetX = 1;
     static constexpr int kPressOffsetY = 1;
+    // Flat buttons show the hover and press frames, and no focus rectangle.
+    static constexpr bool kDrawBorder = true;
+    static constexpr bool kFocusWhenFlat = false;
 
     bool flat_ = true;
     bool hovering_ = false;
     bool parentBackground_ = false;
     int imageLayout_ = ImageLeft;
-    bool drawBorder_ = true;
-    bool focusWhenFlat_ = false;
     QIcon icon_;
     QSize iconSize_;
 };

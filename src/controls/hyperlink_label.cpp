@@ -77,7 +77,6 @@ HyperLinkLabel::HyperLinkLabel(const QString& text, Platform& platform, QWidget*
     underlinedFont_ = normalFont_;
     underlinedFont_.setUnderline(true);
     setCursor(Qt::PointingHandCursor);
-    SetUnderlineMode(UnderlineOnHover);
     setToolTip(linkTarget_);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/launcher.h"
 #include "platform/media_graph.h"
 #include "platform/message_boxes.h"
+#include "platform/mixer.h"
 #include "platform/popup_menus.h"
 #include "platform/settings_file.h"
 #include "platform/sound_server.h"
@@ -22,6 +23,7 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
+    std::unique_ptr<Mixer> mixer;
     TimerFactory makeTimers;
     // The one connection to the sound server (absent with fakes), and the capture side
     // built on it.

@@ -22,8 +22,7 @@ constexpr int kSeekSteps = 600;
 
 // Hours take as many digits as they need, at least two.
 QString ClockOf(int seconds) {
-    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, (seconds % 3600) / 60,
-                             seconds % 60);
+    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, (seconds % 3600) / 60, seconds % 60);
 }
 
 std::vector<FileFilter> MediaFileFilters() {
@@ -110,8 +109,8 @@ void MainDialog::ReleasePlayer() {
 void MainDialog::SeekFromSlider() {
     seekPosition_ = Slider(IDC_SEEK_BAR)->value();
     if (!currentPlayer_ || currentPlayer_->stopPosition == 0) return;
-    const double target = static_cast<double>(currentPlayer_->stopPosition) * seekPosition_ *
-                          (1.0 / kSeekSteps);
+    const double target =
+        static_cast<double>(currentPlayer_->stopPosition) * seekPosition_ * (1.0 / kSeekSteps);
     currentPlayer_->Seek(static_cast<REFERENCE_TIME>(target));
 }
 
@@ -129,9 +128,10 @@ void MainDialog::UpdatePlaybackTime(const PostedMessage&) {
     const QString name = DisplayNameOf(mediaPath_).value_or(QString());
     setWindowTitle(name + "   " + ClockOf(seconds) + " / " + ClockOf(mediaLengthSeconds_));
     const REFERENCE_TIME stop = currentPlayer_->stopPosition;
-    seekPosition_ = stop == 0 ? 0
-                              : static_cast<int>(static_cast<double>(currentPlayer_->currentPosition) /
-                                                 static_cast<double>(stop) * kSeekSteps);
+    seekPosition_ = stop == 0
+                        ? 0
+                        : static_cast<int>(static_cast<double>(currentPlayer_->currentPosition) /
+                                           static_cast<double>(stop) * kSeekSteps);
     Slider(IDC_SEEK_BAR)->setValue(seekPosition_);
 }
 
@@ -157,7 +157,8 @@ void MainDialog::ForwardPlayerCommand(int commandId) {
             if (currentPlayer_ && currentPlayer_->m_hWnd)
                 PostCommand(currentPlayer_->m_hWnd.get(), commandId);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -44,8 +44,8 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
     const auto query = [this](auto& pointer, const char* call) {
         const HRESULT result = pGB->QueryInterface(pointer);
         if (FAILED(result))
-            ShowDiagnostic(QString::asprintf("FAILED(hr=0x%x) in %s\n",
-                                             static_cast<unsigned>(result), call));
+            ShowDiagnostic(
+                QString::asprintf("FAILED(hr=0x%x) in %s\n", static_cast<unsigned>(result), call));
         return result;
     };
     if (FAILED(hr = query(pMC, "pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)"))) return hr;
@@ -91,7 +91,8 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
         m_hWnd->update();
     }
     UpdateTitle();
-    if (m_hWnd) m_hWnd->timers().SetTimer(ID_PLAYER_POSITION_TIMER, PLAYER_POSITION_TIMER_PERIOD_MS);
+    if (m_hWnd)
+        m_hWnd->timers().SetTimer(ID_PLAYER_POSITION_TIMER, PLAYER_POSITION_TIMER_PERIOD_MS);
     return S_OK;
 }
 

@@ -21,7 +21,7 @@ inline constexpr int kChannelRight = 1;
 // The playback engine of one opened media file: its graph, its video window and its
 // transport state. Reports to the main window only through posted messages.
 class PlayerWindow {
-public:
+  public:
     // instance: the services the engine and its window use.
     PlayerWindow(Platform& instance, QWidget* mainWindow);
     // Releases nothing of its own: CloseMedia does that beforehand.
@@ -77,7 +77,7 @@ public:
     REFERENCE_TIME stopPosition = 0;
     int channel = kChannelStereo;
 
-private:
+  private:
     HRESULT BuildGraph(const QString& path);
     void DetectVideo();
     void ReleaseGraph();

@@ -63,8 +63,8 @@ HRESULT PlayerWindow::InitVideoWindow(int numerator, int denominator) {
         if (width > 0 && height > 0) m_hWnd->setFixedSize(width, height);
     }
     const QRect client = m_hWnd->rect();
-    const HRESULT hr = pVW->SetWindowPosition(client.left(), client.top(), client.width(),
-                                              client.height());
+    const HRESULT hr =
+        pVW->SetWindowPosition(client.left(), client.top(), client.width(), client.height());
     if (FAILED(hr)) {
         ShowDiagnostic(QString::asprintf(
             "FAILED(hr=0x%x) in pVW->SetWindowPosition(rect.left, rect.top, rect.right, "
@@ -103,7 +103,8 @@ void PlayerWindow::ShowContextMenu(QPoint clientPoint) {
     if (channel >= kChannelLeft && channel <= kChannelRight)
         CheckMenuItem(audioChannel, checked[channel - kChannelLeft]);
     if (!preview || !m_hWnd) return;
-    const int command = instance.menus->Track(*preview, m_hWnd->mapToGlobal(clientPoint), m_hWnd.get());
+    const int command =
+        instance.menus->Track(*preview, m_hWnd->mapToGlobal(clientPoint), m_hWnd.get());
     if (command != 0) PostCommand(m_hWnd.get(), command);
 }
 
@@ -134,10 +135,17 @@ void PlayerWindow::OnVideoWindowCommand(int commandId) {
         case ID_PREVIEW_CLOSE:
             if (m_hWnd) m_hWnd->close();
             break;
-        case ID_CHANNEL_STEREO: SetChannel(kChannelStereo); break;
-        case ID_CHANNEL_LEFT: SetChannel(kChannelLeft); break;
-        case ID_CHANNEL_RIGHT: SetChannel(kChannelRight); break;
-        default: break;
+        case ID_CHANNEL_STEREO:
+            SetChannel(kChannelStereo);
+            break;
+        case ID_CHANNEL_LEFT:
+            SetChannel(kChannelLeft);
+            break;
+        case ID_CHANNEL_RIGHT:
+            SetChannel(kChannelRight);
+            break;
+        default:
+            break;
     }
 }
 

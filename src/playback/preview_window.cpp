@@ -15,7 +15,8 @@ PreviewWindow::PreviewWindow(PlayerWindow& player)
     setWindowTitle("Video Window");
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet("PreviewWindow { background: black; }");
-    timers_ = player_.instance.makeTimers([this](int timerId) { player_.OnVideoWindowTimer(timerId); });
+    timers_ =
+        player_.instance.makeTimers([this](int timerId) { player_.OnVideoWindowTimer(timerId); });
 }
 
 PreviewWindow::~PreviewWindow() = default;

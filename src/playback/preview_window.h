@@ -11,13 +11,13 @@ class WindowTimers;
 // it to its player.
 class PreviewWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PreviewWindow(PlayerWindow& player);
     ~PreviewWindow() override;
 
     WindowTimers& timers() { return *timers_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -25,7 +25,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     PlayerWindow& player_;
     std::unique_ptr<WindowTimers> timers_;
 };

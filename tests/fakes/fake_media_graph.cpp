@@ -69,8 +69,9 @@ HRESULT FakeGraph::GetTimeFormat(TimeFormat* format) {
 
 HRESULT FakeGraph::SetTimeFormat(TimeFormat format) {
     timeFormat = format;
-    return Log(format == TIME_FORMAT_MEDIA_TIME ? "SetTimeFormat(MediaTime)" : "SetTimeFormat(other)",
-               S_OK);
+    return Log(
+        format == TIME_FORMAT_MEDIA_TIME ? "SetTimeFormat(MediaTime)" : "SetTimeFormat(other)",
+        S_OK);
 }
 
 HRESULT FakeGraph::GetStopPosition(REFERENCE_TIME* stop) {
@@ -88,7 +89,9 @@ HRESULT FakeGraph::SetPositions(REFERENCE_TIME* current, unsigned, REFERENCE_TIM
     return Log("SetPositions " + std::to_string(*current), S_OK);
 }
 
-HRESULT FakeGraph::SetRate(double rate) { return Log("SetRate " + std::to_string(rate), S_OK); }
+HRESULT FakeGraph::SetRate(double rate) {
+    return Log("SetRate " + std::to_string(rate), S_OK);
+}
 
 HRESULT FakeGraph::put_Volume(long volume) {
     volumes.push_back(volume);
@@ -120,7 +123,9 @@ HRESULT FakeGraph::get_Visible(long* visible) {
     return FAILED(videoResult) ? videoResult : visibleResult;
 }
 
-HRESULT FakeGraph::put_Visible(long) { return Log("put_Visible", videoResult); }
+HRESULT FakeGraph::put_Visible(long) {
+    return Log("put_Visible", videoResult);
+}
 
 HRESULT FakeGraph::SetWindowPosition(long left, long top, long width, long height) {
     Log(QString::asprintf("SetWindowPosition %ld %ld %ld %ld", left, top, width, height)

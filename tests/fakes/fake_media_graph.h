@@ -19,7 +19,7 @@ class FakeGraph final : public GraphBuilder,
                         public VideoWindow,
                         public BasicVideo,
                         public std::enable_shared_from_this<FakeGraph> {
-public:
+  public:
     HRESULT RenderFile(const QString& path) override;
     HRESULT QueryInterface(std::shared_ptr<MediaControl>& out) override;
     HRESULT QueryInterface(std::shared_ptr<MediaEvents>& out) override;
@@ -65,11 +65,11 @@ public:
     HRESULT renderResult = S_OK;
     std::map<std::string, HRESULT> queryResults;  // "MediaControl", ... -> failure
     HRESULT runResult = S_OK;
-    HRESULT videoResult = S_OK;        // every VideoWindow and BasicVideo call
-    HRESULT visibleResult = S_OK;      // get_Visible, when videoResult succeeds
+    HRESULT videoResult = S_OK;    // every VideoWindow and BasicVideo call
+    HRESULT visibleResult = S_OK;  // get_Visible, when videoResult succeeds
     HRESULT windowPositionResult = S_OK;
     HRESULT notifyResult = S_OK;
-    HRESULT audioResult = S_OK;        // every BasicAudio call
+    HRESULT audioResult = S_OK;  // every BasicAudio call
     bool mediaTimeSupported = true;
     TimeFormat timeFormat = TIME_FORMAT_MEDIA_TIME;
     long videoWidth = 320;
@@ -89,7 +89,7 @@ public:
     std::shared_ptr<std::vector<std::string>> journal;
     int number = 0;
 
-private:
+  private:
     HRESULT Log(const std::string& call, HRESULT result) {
         calls.push_back(call);
         if (journal) journal->push_back(std::to_string(number) + ':' + call);
@@ -100,14 +100,15 @@ private:
 };
 
 class FakeMediaGraphs final : public MediaGraphs {
-public:
+  public:
     HRESULT CreateFilterGraph(std::shared_ptr<GraphBuilder>& out) override;
 
     HRESULT createResult = S_OK;
     // Graphs handed out, oldest first; the next graph is prepared here before it is asked for.
     std::vector<std::shared_ptr<FakeGraph>> created;
     std::deque<std::shared_ptr<FakeGraph>> prepared;
-    std::shared_ptr<std::vector<std::string>> journal = std::make_shared<std::vector<std::string>>();
+    std::shared_ptr<std::vector<std::string>> journal =
+        std::make_shared<std::vector<std::string>>();
 };
 
 struct TrackedMenu {
@@ -116,7 +117,7 @@ struct TrackedMenu {
 };
 
 class FakePopupMenus final : public PopupMenus {
-public:
+  public:
     int Track(QMenu& menu, const QPoint& screenPoint, QWidget* owner) override;
 
     std::vector<TrackedMenu> tracked;

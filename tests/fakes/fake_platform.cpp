@@ -53,10 +53,12 @@ FakePlatform::FakePlatform() {
     auto messageBoxes = std::make_unique<FakeMessageBoxes>();
     auto dialogs = std::make_unique<FakeFileDialogs>();
     auto systemInfo = std::make_unique<FakeSystemInfo>();
+    auto fakeMixer = std::make_unique<FakeMixer>();
     settings = settingsFile.get();
     messages = messageBoxes.get();
     fileDialogs = dialogs.get();
     system = systemInfo.get();
+    mixer = fakeMixer.get();
     platform.settings = std::move(settingsFile);
     platform.messages = std::move(messageBoxes);
     platform.fileDialogs = std::move(dialogs);
@@ -66,6 +68,7 @@ FakePlatform::FakePlatform() {
     FakeDevice& card = capture->AddDevice("Sound Card");
     for (const char* input : {"Microphone", "Line In", "CD Player", "Aux"}) card.AddInput(input);
     platform.capture = std::move(captureSystem);
+    platform.mixer = std::move(fakeMixer);
     auto fakeLauncher = std::make_unique<FakeLauncher>();
     auto fakeClock = std::make_unique<FakeClock>();
     launcher = fakeLauncher.get();

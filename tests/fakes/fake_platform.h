@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/fake_capture.h"
+#include "fakes/fake_mixer.h"
 #include "fakes/fake_launcher.h"
 #include "fakes/fake_media_graph.h"
 #include "platform/platform.h"
@@ -105,6 +106,8 @@ struct FakePlatform {
     // One device, "Sound Card", with the inputs "Microphone", "Line In", "CD Player" and
     // "Aux" (none of them a mix input), unless the test describes others.
     FakeCaptureSystem* capture;
+    // No mixer device until a test adds one.
+    FakeMixer* mixer;
     FakeLauncher* launcher;
     FakeClock* clock;
     FakeMediaGraphs* mediaGraphs;

@@ -15,7 +15,7 @@
 namespace {
 
 class MainWindowPlaybackTest : public testing::Test {
-protected:
+  protected:
     MainWindowPlaybackTest() {
         fake.platform.mediaGraphs = MakeGstMediaGraphs();
         dialog.OnInitDialog();

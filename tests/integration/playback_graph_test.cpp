@@ -16,10 +16,12 @@ namespace {
 constexpr REFERENCE_TIME kFrame = 400'000;  // one frame at 25 a second
 constexpr REFERENCE_TIME kSecond = 10'000'000;
 
-bool IsRed(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60; }
+bool IsRed(QRgb pixel) {
+    return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
 
 class PlaybackGraphTest : public testing::Test {
-protected:
+  protected:
     PlaybackGraphTest() { fake.platform.mediaGraphs = MakeGstMediaGraphs(); }
 
     static void SetUpTestSuite() {
@@ -57,9 +59,10 @@ protected:
 MediaMaker* PlaybackGraphTest::media = nullptr;
 
 TEST_F(PlaybackGraphTest, LengthIsWithinOneFrameOfTheGeneratedDuration) {
-    const std::pair<const char*, REFERENCE_TIME> files[] = {
-        {"tone.ogg", 2 * kSecond}, {"tone.wav", 2 * kSecond},
-        {"clip.ogv", 2 * kSecond}, {"silent.ogv", 2 * kSecond}};
+    const std::pair<const char*, REFERENCE_TIME> files[] = {{"tone.ogg", 2 * kSecond},
+                                                            {"tone.wav", 2 * kSecond},
+                                                            {"clip.ogv", 2 * kSecond},
+                                                            {"silent.ogv", 2 * kSecond}};
     for (const auto& [name, length] : files) {
         std::shared_ptr<GraphBuilder> graph;
         ASSERT_EQ(fake.platform.mediaGraphs->CreateFilterGraph(graph), S_OK);
@@ -201,8 +204,7 @@ TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {
         auto player = Open(path);
         if (!player) continue;
         player->Run();
-        EXPECT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }))
-            << path.toStdString();
+        EXPECT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); })) << path.toStdString();
         mainWindow.commands.clear();
         player->CloseMedia();
     }

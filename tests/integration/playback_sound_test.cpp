@@ -21,7 +21,7 @@ ChannelLevels SettledLevels() {
 }
 
 class PlaybackSoundTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!HaveSoundServer()) GTEST_SKIP() << "no private sound server";
         fake.platform.mediaGraphs = MakeGstMediaGraphs();

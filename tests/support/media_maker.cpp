@@ -7,15 +7,17 @@
 namespace {
 
 QString Tone(int tenths, int hz) {
-    return QString("audiotestsrc num-buffers=%1 samplesperbuffer=4800 freq=%2 volume=0.5 ! "
-                   "audio/x-raw,rate=48000,channels=2 ")
+    return QString(
+               "audiotestsrc num-buffers=%1 samplesperbuffer=4800 freq=%2 volume=0.5 ! "
+               "audio/x-raw,rate=48000,channels=2 ")
         .arg(tenths)
         .arg(hz);
 }
 
 QString RedVideo(int frames, int width, int height) {
-    return QString("videotestsrc num-buffers=%1 pattern=red ! "
-                   "video/x-raw,width=%2,height=%3,framerate=25/1 ")
+    return QString(
+               "videotestsrc num-buffers=%1 pattern=red ! "
+               "video/x-raw,width=%2,height=%3,framerate=25/1 ")
         .arg(frames)
         .arg(width)
         .arg(height);
@@ -67,8 +69,7 @@ QString MediaMaker::OggVideo(const QString& name, int frames, bool withAudio, in
 QString MediaMaker::Mpeg4Video(const QString& name, int frames, int width, int height) {
     const QString path = Path(name);
     Launch(RedVideo(frames, width, height) + "! avenc_mpeg4 bitrate=4000000 ! mp4mux name=mux ! " +
-           "filesink location=" + path + ' ' + Tone(frames * 2 / 5, 440) +
-           "! avenc_aac ! mux.");
+           "filesink location=" + path + ' ' + Tone(frames * 2 / 5, 440) + "! avenc_aac ! mux.");
     return path;
 }
 

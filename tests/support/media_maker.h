@@ -5,7 +5,7 @@
 
 // Writes test media with gst-launch-1.0 into a folder of its own that goes with it.
 class MediaMaker {
-public:
+  public:
     MediaMaker();
     QString Path(const QString& name) const { return folder_.filePath(name); }
 
@@ -27,6 +27,6 @@ public:
     // Runs a gst-launch-1.0 description; false when it failed or took over 60 s.
     static bool Launch(const QString& description);
 
-private:
+  private:
     QTemporaryDir folder_;
 };

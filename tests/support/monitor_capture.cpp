@@ -14,12 +14,14 @@ constexpr int kSkipMs = 100;
 
 }  // namespace
 
-bool HaveSoundServer() { return std::getenv("PULSE_SERVER") != nullptr; }
+bool HaveSoundServer() {
+    return std::getenv("PULSE_SERVER") != nullptr;
+}
 
 std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
     QProcess parec;
-    parec.start("parec", {"--device=speakers.monitor", "--raw", "--format=s16le",
-                          "--rate=48000", "--channels=2", "--latency-msec=20"});
+    parec.start("parec", {"--device=speakers.monitor", "--raw", "--format=s16le", "--rate=48000",
+                          "--channels=2", "--latency-msec=20"});
     if (!parec.waitForStarted(5000)) return std::nullopt;
     const qint64 wanted = static_cast<qint64>(kRate) * (ms + kSkipMs) / 1000 * kFrameBytes;
     QByteArray data;

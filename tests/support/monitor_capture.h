@@ -5,7 +5,7 @@
 // Per-channel loudness of what the private sound server's "speakers" output plays,
 // read from its monitor.
 struct ChannelLevels {
-    double left = 0;   // RMS, full scale 1.0
+    double left = 0;  // RMS, full scale 1.0
     double right = 0;
 };
 

@@ -8,11 +8,11 @@
 
 // A stand-in main window that keeps the commands and messages posted to it.
 class PostedEventRecorder : public QWidget {
-public:
+  public:
     std::vector<int> commands;
     std::vector<int> messages;
 
-protected:
+  protected:
     bool event(QEvent* event) override {
         if (event->type() == PostedCommand::Type()) {
             commands.push_back(static_cast<PostedCommand*>(event)->commandId());

@@ -136,3 +136,16 @@ TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
                    IDC_RECORDING_VOLUME_MAX, IDC_DEVICE_LABEL, IDC_SPARE_LABEL})
         EXPECT_NE(qobject_cast<PaintedLabel*>(w.dialog.Control(id)), nullptr) << id;
 }
+
+TEST(MainWindowButtons, TheWindowOpensWithTheFocusOnOpen) {
+    FakePlatform fake;
+    SettingsStore settings(*fake.settings);
+    MainDialog dialog(fake.platform, settings);
+    QWidget* focused = nullptr;
+    WhenModal([&](QDialog* shown) {
+        focused = shown->focusWidget();
+        shown->done(QDialog::Rejected);
+    });
+    dialog.DoModal();
+    EXPECT_EQ(focused, dialog.Control(IDC_OPEN));
+}

@@ -16,7 +16,7 @@ namespace {
 constexpr REFERENCE_TIME kSecond = 10'000'000;
 
 class MainDialogPlaybackTest : public testing::Test {
-protected:
+  protected:
     MainDialogPlaybackTest() {
         dialog.OnInitDialog();
         fake.messages->shown.clear();
@@ -35,8 +35,10 @@ protected:
     FakeGraph& PlayerGraph() { return *fake.mediaGraphs->created.back(); }
     void Release(int sliderId, int position) {
         dialog.Slider(sliderId)->setValue(position);
-        if (sliderId == IDC_SEEK_BAR) dialog.SeekFromSlider();
-        else dialog.ApplyMediaVolume();
+        if (sliderId == IDC_SEEK_BAR)
+            dialog.SeekFromSlider();
+        else
+            dialog.ApplyMediaVolume();
     }
 
     FakePlatform fake;
@@ -158,12 +160,14 @@ TEST_F(MainDialogPlaybackTest, OpeningASecondFileClosesTheFirstPlayerBeforeBuild
     ScriptOpen("/s/two.mp3", 10 * kSecond);
     fake.mediaGraphs->journal->clear();
     dialog.OnCommand(IDC_OPEN);
-    const std::vector<std::string> expected{"2:RenderFile", "1:Stop", "1:put_Visible",
-                                            "1:put_Visible", "1:put_Owner(null)",
-                                            "1:SetNotifyWindow(null)", "3:RenderFile"};
+    const std::vector<std::string> expected{"2:RenderFile",      "1:Stop",
+                                            "1:put_Visible",     "1:put_Visible",
+                                            "1:put_Owner(null)", "1:SetNotifyWindow(null)",
+                                            "3:RenderFile"};
     const auto& journal = *fake.mediaGraphs->journal;
     ASSERT_GE(journal.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + expected.size()), expected);
+    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + expected.size()),
+              expected);
     fake.mediaGraphs->created.erase(fake.mediaGraphs->created.begin() + 1);
     EXPECT_TRUE(first.expired());
     // The new player starts in Stereo at full volume; the slider keeps its place.

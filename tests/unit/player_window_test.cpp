@@ -14,7 +14,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 class PlayerWindowTest : public testing::Test {
-protected:
+  protected:
     // Opens the player on a scripted graph; the graph is prepared before the call.
     bool Open(const QString& path = "/music/song.mp3") {
         player.mediaPath = path;
@@ -40,7 +40,7 @@ TEST_F(PlayerWindowTest, VolumeCurveFollowsTheSliderBandsExactly) {
         const double f = static_cast<float>(position) * 0.01f;
         long expected = -10000;
         if (f >= 0.01) {
-            const double v = f < 0.2 ? f * 10000 * 0.5 - 5000
+            const double v = f < 0.2   ? f * 10000 * 0.5 - 5000
                              : f < 0.5 ? f * 10000 * 0.3 - 3000
                                        : f * 10000 * 0.2 - 2000;
             expected = std::clamp(static_cast<long>(v), -10000L, 0L);
@@ -48,7 +48,7 @@ TEST_F(PlayerWindowTest, VolumeCurveFollowsTheSliderBandsExactly) {
         player.SetVolume(static_cast<float>(position) * 0.01f);
         ASSERT_EQ(Graph().volumes.back(), expected) << "position " << position;
     }
-    const std::pair<int, long> table[] = {{0, -10000}, {1, -10000}, {2, -4900}, {5, -4750},
+    const std::pair<int, long> table[] = {{0, -10000}, {1, -10000}, {2, -4900},  {5, -4750},
                                           {10, -4500}, {19, -4050}, {20, -4000}, {21, -2370},
                                           {30, -2100}, {49, -1530}, {50, -1000}, {51, -980},
                                           {75, -500},  {99, -20},   {100, 0}};
@@ -96,10 +96,14 @@ TEST_P(BuildGraphFailureTest, ShowsItsMessageAndClosesEverything) {
         fake.mediaGraphs->createResult = E_OUTOFMEMORY;
     } else {
         FakeGraph& graph = Prepare();
-        if (step == "render") graph.renderResult = E_FAIL;
-        else if (step == "notify") graph.notifyResult = E_INVALIDARG;
-        else if (step == "position") graph.windowPositionResult = E_UNEXPECTED;
-        else graph.queryResults[step] = E_NOINTERFACE;
+        if (step == "render")
+            graph.renderResult = E_FAIL;
+        else if (step == "notify")
+            graph.notifyResult = E_INVALIDARG;
+        else if (step == "position")
+            graph.windowPositionResult = E_UNEXPECTED;
+        else
+            graph.queryResults[step] = E_NOINTERFACE;
     }
     std::weak_ptr<FakeGraph> graph;
     if (!fake.mediaGraphs->prepared.empty()) graph = fake.mediaGraphs->prepared.front();

@@ -1,0 +1,165 @@
+// Playthrough latency from the microphone to the output mix. Clicks are written into the
+// pipe source the private sound server reads as the microphone; two recorders listen, one
+// on the microphone itself and one on the monitor of the output, and each click's delay
+// is the time between its arrival in the two. Prints the median and the worst of the
+// clicks beside the reference figures.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "platform/mixer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRate = 48000;
+constexpr int kBlockFrames = kRate / 200;  // 5 ms
+constexpr int kClicks = 20;
+constexpr int kBlocksBetweenClicks = 100;  // 500 ms
+constexpr int kWarmUpBlocks = 200;
+constexpr double kAimMs = 20;
+constexpr double kGamesBestMs = 60;
+constexpr double kGamesWorstMs = 190;
+
+// Finds the start of each click in a stream of mono 16-bit samples.
+class ClickDetector {
+  public:
+    explicit ClickDetector(const char* device) {
+        recorder_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QObject::connect(&recorder_, &QProcess::readyReadStandardOutput, [this] { Read(); });
+        recorder_.start("parec", {"-d", device, "--raw", "--format=s16le", "--rate=48000",
+                                  "--channels=1", "--latency-msec=1"});
+    }
+    ~ClickDetector() {
+        recorder_.kill();
+        recorder_.waitForFinished();
+    }
+    const std::vector<Clock::time_point>& clicks() const { return clicks_; }
+
+  private:
+    void Read() {
+        const Clock::time_point now = Clock::now();
+        pending_ += recorder_.readAllStandardOutput();
+        const auto* samples = reinterpret_cast<const std::int16_t*>(pending_.constData());
+        const int count = static_cast<int>(pending_.size() / 2);
+        for (int i = 0; i < count; ++i) {
+            if (std::abs(samples[i]) > 8000) {
+                if (quietFrames_ > kRate / 10) clicks_.push_back(now);
+                quietFrames_ = 0;
+            } else {
+                ++quietFrames_;
+            }
+        }
+        pending_.remove(0, count * 2);
+    }
+
+    QProcess recorder_;
+    QByteArray pending_;
+    int quietFrames_ = 0;
+    std::vector<Clock::time_point> clicks_;
+};
+
+// Turns the playthrough of the first mixer device on at full level.
+bool StartPlaythrough(Mixer& mixer, HMIXER* handle) {
+    if (mixer.mixerGetNumDevs() == 0 || mixer.mixerOpen(handle, 0, nullptr, 0) != MMSYSERR_NOERROR)
+        return false;
+    MIXERLINEA line;
+    line.dwDestination = 0;
+    line.dwSource = 0;
+    if (mixer.mixerGetLineInfoA(*handle, &line, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+        return false;
+    std::vector<MIXERCONTROLA> controls(line.cControls);
+    MIXERLINECONTROLSA request{line.dwLineID, 0, line.cControls, controls.data()};
+    if (mixer.mixerGetLineControlsA(*handle, &request, MIXER_GETLINECONTROLSF_ALL) !=
+        MMSYSERR_NOERROR)
+        return false;
+    for (const MIXERCONTROLA& control : controls) {
+        DWORD value = control.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE ? 0 : 65535;
+        MIXERCONTROLDETAILS details{control.dwControlID, 1, 0, sizeof(DWORD), &value};
+        if (mixer.mixerSetControlDetails(*handle, &details, 0) != MMSYSERR_NOERROR) return false;
+    }
+    return true;
+}
+
+// Writes silence with a 1 ms click every 500 ms into the pipe, paced by the clock so the
+// pipe never holds more than a block.
+void Feed(const char* fifo, std::atomic<bool>& stop) {
+    const int fd = open(fifo, O_WRONLY);
+    if (fd < 0) return;
+    std::vector<std::int16_t> block(kBlockFrames);
+    Clock::time_point next = Clock::now();
+    for (int n = 0; !stop && n < kWarmUpBlocks + kClicks * kBlocksBetweenClicks + kWarmUpBlocks;
+         ++n) {
+        std::fill(block.begin(), block.end(), 0);
+        if (n >= kWarmUpBlocks && (n - kWarmUpBlocks) % kBlocksBetweenClicks == 0)
+            std::fill_n(block.begin(), kRate / 1000, 20000);
+        if (write(fd, block.data(), block.size() * 2) < 0) break;
+        next += std::chrono::milliseconds(5);
+        std::this_thread::sleep_until(next);
+    }
+    close(fd);
+}
+
+double Milliseconds(Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const char* fifo = std::getenv("TARVELO_SINGER_FIFO");
+    if (!fifo || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "run benchmarks/playthrough_latency.sh: it starts the sound server\n");
+        return 2;
+    }
+    auto mixer = MakePulseMixer("playthrough-benchmark");
+    HMIXER handle = nullptr;
+    if (!StartPlaythrough(*mixer, &handle)) {
+        std::fprintf(stderr, "no microphone mixer\n");
+        return 1;
+    }
+    ClickDetector microphone("singer");
+    ClickDetector mix("speakers.monitor");
+    std::atomic<bool> stop{false};
+    std::thread feeder(Feed, fifo, std::ref(stop));
+    QTimer::singleShot((kClicks + 3) * 500 + 2000, &application, &QCoreApplication::quit);
+    application.exec();
+    stop = true;
+    feeder.join();
+
+    // Each click heard in the mix belongs to the last one heard at the microphone before it.
+    std::vector<double> delays;
+    for (const Clock::time_point heard : mix.clicks()) {
+        const auto sung = std::find_if(microphone.clicks().rbegin(), microphone.clicks().rend(),
+                                       [&](Clock::time_point at) { return at <= heard; });
+        if (sung != microphone.clicks().rend() && heard - *sung < std::chrono::milliseconds(400))
+            delays.push_back(Milliseconds(heard - *sung));
+    }
+    if (delays.empty()) {
+        std::fprintf(stderr, "no click reached the output mix\n");
+        return 1;
+    }
+    std::sort(delays.begin(), delays.end());
+    const double median = delays[delays.size() / 2];
+    const double worst = delays.back();
+    std::printf("Playthrough latency, microphone to output mix (%zu of %d clicks)\n", delays.size(),
+                kClicks);
+    std::printf("%-8s %10s %16s %8s\n", "", "measured", "reference", "ratio");
+    std::printf("%-8s %7.1f ms %11.0f ms aim %8.2f\n", "median", median, kAimMs, median / kAimMs);
+    std::printf("%-8s %7.1f ms %11.0f ms aim %8.2f\n", "worst", worst, kAimMs, worst / kAimMs);
+    std::printf("%-8s %7.1f ms %8.0f-%.0f ms games %5.2f-%.2f\n", "median", median, kGamesBestMs,
+                kGamesWorstMs, median / kGamesBestMs, median / kGamesWorstMs);
+    return 0;
+}

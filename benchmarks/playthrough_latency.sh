@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Measures the microphone playthrough's latency on a private sound server: the server's
+# tone generator is stopped so that the benchmark alone feeds the microphone pipe.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/lib/build.sh"
+source "$top/scripts/lib/sound_rig.sh"
+BUILD_DIR=${BUILD_DIR:-$top/build}
+cmake --build "$BUILD_DIR" --target playthrough_latency
+trap sound_rig_stop EXIT
+sound_rig_start
+# Only once the tone generator runs: a signal that reaches the shell's child before it has
+# become the generator would run the shell's exit trap there.
+sleep 1
+kill "$SOUND_RIG_SINGER_PID"
+SOUND_RIG_SINGER_PID=
+"$BUILD_DIR/benchmarks/playthrough_latency"

@@ -1,0 +1,101 @@
+#include "mixer/mixer_control.h"
+
+#include <QCoreApplication>
+#include <QSlider>
+#include <algorithm>
+#include <new>
+
+#include "app/main_dialog.h"
+#include "platform/message_boxes.h"
+#include "platform/window_messages.h"
+#include "resources/resource_ids.h"
+
+MixerControl::MixerControl(Mixer& api, MessageBoxes& boxes) : MixerDevice(api, boxes) {}
+
+int MixerControl::BindMicrophoneVolume(QWidget* window) {
+    int bound = 0;
+    WalkMicrophoneLines(window, [&](DWORD lineId) { bound = BindLineVolume(window, lineId); });
+    return bound;
+}
+
+int MixerControl::BindLineVolume(QWidget* window, DWORD lineId) {
+    return InitLineControls(window, lineId, MIXERCONTROL_CONTROLTYPE_VOLUME, controls);
+}
+
+int MixerControl::MixAppInitDialogFader(QWidget* window, ControlBinding& bound) {
+    minimumValue = bound.control->Bounds.dwMinimum;
+    maximumValue = bound.control->Bounds.dwMaximum;
+    const DWORD channels = ChannelsOf(*bound.control);
+    const DWORD items = ItemsOf(*bound.control);
+    const DWORD bytes = 12 + 4 * channels * items;
+    try {
+        fader = std::make_unique<FaderInstance>();
+        fader->binding = &bound;
+        fader->range = std::min<DWORD>(bound.control->Metrics.cSteps - 1, 0x7FFF);
+        fader->pageStep = std::max<DWORD>(fader->range / 10, 1);
+        fader->values.assign(std::max<DWORD>(1, channels * items), 0);
+    } catch (const std::bad_alloc&) {
+        ReportMixerError(window, MB_ICONEXCLAMATION,
+                         "!MixAppInitDialogFader: failed trying to alloc %u bytes for control "
+                         "instance!",
+                         bytes);
+        return 0;
+    }
+    PostedMessage change(MM_MIXM_CONTROL_CHANGE, reinterpret_cast<std::uintptr_t>(bound.mixer),
+                         controlId);
+    QCoreApplication::sendEvent(window, &change);
+    return 1;
+}
+
+int MixerControl::ReadFaderValues(QWidget* window, DWORD channels) {
+    MIXERCONTROLDETAILS details;
+    details.dwControlID = controlId;
+    details.cChannels = channels;
+    details.cMultipleItems = control.cMultipleItems;
+    details.paDetails = fader->values.data();
+    const MMRESULT mmr =
+        mixerApi.mixerGetControlDetailsA(mixer, &details, MIXER_GETCONTROLDETAILSF_VALUE);
+    if (mmr == MMSYSERR_NOERROR) return 1;
+    ReportMixerError(window, MB_ICONEXCLAMATION,
+                     "mixerGetControlDetails(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
+                     static_cast<unsigned long>(controlId), HandleValue(mixer), mmr);
+    return 0;
+}
+
+int MixerControl::SetMicrophoneLevel(QWidget* window, double fraction) {
+    if (!fader) return 0;
+    const DWORD channels = ChannelsOf(control);
+    if (!ReadFaderValues(window, channels)) return 0;
+    const auto span = static_cast<std::int32_t>(maximumValue - minimumValue);
+    // Offset by the minimum, as the read-back subtracts it.
+    fader->values[0] =
+        minimumValue + static_cast<DWORD>(static_cast<std::int64_t>(fraction * span));
+    MIXERCONTROLDETAILS details;
+    details.dwControlID = controlId;
+    details.cChannels = channels;
+    details.cMultipleItems = control.cMultipleItems;
+    details.paDetails = fader->values.data();
+    const MMRESULT mmr =
+        mixerApi.mixerSetControlDetails(mixer, &details, MIXER_SETCONTROLDETAILSF_VALUE);
+    if (mmr != MMSYSERR_NOERROR) {
+        ReportMixerError(window, MB_ICONEXCLAMATION,
+                         "mixerSetControlDetails(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
+                         static_cast<unsigned long>(controlId), HandleValue(mixer), mmr);
+        return 0;
+    }
+    return 1;
+}
+
+int MixerControl::RefreshMicrophoneSlider(MainDialog* window) {
+    if (!fader) return 0;
+    if (!ReadFaderValues(window, ChannelsOf(control))) return 0;
+    if (!ReadFaderValues(window, 1)) return 0;
+    const auto span = static_cast<std::int32_t>(maximumValue - minimumValue);
+    const DWORD offset = fader->values[0] - minimumValue;
+    // A control without range has one position.
+    const double position = span == 0 ? 0.0 : static_cast<double>(offset) / span * 200;
+    // The slider keeps its own range; clamping first keeps the conversion defined.
+    window->Slider(IDC_MICROPHONE_VOLUME)
+        ->setValue(static_cast<int>(std::clamp(position, -1.0, 201.0)));
+    return 1;
+}

@@ -1,0 +1,129 @@
+#include "platform/pulse_playthrough.h"
+
+#include <pulse/introspect.h>
+#include <pulse/proplist.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/pulse_operation.h"
+
+namespace {
+
+// Small buffers on both sides: the singer hears the voice late by little more than their
+// sum, and a slow UI thread costs a dropout, never a growing delay.
+constexpr std::uint64_t kFragmentUsec = 5000;
+constexpr std::uint64_t kTargetUsec = 15000;
+
+pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& spec,
+                     const pa_channel_map& channels) {
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, name);
+    pa_stream* stream = pa_stream_new_with_proplist(context, name, &spec, &channels, properties);
+    pa_proplist_free(properties);
+    return stream;
+}
+
+}  // namespace
+
+void PulsePlaythrough::StreamUnref::operator()(pa_stream* stream) const {
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    // A stream the server is still creating cannot be disconnected yet; it would live on
+    // in the server without an owner. It ends itself as soon as it is ready.
+    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) {
+        pa_stream_set_state_callback(stream, &PulsePlaythrough::EndWhenSettled, nullptr);
+        return;
+    }
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+void PulsePlaythrough::EndWhenSettled(pa_stream* stream, void*) {
+    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    if (pa_stream_get_state(stream) == PA_STREAM_READY) pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName,
+                                   const pa_sample_spec& spec, const pa_channel_map& channels,
+                                   const pa_cvolume& volume)
+    : context_(context), volume_(volume), frameBytes_(pa_frame_size(&spec)) {
+    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, channels));
+    playback_.reset(NewStream(context, "Microphone playthrough", spec, channels));
+    if (!record_ || !playback_) return;
+
+    const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetUsec, &spec));
+    pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), target, fragment, fragment,
+                                  static_cast<std::uint32_t>(-1)};
+    pa_stream_set_state_callback(playback_.get(), &PulsePlaythrough::OnPlaybackState, this);
+    pa_stream_connect_playback(playback_.get(), nullptr, &playbackBuffer, PA_STREAM_ADJUST_LATENCY,
+                               &volume_, nullptr);
+
+    pa_buffer_attr recordBuffer{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
+                                static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
+                                fragment};
+    pa_stream_set_read_callback(record_.get(), &PulsePlaythrough::OnRead, this);
+    pa_stream_connect_record(
+        record_.get(), sourceName.constData(), &recordBuffer,
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE));
+}
+
+PulsePlaythrough::~PulsePlaythrough() = default;
+
+void PulsePlaythrough::SetVolume(const pa_cvolume& volume) {
+    volume_ = volume;
+    if (sinkInput() == PA_INVALID_INDEX) return;  // applied when the stream is ready
+    PulseOperation(
+        pa_context_set_sink_input_volume(context_, sinkInput(), &volume_, nullptr, nullptr));
+}
+
+std::uint32_t PulsePlaythrough::sinkInput() const {
+    if (!playback_ || pa_stream_get_state(playback_.get()) != PA_STREAM_READY)
+        return PA_INVALID_INDEX;
+    return pa_stream_get_index(playback_.get());
+}
+
+bool PulsePlaythrough::alive() const {
+    auto running = [](pa_stream* stream) {
+        if (!stream) return false;
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        return state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED;
+    };
+    return running(record_.get()) && running(playback_.get());
+}
+
+void PulsePlaythrough::OnPlaybackState(pa_stream* stream, void* self) {
+    auto* playthrough = static_cast<PulsePlaythrough*>(self);
+    // A volume set while connecting is applied now.
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        playthrough->SetVolume(playthrough->volume_);
+}
+
+void PulsePlaythrough::OnRead(pa_stream*, size_t, void* self) {
+    static_cast<PulsePlaythrough*>(self)->Forward();
+}
+
+void PulsePlaythrough::Forward() {
+    const bool playing = pa_stream_get_state(playback_.get()) == PA_STREAM_READY;
+    while (pa_stream_readable_size(record_.get()) > 0) {
+        const void* data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(record_.get(), &data, &bytes) < 0 || bytes == 0) return;
+        // What does not fit is dropped, so the delay never grows beyond the target.
+        std::size_t room = playing ? pa_stream_writable_size(playback_.get()) : 0;
+        room = std::min(room, bytes) / frameBytes_ * frameBytes_;
+        if (room > 0) {
+            if (data) {
+                pa_stream_write(playback_.get(), data, room, nullptr, 0, PA_SEEK_RELATIVE);
+            } else {
+                const std::vector<std::uint8_t> silence(room, 0);  // a hole in the capture
+                pa_stream_write(playback_.get(), silence.data(), room, nullptr, 0,
+                                PA_SEEK_RELATIVE);
+            }
+        }
+        pa_stream_drop(record_.get());
+    }
+}

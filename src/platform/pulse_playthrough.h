@@ -1,0 +1,45 @@
+#pragma once
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+
+#include <QByteArray>
+#include <cstdint>
+#include <memory>
+
+// The microphone played into the default output by this process itself: a record stream
+// on the microphone feeds a playback stream, both on the program's own connection. The
+// server removes both when the connection ends, so the playthrough cannot outlive the
+// program, not even when it is killed. Callbacks run where the connection's main loop
+// runs (the UI thread).
+class PulsePlaythrough {
+public:
+    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, const pa_sample_spec& spec,
+                     const pa_channel_map& channels, const pa_cvolume& volume);
+    ~PulsePlaythrough();
+    PulsePlaythrough(const PulsePlaythrough&) = delete;
+    PulsePlaythrough& operator=(const PulsePlaythrough&) = delete;
+
+    void SetVolume(const pa_cvolume& volume);
+    // The playback stream's index in the server, or PA_INVALID_INDEX until it plays.
+    std::uint32_t sinkInput() const;
+    // False once either stream has failed or was ended by someone else.
+    bool alive() const;
+
+private:
+    struct StreamUnref {
+        void operator()(pa_stream* stream) const;
+    };
+    using StreamHandle = std::unique_ptr<pa_stream, StreamUnref>;
+
+    static void EndWhenSettled(pa_stream* stream, void* unused);
+    static void OnRead(pa_stream* stream, size_t bytes, void* self);
+    static void OnPlaybackState(pa_stream* stream, void* self);
+    void Forward();
+
+    pa_context* context_;
+    pa_cvolume volume_;
+    std::size_t frameBytes_;
+    StreamHandle record_;
+    StreamHandle playback_;
+};

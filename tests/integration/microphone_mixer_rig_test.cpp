@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+#include <functional>
+
+#include "controls/release_slider.h"
+#include "resources/resource_ids.h"
+#include "support/main_dialog_harness.h"
+
+// The microphone mixer against the private sound server of the test run: a null sink
+// "speakers" and a pipe source "singer" of microphone form factor that sings 660 Hz.
+namespace {
+
+QString Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString Pactl(const QStringList& arguments) {
+    return Run("pactl", arguments);
+}
+
+// Processes events until done() holds, for at most timeoutMs.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// The singer's raw volume as the server reports it: "front-mono: 32767 /  50% / ...".
+long SingerVolume() {
+    const QRegularExpressionMatch match =
+        QRegularExpression(":\\s*(\\d+)\\s*/").match(Pactl({"get-source-volume", "singer"}));
+    return match.hasMatch() ? match.captured(1).toLong() : -1;
+}
+
+bool SingerMuted() {
+    return Pactl({"get-source-mute", "singer"}).contains("yes");
+}
+
+bool PlaythroughRunning() {
+    return Pactl({"list", "sink-inputs"}).contains("Microphone playthrough");
+}
+
+// Relative strength of frequency hz in mono 16-bit samples at 48 kHz (Goertzel).
+double Strength(const QByteArray& pcm, double hz) {
+    const auto* samples = reinterpret_cast<const std::int16_t*>(pcm.constData());
+    const int count = static_cast<int>(pcm.size() / 2);
+    const double coefficient = 2 * std::cos(2 * M_PI * hz / 48000);
+    double previous = 0, beforePrevious = 0;
+    for (int i = 0; i < count; ++i) {
+        const double current = samples[i] / 32768.0 + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    const double power = previous * previous + beforePrevious * beforePrevious -
+                         coefficient * previous * beforePrevious;
+    return std::sqrt(power) / std::max(1, count);
+}
+
+class MicrophoneMixerRig : public testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            GTEST_SKIP() << "needs the private sound server that scripts/test starts";
+        Pactl({"set-source-mute", "singer", "0"});
+        Pactl({"set-source-volume", "singer", "65536"});
+        harness.fake.platform.mixer = MakePulseMixer("mixer-rig-test");
+    }
+    void TearDown() override {
+        harness.dialog.reset();
+        harness.fake.platform.mixer.reset();
+    }
+
+    MainDialog& Start() {
+        MainDialog& dialog = harness.Start();
+        dialog.show();
+        return dialog;
+    }
+    QSlider& Slider() { return *harness.dialog->Slider(IDC_MICROPHONE_VOLUME); }
+    void Release(int position) {
+        Slider().setValue(position);
+        emit static_cast<ReleaseSlider&>(Slider()).released();
+    }
+
+    MainDialogHarness harness;
+};
+
+TEST_F(MicrophoneMixerRig, StartUpFindsTheSingerAndTurnsThePlaythroughOn) {
+    Pactl({"set-source-mute", "singer", "1"});
+    MainDialog& dialog = Start();
+    EXPECT_TRUE(harness.MessageTexts().empty()) << harness.MessageTexts().front().toStdString();
+    EXPECT_EQ(dialog.micMixerId(), 0);
+    EXPECT_EQ(dialog.micReady(), 1);
+    EXPECT_TRUE(Slider().isEnabled());
+    EXPECT_TRUE(WaitFor(PlaythroughRunning));
+    EXPECT_TRUE(WaitFor([] { return !SingerMuted(); })) << "start-up unmutes the microphone";
+}
+
+TEST_F(MicrophoneMixerRig, TheOutputMixCarriesTheSongAndTheSinger) {
+    Start();
+    ASSERT_TRUE(WaitFor(PlaythroughRunning));
+    QProcess song;
+    song.start("gst-launch-1.0", {"-q", "audiotestsrc", "freq=440", "volume=0.3", "is-live=true",
+                                  "!", "pulsesink", "device=speakers"});
+    ASSERT_TRUE(song.waitForStarted());
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("mix.raw");
+    QProcess recorder;
+    recorder.start(
+        "gst-launch-1.0",
+        {"-q", "pulsesrc", "device=speakers.monitor", "num-buffers=150", "!",
+         "audio/x-raw,format=S16LE,rate=48000,channels=1", "!", "filesink", "location=" + raw});
+    // The recorder runs while this thread keeps the playthrough fed.
+    EXPECT_TRUE(WaitFor([&] { return recorder.state() == QProcess::NotRunning; }, 15000));
+    song.kill();
+    song.waitForFinished();
+
+    QFile file(raw);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // The first half second lets both sounds reach the mix.
+    const QByteArray pcm = file.readAll().mid(48000);
+    ASSERT_GT(pcm.size(), 48000);
+    const double song440 = Strength(pcm, 440), singer660 = Strength(pcm, 660);
+    const double elsewhere = Strength(pcm, 1234);
+    EXPECT_GT(song440, 10 * elsewhere) << song440 << " vs " << elsewhere;
+    EXPECT_GT(singer660, 10 * elsewhere) << singer660 << " vs " << elsewhere;
+}
+
+TEST_F(MicrophoneMixerRig, TheSliderSetsTheMicrophoneAndFollowsOutsideChanges) {
+    Start();
+    for (const auto& [position, written] :
+         {std::pair{200, 65535L}, {100, 32767L}, {50, 16383L}, {1, 327L}, {0, 0L}}) {
+        Release(position);
+        EXPECT_TRUE(WaitFor([&] { return SingerVolume() == written; }))
+            << position << " gave " << SingerVolume();
+    }
+    for (const auto& [volume, position] :
+         {std::pair{"65535", 200}, {"32767", 99}, {"16383", 49}, {"327", 0}}) {
+        Slider().setValue(150);
+        Pactl({"set-source-volume", "singer", volume});
+        EXPECT_TRUE(WaitFor([&] { return Slider().value() == position; }))
+            << volume << " shows " << Slider().value();
+    }
+}
+
+TEST_F(MicrophoneMixerRig, CloseEndsThePlaythroughAndGivesAnUnmutedMicrophoneBack) {
+    MainDialog& dialog = Start();
+    ASSERT_TRUE(WaitFor(PlaythroughRunning));
+    dialog.close();
+    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+    EXPECT_FALSE(SingerMuted());
+    EXPECT_TRUE(harness.MessageTexts().empty());
+}
+
+TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
+    Pactl({"set-source-mute", "singer", "1"});
+    harness.fake.platform.mixer = MakePulseMixer("mixer-rig-test");  // sees the mute from the start
+    MainDialog& dialog = Start();
+    EXPECT_TRUE(WaitFor([] { return !SingerMuted(); }));
+    dialog.close();
+    EXPECT_TRUE(WaitFor(SingerMuted));
+    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+}
+
+TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
+    const QString program = QCoreApplication::applicationDirPath() + "/../src/tarvelo";
+    if (!QFile::exists(program)) GTEST_SKIP() << "the program is not built";
+    const QString modulesBefore = Pactl({"list", "modules", "short"});
+    QProcess tarvelo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    tarvelo.setProcessEnvironment(environment);
+    tarvelo.start(program, {});
+    ASSERT_TRUE(tarvelo.waitForStarted());
+    EXPECT_TRUE(WaitFor(PlaythroughRunning, 15000)) << "the program starts the playthrough";
+    tarvelo.kill();
+    tarvelo.waitForFinished();
+
+    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+    EXPECT_FALSE(Pactl({"list", "clients"}).contains("application.name = \"tarvelo\""));
+    EXPECT_EQ(Pactl({"list", "modules", "short"}), modulesBefore);
+}
+
+}  // namespace
