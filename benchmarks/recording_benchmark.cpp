@@ -5,7 +5,8 @@
 //   - the time from Run to the first captured sample in the file, against a bare
 //     pulsesrc pipeline's first buffer;
 //   - where a song started right after Run lands in the recording, against 100 ms.
-// Usage: tarvelo_recording_benchmark <record probe> [seconds of recording, default 30]
+// Usage: tarvelo_recording_benchmark [seconds of recording, default 30] [record probe,
+// default the tests' tarvelo_record_probe of the same build]
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -215,19 +216,23 @@ SongInFile FindSong(const QString& path) {
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);  // the player needs widgets, not a screen
     QApplication application(argc, argv);
-    if (argc < 2 || !std::getenv("PULSE_SERVER")) {
-        std::fprintf(stderr, "usage: %s <record probe> [seconds], with PULSE_SERVER set\n",
+    if (!std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "%s: needs a sound server in PULSE_SERVER (scripts/benchmark)\n",
                      argv[0]);
         return 2;
     }
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    const std::string probe =
+        argc > 2 ? argv[2]
+                 : (QCoreApplication::applicationDirPath() + "/../tests/tarvelo_record_probe")
+                       .toStdString();
     QTemporaryDir folder;
     SoundServer server("tarvelo-benchmark");
     const auto system = MakeCaptureSystem(server);
     if (!server.WaitUntilReady(3000)) return 1;
     const auto graphs = MakeGstMediaGraphs();
 
-    CompareCpu(argv[1], seconds, folder);
+    CompareCpu(probe, seconds, folder);
 
     std::vector<double> firstSample, reference, onset, kept;
     const QString song = MakeSong(folder);
