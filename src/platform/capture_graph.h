@@ -6,6 +6,7 @@
 
 #include "platform/capture_devices.h"
 #include "platform/media_graph.h"
+#include "platform/wav_file_writer.h"
 
 class QObject;
 
@@ -77,7 +78,6 @@ class CaptureSystem {
 };
 
 class SoundServer;
-#include "platform/wav_file_writer.h"
 // classicDataLimit: the data size past which recordings continue as RF64.
 std::unique_ptr<CaptureSystem> MakeCaptureSystem(
     SoundServer& server, std::uint64_t classicDataLimit = WavFileWriter::kClassicDataLimit);

@@ -13,9 +13,10 @@ namespace {
 // Bounds for the pipeline to start, and for the captured tail to reach the file.
 constexpr int kStartTimeoutMs = 3000;
 constexpr int kDrainTimeoutMs = 2000;
-// Real devices deliver their first samples within milliseconds; a server that hands out
-// audio in larger blocks still keeps it continuous, so the wait for it stays short.
-constexpr int kFirstSampleTimeoutMs = 500;
+// The song starts only once the capture flows, so its first moments are not lost; a
+// server that hands audio out late still keeps it continuous from the capture's start,
+// so the wait stays short and the song's onset close to the file's start.
+constexpr int kFirstSampleTimeoutMs = 100;
 // What the output mix carries lags what players hand the server by the server's latency:
 // a stop at the end of a song still records the song's last moments.
 constexpr auto kTail = std::chrono::milliseconds(200);

@@ -53,7 +53,8 @@ class PulseDeviceEnumerator final : public DeviceEnumerator {
     explicit PulseDeviceEnumerator(SoundServer& server) : server_(server) {}
 
     HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
-        if (!server_.WaitUntilReady(kServerWaitMs)) return E_FAIL;
+        // A server that does not answer has no devices to offer.
+        if (!server_.WaitUntilReady(kServerWaitMs)) return S_FALSE;
         std::vector<std::shared_ptr<DeviceMoniker>> monikers;
         for (const CaptureDeviceInfo& device : CaptureDevicesOf(server_.model()))
             monikers.push_back(std::make_shared<PulseMoniker>(server_, device));

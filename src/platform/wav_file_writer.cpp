@@ -57,7 +57,8 @@ WavFileWriter::~WavFileWriter() {
 bool WavFileWriter::Open(const std::string& path, int rate, int channels) {
     Finish();
     error_ = 0;
-    dataBytes_ = headerBytes_ = 0;
+    dataBytes_ = 0;
+    pending_.clear();
     rf64_ = false;
     rate_ = rate;
     channels_ = channels;
@@ -80,29 +81,40 @@ bool WavFileWriter::Open(const std::string& path, int rate, int channels) {
 
 bool WavFileWriter::Append(const void* data, std::size_t bytes) {
     if (fd_ < 0 || error_ != 0) return false;
-    std::size_t written = 0;
-    const bool complete = WriteAll(fd_, data, bytes, &written);
-    dataBytes_ += written - written % blockAlign_;
-    if (!complete) {
-        Fail(errno);
-        return false;
-    }
-    const bool becomesRf64 = !rf64_ && dataBytes_ > classicDataLimit_;
-    rf64_ = rf64_ || becomesRf64;
-    // Half a second of audio between header updates keeps the sizes within one second.
-    const auto halfSecond = static_cast<std::uint64_t>(byteRate_ / 2);
-    if ((becomesRf64 || dataBytes_ - headerBytes_ >= halfSecond) && !WriteHeader()) {
-        Fail(errno);
-        return false;
-    }
-    return true;
+    const auto* at = static_cast<const char*>(data);
+    pending_.insert(pending_.end(), at, at + bytes);
+    // Half a second of audio between header updates keeps the sizes within one second;
+    // the classic format's limit turns the file into RF64 at once.
+    const auto halfSecond = static_cast<std::size_t>(byteRate_ / 2);
+    const bool becomesRf64 = !rf64_ && dataBytes_ + pending_.size() > classicDataLimit_;
+    if (pending_.size() < halfSecond && !becomesRf64) return true;
+    return Flush();
 }
 
 void WavFileWriter::Finish() {
     if (fd_ < 0) return;
+    if (error_ == 0) Flush();
     WriteHeader();
     ::close(fd_);
     fd_ = -1;
+    pending_.clear();
+}
+
+bool WavFileWriter::Flush() {
+    std::size_t written = 0;
+    const bool complete = WriteAll(fd_, pending_.data(), pending_.size(), &written);
+    dataBytes_ += written - written % blockAlign_;
+    pending_.clear();
+    if (!complete) {
+        Fail(errno);
+        return false;
+    }
+    rf64_ = rf64_ || dataBytes_ > classicDataLimit_;
+    if (!WriteHeader()) {
+        Fail(errno);
+        return false;
+    }
+    return true;
 }
 
 void WavFileWriter::Fail(int error) {
@@ -136,6 +148,5 @@ bool WavFileWriter::WriteHeader() {
     header.U32(kDataSizeOffset, rf64_ ? 0xFFFFFFFFull : dataBytes_);
     if (::pwrite(fd_, header.data(), kHeaderSize, 0) != static_cast<ssize_t>(kHeaderSize))
         return false;
-    headerBytes_ = dataBytes_;
     return true;
 }

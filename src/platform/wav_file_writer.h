@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Writes 16-bit PCM into a WAV file that is valid at every moment: the header's sizes
 // are rewritten at least twice a second of audio, and never claim more than the data on
@@ -19,17 +20,19 @@ class WavFileWriter {
 
     // Creates (or truncates) the file and writes an empty WAV. False with errno set.
     bool Open(const std::string& path, int rate, int channels);
-    // Appends whole frames; false once a write has failed (see error()).
+    // Appends whole frames; false once a write has failed (see error()). Data reaches the
+    // disk in blocks of up to half a second, each followed by the header's new sizes.
     bool Append(const void* data, std::size_t bytes);
     // Writes the final sizes and closes the file; safe to call more than once.
     void Finish();
 
     bool isOpen() const { return fd_ >= 0; }
     int error() const { return error_; }  // errno of the first failure, 0 if none
-    std::uint64_t dataBytes() const { return dataBytes_; }
+    std::uint64_t dataBytes() const { return dataBytes_ + pending_.size(); }
     bool isRf64() const { return rf64_; }
 
   private:
+    bool Flush();
     bool WriteHeader();
     void Fail(int error);
 
@@ -40,7 +43,7 @@ class WavFileWriter {
     int byteRate_ = 0;
     int rate_ = 0;
     int channels_ = 0;
-    std::uint64_t dataBytes_ = 0;
-    std::uint64_t headerBytes_ = 0;  // data size the header last claimed
+    std::uint64_t dataBytes_ = 0;    // on disk
+    std::vector<char> pending_;      // appended, not yet on disk
     bool rf64_ = false;
 };

@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "dialogs/input_hint_dialog.h"
 #include "resources/resource_ids.h"
 #include "support/main_dialog_rig.h"
+#include "support/ui_helpers.h"
 
 namespace {
 
@@ -74,6 +76,25 @@ TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
     first->Post({EC_DEVICE_LOST, 0, 0});
     rig.Deliver();
     EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
+}
+
+TEST(CaptureDeviceReattached, TheHintComesBeforeTheReattachmentBox) {
+    MainDialogRig rig;
+    rig.Store("b_only_once", 0);
+    MainDialog& dialog = rig.Start();
+    ASSERT_FALSE(dialog.hintSuppressed());
+    rig.fake.messages->shown.clear();
+    std::size_t boxesBeforeHint = 99;
+    WhenModal([&](QDialog* hint) {
+        EXPECT_NE(qobject_cast<InputHintDialog*>(hint), nullptr);
+        boxesBeforeHint = rig.fake.messages->shown.size();
+        hint->reject();
+    });
+    rig.fake.capture->graphs.back()->events = {{EC_DEVICE_LOST, 0, 1}};
+    dialog.OnCaptureGraphEvent();
+    EXPECT_EQ(boxesBeforeHint, 0u);
+    ASSERT_EQ(rig.Shown(kCaption).size(), 1u);
+    EXPECT_EQ(rig.Shown(kCaption)[0].text, "The audio input device has been reattached!");
 }
 
 TEST_F(CaptureDeviceChange, AFullDiskEndsTheRecordingAndNamesTheFile) {
