@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/mixer.h"
+#include "platform/sound_server.h"
 
 namespace {
 
@@ -124,7 +125,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "run benchmarks/playthrough_latency.sh: it starts the sound server\n");
         return 2;
     }
-    auto mixer = MakePulseMixer("playthrough-benchmark");
+    SoundServer server("playthrough-benchmark");
+    auto mixer = MakePulseMixer(server);
     HMIXER handle = nullptr;
     if (!StartPlaythrough(*mixer, &handle)) {
         std::fprintf(stderr, "no microphone mixer\n");

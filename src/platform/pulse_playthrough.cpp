@@ -46,12 +46,18 @@ void PulsePlaythrough::EndWhenSettled(pa_stream* stream, void*) {
     pa_stream_unref(stream);
 }
 
-PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName,
-                                   const pa_sample_spec& spec, const pa_channel_map& channels,
-                                   const pa_cvolume& volume)
-    : context_(context), volume_(volume), frameBytes_(pa_frame_size(&spec)) {
-    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, channels));
-    playback_.reset(NewStream(context, "Microphone playthrough", spec, channels));
+PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate,
+                                   int channels, const pa_cvolume& volume)
+    : context_(context), volume_(volume) {
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(rate),
+                              static_cast<std::uint8_t>(channels)};
+    pa_channel_map map;
+    if (!pa_sample_spec_valid(&spec) ||
+        !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
+        return;
+    frameBytes_ = pa_frame_size(&spec);
+    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, map));
+    playback_.reset(NewStream(context, "Microphone playthrough", spec, map));
     if (!record_ || !playback_) return;
 
     const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));

@@ -13,9 +13,9 @@
 // program, not even when it is killed. Callbacks run where the connection's main loop
 // runs (the UI thread).
 class PulsePlaythrough {
-public:
-    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, const pa_sample_spec& spec,
-                     const pa_channel_map& channels, const pa_cvolume& volume);
+  public:
+    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate, int channels,
+                     const pa_cvolume& volume);
     ~PulsePlaythrough();
     PulsePlaythrough(const PulsePlaythrough&) = delete;
     PulsePlaythrough& operator=(const PulsePlaythrough&) = delete;
@@ -26,7 +26,7 @@ public:
     // False once either stream has failed or was ended by someone else.
     bool alive() const;
 
-private:
+  private:
     struct StreamUnref {
         void operator()(pa_stream* stream) const;
     };
@@ -39,7 +39,7 @@ private:
 
     pa_context* context_;
     pa_cvolume volume_;
-    std::size_t frameBytes_;
+    std::size_t frameBytes_ = 1;
     StreamHandle record_;
     StreamHandle playback_;
 };
