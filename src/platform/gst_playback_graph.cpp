@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "platform/karaoke_source.h"
 #include "platform/window_messages.h"
 
 namespace {
@@ -15,10 +16,14 @@ constexpr GstClockTime kPrerollBound = 10 * GST_SECOND;
 // Nanoseconds per unit of 100 ns.
 constexpr gint64 kNsPerUnit = 100;
 
-// The file's URI; paths that already are URIs stay as they are.
+// The file's URI; paths that already are URIs stay as they are, and karaoke songs open
+// through their own source.
 GCharPtr UriOf(const QString& path) {
     const QByteArray local = path.toLocal8Bit();
     if (gst_uri_is_valid(local.constData())) return GCharPtr(g_strdup(local.constData()));
+    if (const QString karaoke = KaraokeUriFor(path); !karaoke.isEmpty()) {
+        return GCharPtr(g_strdup(karaoke.toUtf8().constData()));
+    }
     const QByteArray absolute = QFileInfo(path).absoluteFilePath().toLocal8Bit();
     return GCharPtr(gst_filename_to_uri(absolute.constData(), nullptr));
 }
@@ -67,6 +72,7 @@ HRESULT GstPlaybackGraph::RenderFile(const QString& path) {
 }
 
 bool GstPlaybackGraph::BuildPipeline(const QString& path) {
+    RegisterKaraokeElements();
     playbin_ = AdoptElement(gst_element_factory_make("playbin", nullptr));
     videoSink_ = AdoptElement(gst_element_factory_make("appsink", nullptr));
     GErrorPtr error;

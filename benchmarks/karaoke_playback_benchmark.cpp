@@ -1,0 +1,143 @@
+// What a karaoke song costs to play, beside the plain audio it comes with.
+//
+// A minute of song is played through playbin as fast as it decodes (sinks off the clock),
+// with the video converted to the renderer's format as the program does. The CPU time of
+// each run is shown per minute of song and as a ratio to the plain audio file's.
+#include <gst/gst.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <cstdio>
+
+#include "platform/karaoke_source.h"
+
+namespace {
+
+constexpr int kSeconds = 60;
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool RunToEnd(GstElement* pipeline, int timeoutSeconds) {
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(
+        bus, timeoutSeconds * GST_SECOND,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ended = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (message) gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    return ended;
+}
+
+bool Launch(const QString& description) {
+    GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), nullptr);
+    if (!pipeline) return false;
+    const bool ended = RunToEnd(pipeline, 120);
+    gst_object_unref(pipeline);
+    return ended;
+}
+
+// CPU seconds to play the URI to its end; negative when it did not play.
+double PlayCpuSeconds(const QString& uri) {
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    GstElement* video = gst_parse_bin_from_description(
+        "videoconvert ! video/x-raw,format=BGRx ! fakesink sync=false", TRUE, nullptr);
+    GstElement* audio = gst_parse_bin_from_description(
+        "audioconvert ! audiopanorama method=simple ! volume ! fakesink sync=false", TRUE, nullptr);
+    g_object_set(playbin, "uri", uri.toUtf8().constData(), "video-sink", video, "audio-sink", audio,
+                 nullptr);
+    const double start = ProcessCpuSeconds();
+    const bool ended = RunToEnd(playbin, 300);
+    const double cpu = ProcessCpuSeconds() - start;
+    gst_object_unref(playbin);
+    return ended ? cpu : -1;
+}
+
+// A CD+G stream of a minute: a page of text tiles redrawn in a second colour as it is
+// sung, as karaoke discs do, and a new page every fifteen seconds.
+QByteArray MinuteOfGraphics() {
+    QByteArray stream;
+    for (int packet = 0; packet < kSeconds * 300; ++packet) {
+        QByteArray data(24, '\0');
+        data[0] = 0x09;
+        const int inPage = packet % 4500;
+        if (inPage == 0) {
+            data[1] = 1;  // memory preset
+        } else if (inPage == 1) {
+            data[1] = 30;  // colours
+            for (int i = 4; i < 20; ++i) data[i] = static_cast<char>(i * 5 & 0x3F);
+        } else if (packet % 3 == 0) {
+            data[1] = 6;  // a tile of text
+            data[4] = 0;
+            data[5] = static_cast<char>(1 + (inPage > 2000));
+            data[6] = static_cast<char>(1 + (packet / 48) % 16);
+            data[7] = static_cast<char>(1 + packet % 48);
+            for (int i = 8; i < 20; ++i) data[i] = static_cast<char>((packet * i) & 0x3F);
+        } else {
+            data[0] = 0;
+        }
+        stream += data;
+    }
+    return stream;
+}
+
+void Report(const char* what, double cpu, double reference) {
+    if (cpu < 0) {
+        std::printf("%-40s did not play\n", what);
+        return;
+    }
+    std::printf("%-40s %8.0f ms CPU per minute   %6.2f%% of a core   %5.2fx the plain audio\n",
+                what, cpu * 1e3 * 60 / kSeconds, 100 * cpu / kSeconds, cpu / reference);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);  // fonts for the lyrics video
+    gst_init(&argc, &argv);
+    RegisterKaraokeElements();
+    QTemporaryDir folder;
+    const QString mp3 = folder.filePath("song.mp3");
+    const QString cdg = folder.filePath("song.cdg");
+    const QString lrc = folder.filePath("words.lrc");
+    const bool made = Launch(
+        QStringLiteral(
+            "audiotestsrc num-buffers=%1 samplesperbuffer=4410 ! "
+            "audio/x-raw,rate=44100,channels=2 ! lamemp3enc ! xingmux ! filesink location=%2")
+            .arg(kSeconds * 10)
+            .arg(mp3));
+    QFile graphics(cdg);
+    QFile lyrics(lrc);
+    QByteArray lines;
+    for (int second = 0; second < kSeconds; second += 3) {
+        lines += QStringLiteral("[00:%1.00]<00:%1.00>Line <00:%1.80>of <00:%2.60>words\n")
+                     .arg(second, 2, 10, QChar('0'))
+                     .arg(second + 1, 2, 10, QChar('0'))
+                     .toUtf8();
+    }
+    if (!made || !graphics.open(QIODevice::WriteOnly) || graphics.write(MinuteOfGraphics()) < 0 ||
+        !lyrics.open(QIODevice::WriteOnly) || lyrics.write(lines) < 0) {
+        std::fprintf(stderr, "could not write the test song\n");
+        return 1;
+    }
+    graphics.close();
+    lyrics.close();
+    QFile::copy(mp3, folder.filePath("words.mp3"));
+
+    std::printf("reference: the plain .mp3 played the same way\n");
+    const double plain = PlayCpuSeconds(QUrl::fromLocalFile(mp3).toString());
+    Report("plain .mp3", plain, plain);
+    Report("CD+G (.cdg with the same .mp3)", PlayCpuSeconds(KaraokeUriFor(cdg)), plain);
+    Report("LRC lyrics (.lrc with the same .mp3)", PlayCpuSeconds(KaraokeUriFor(lrc)), plain);
+    return 0;
+}

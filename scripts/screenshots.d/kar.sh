@@ -1,0 +1,3 @@
+# A KAR song part-way through, its lyrics in the preview window.
+source "$top/scripts/lib/karaoke_scene.sh"
+karaoke_scene night.kar 55
