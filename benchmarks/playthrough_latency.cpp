@@ -141,13 +141,18 @@ int main(int argc, char** argv) {
     stop = true;
     feeder.join();
 
-    // Each click heard in the mix belongs to the last one heard at the microphone before it.
+    // Each click heard in the mix belongs to the last one heard at the microphone before it;
+    // an echo of one already matched is not another click.
     std::vector<double> delays;
+    auto matched = microphone.clicks().rend();
     for (const Clock::time_point heard : mix.clicks()) {
         const auto sung = std::find_if(microphone.clicks().rbegin(), microphone.clicks().rend(),
                                        [&](Clock::time_point at) { return at <= heard; });
-        if (sung != microphone.clicks().rend() && heard - *sung < std::chrono::milliseconds(400))
-            delays.push_back(Milliseconds(heard - *sung));
+        if (sung == microphone.clicks().rend() || sung == matched ||
+            heard - *sung >= std::chrono::milliseconds(400))
+            continue;
+        matched = sung;
+        delays.push_back(Milliseconds(heard - *sung));
     }
     if (delays.empty()) {
         std::fprintf(stderr, "no click reached the output mix\n");

@@ -36,10 +36,17 @@ class PulsePlaythrough {
     static void OnRead(pa_stream* stream, size_t bytes, void* self);
     static void OnPlaybackState(pa_stream* stream, void* self);
     void Forward();
+    // Whether a block of the microphone goes to the output or is dropped to keep the
+    // delay short.
+    bool Takes();
+    // What waits in the stream, beyond the device's own delay.
+    static pa_usec_t Queued(pa_stream* stream);
 
     pa_context* context_;
     pa_cvolume volume_;
+    pa_sample_spec spec_{};
     std::size_t frameBytes_ = 1;
+    pa_usec_t longSince_ = 0;  // since when the queue has been long; 0 while it is not
     StreamHandle record_;
     StreamHandle playback_;
 };
