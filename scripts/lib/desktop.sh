@@ -46,9 +46,9 @@ desktop_answer_boxes() {
   done
 }
 
-# Captures a window with its frame into a PNG file.
-desktop_capture_window() {
-  local id=$1 out=$2 x y w h
+# Sets x, y, w, h to a window's rectangle on the screen, frame included.
+desktop_window_rect() {
+  local id=$1
   eval "$(xwininfo -id "$id" -frame | awk '
     /Absolute upper-left X/ {print "x=" $NF}
     /Absolute upper-left Y/ {print "y=" $NF}
@@ -61,7 +61,34 @@ desktop_capture_window() {
     IFS=', ' read -r left right top bottom <<<"$frame"
     x=$((x - left)); y=$((y - top)); w=$((w + left + right)); h=$((h + top + bottom))
   fi
-  gst-launch-1.0 -q ximagesrc num-buffers=1 use-damage=false startx=$x starty=$y \
-    endx=$((x + w - 1)) endy=$((y + h - 1)) ! videoconvert ! pngenc ! filesink location="$out"
-  echo "screenshots: wrote $out (${w}x${h})"
+}
+
+desktop_capture_rect() {  # args: out x y w h
+  gst-launch-1.0 -q ximagesrc num-buffers=1 use-damage=false startx=$2 starty=$3 \
+    endx=$(($2 + $4 - 1)) endy=$(($3 + $5 - 1)) ! videoconvert ! pngenc ! filesink location="$1"
+  echo "screenshots: wrote $1 (${4}x${5})"
+}
+
+# Captures a window with its frame into a PNG file.
+desktop_capture_window() {
+  local id=$1 out=$2 x y w h
+  desktop_window_rect "$id"
+  desktop_capture_rect "$out" "$x" "$y" "$w" "$h"
+}
+
+# Captures the smallest rectangle that holds all the windows, frames included.
+desktop_capture_windows() {  # args: out id...
+  local out=$1 x y w h left=100000 top=100000 right=0 bottom=0
+  shift
+  for id in "$@"; do
+    desktop_window_rect "$id"
+    [ "$x" -lt "$left" ] && left=$x
+    [ "$y" -lt "$top" ] && top=$y
+    [ $((x + w)) -gt "$right" ] && right=$((x + w))
+    [ $((y + h)) -gt "$bottom" ] && bottom=$((y + h))
+  done
+  # Whatever lies beyond the screen's top or left edge cannot be captured.
+  [ "$left" -lt 0 ] && left=0
+  [ "$top" -lt 0 ] && top=0
+  desktop_capture_rect "$out" "$left" "$top" $((right - left)) $((bottom - top))
 }

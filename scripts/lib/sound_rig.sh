@@ -12,7 +12,10 @@ sound_rig_start() {
   export PULSE_RUNTIME_PATH=$SOUND_RIG_DIR/pulse
   export PULSE_SERVER=unix:$SOUND_RIG_DIR/pulse/native
   export TARVELO_SINGER_FIFO=$SOUND_RIG_DIR/singer.fifo
-  pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --log-target=stderr \
+  # One fixed rate: a null sink that switches rate between songs makes timings differ
+  # from test to test.
+  printf 'default-sample-rate = 48000\nalternate-sample-rate = 48000\n' >"$SOUND_RIG_DIR/daemon.conf"
+  PULSE_CONFIG=$SOUND_RIG_DIR/daemon.conf pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --log-target=stderr \
     -L module-native-protocol-unix \
     -L "module-null-sink sink_name=speakers sink_properties=device.description=Speakers" \
     -L "module-pipe-source source_name=singer file=$TARVELO_SINGER_FIFO format=s16le rate=48000 channels=1 source_properties='device.form_factor=microphone device.description=Singer'" \

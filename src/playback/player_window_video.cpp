@@ -45,8 +45,10 @@ void PlayerWindow::CreateVideoWindow() {
 
     m_hWnd = std::make_unique<PreviewWindow>(*this);
     m_hWnd->setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-    m_hWnd->setGeometry(left, top, std::max(right - left, kLeastWidth),
-                        std::max(bottom - top, kLeastHeight));
+    // The rectangle is the outer one: the frame's corner goes to (left, top). The user never
+    // resizes the window.
+    m_hWnd->setFixedSize(std::max(right - left, kLeastWidth), std::max(bottom - top, kLeastHeight));
+    m_hWnd->move(left, top);
     windowCreated = true;
 }
 

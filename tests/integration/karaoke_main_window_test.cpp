@@ -70,7 +70,7 @@ TEST_F(KaraokeMainWindowTest, CdgPairOpensFromEitherSideAndPlaysToTheEnd) {
     ASSERT_TRUE(player);
     ASSERT_EQ(player->Seek(25'000'000), S_OK);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 8000))
+    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 20000))
         << "the end of the song stops the player";
 }
 
@@ -82,7 +82,7 @@ TEST_F(KaraokeMainWindowTest, KarAndLrcSongsShowTheirLyrics) {
     ASSERT_TRUE(player);
     ASSERT_EQ(player->Seek(42'000'000), S_OK);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 8000))
+    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 20000))
         << "the synthesised song ends, and its lyrics with it";
     ASSERT_TRUE(WriteFile(Path("words.lrc"), song::Lrc()));
     ASSERT_TRUE(WriteTone(Path("words.flac"), 3.5, "flacenc"));

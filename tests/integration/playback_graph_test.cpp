@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QThread>
 
 #include "fakes/fake_platform.h"
 #include "platform/video_renderer_widget.h"
@@ -148,6 +149,18 @@ TEST_F(PlaybackGraphTest, EndOfMediaRewindsThePlayerAndClicksStop) {
     player->Run();
     ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }));
     player->CloseMedia();
+}
+
+TEST_F(PlaybackGraphTest, TheEndOfAClosedGraphIsNeverActedOn) {
+    auto player = Open(media->Path("short.wav"));
+    ASSERT_TRUE(player);
+    player->Run();
+    // The media ends while the UI thread is busy; its end is on its way, not yet handled.
+    QThread::msleep(2500);
+    player->CloseMedia();
+    player.reset();
+    Pump(300);
+    EXPECT_TRUE(mainWindow.commands.empty());
 }
 
 TEST_F(PlaybackGraphTest, AudioOnlyFileNeverShowsItsWindow) {

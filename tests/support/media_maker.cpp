@@ -66,13 +66,6 @@ QString MediaMaker::OggVideo(const QString& name, int frames, bool withAudio, in
     return path;
 }
 
-QString MediaMaker::Mpeg4Video(const QString& name, int frames, int width, int height) {
-    const QString path = Path(name);
-    Launch(RedVideo(frames, width, height) + "! avenc_mpeg4 bitrate=4000000 ! mp4mux name=mux ! " +
-           "filesink location=" + path + ' ' + Tone(frames * 2 / 5, 440) + "! avenc_aac ! mux.");
-    return path;
-}
-
 QString MediaMaker::Garbage(const QString& name, int bytes) {
     QByteArray noise(bytes, '\0');
     for (char& byte : noise) byte = static_cast<char>(QRandomGenerator::global()->bounded(256));

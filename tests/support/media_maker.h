@@ -16,7 +16,6 @@ class MediaMaker {
     // tone as long as the video.
     QString OggVideo(const QString& name, int frames, bool withAudio, int width = 320,
                      int height = 240);
-    QString Mpeg4Video(const QString& name, int frames, int width, int height);
     // Files no player can play.
     QString Garbage(const QString& name, int bytes);
     QString Empty(const QString& name);

@@ -26,8 +26,9 @@ std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
     const qint64 wanted = static_cast<qint64>(kRate) * (ms + kSkipMs) / 1000 * kFrameBytes;
     QByteArray data;
     while (data.size() < wanted && parec.waitForReadyRead(5000)) data += parec.readAll();
-    parec.kill();
-    parec.waitForFinished(5000);
+    // Asked to end, parec leaves the server as it found it.
+    parec.terminate();
+    if (!parec.waitForFinished(5000)) parec.kill();
     if (data.size() < wanted) return std::nullopt;
 
     const qint64 skip = static_cast<qint64>(kRate) * kSkipMs / 1000 * kFrameBytes;

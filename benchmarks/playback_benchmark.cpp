@@ -1,0 +1,179 @@
+// Opens and plays a generated 720p video through the player engine and through a bare
+// gst-launch-1.0 playbin on the same display and sound server, and prints both figures
+// with their ratio: time from open to the first frame, and CPU time per minute played.
+// Run it through scripts/benchmark, which provides the display and the sound server.
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/video_renderer_widget.h"
+#include "playback/player_window.h"
+#include "playback/preview_window.h"
+
+namespace {
+
+constexpr int kSeconds = 20;
+constexpr int kRuns = 5;
+
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the event loop, sleeping while there is nothing to do, until done() holds.
+template <typename Done>
+bool RunUntil(Done done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake;
+    wake.start(20);
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+bool MakeVideo(const QString& path) {
+    QProcess launch;
+    launch.start(
+        "gst-launch-1.0",
+        QProcess::splitCommand(
+            QString("-q videotestsrc num-buffers=%1 pattern=ball ! "
+                    "video/x-raw,width=1280,height=720,framerate=25/1 ! "
+                    "vp8enc deadline=1 cpu-used=16 target-bitrate=4000000 ! webmmux name=mux ! "
+                    "filesink "
+                    "location=%2 audiotestsrc num-buffers=%3 samplesperbuffer=4800 ! "
+                    "audio/x-raw,rate=48000,channels=2 ! vorbisenc ! mux.")
+                .arg(kSeconds * 25)
+                .arg(path)
+                .arg(kSeconds * 10)));
+    return launch.waitForFinished(600'000) && launch.exitCode() == 0;
+}
+
+// A benchmark has nobody to press OK: messages go to the terminal.
+class PrintedMessages final : public MessageBoxes {
+  public:
+    int Show(QWidget*, const QString& text, const QString& caption, unsigned) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return IDOK;
+    }
+    void Beep() override {}
+};
+
+struct Figures {
+    double openMs = 0;
+    double cpuPerMinute = 0;
+};
+
+// The engine as the program uses it: open, wait for the first frame on screen, play to the
+// end.
+std::optional<Figures> MeasureEngine(Platform& platform, const QString& path) {
+    QWidget mainWindow;
+    PlayerWindow player(platform, &mainWindow);
+    player.mediaPath = path;
+    const double cpuBefore = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer clock;
+    clock.start();
+    if (!player.OpenMedia()) return std::nullopt;
+    auto* renderer = player.m_hWnd->findChild<VideoRendererWidget*>();
+    if (!renderer || !RunUntil([&] { return !renderer->frame().isNull(); }, 10'000))
+        return std::nullopt;
+    renderer->repaint();
+    Figures figures;
+    figures.openMs = clock.nsecsElapsed() / 1e6;
+
+    player.Run();
+    RunUntil([&] { return player.state != PlayerState::Running; }, (kSeconds + 10) * 1000);
+    player.CloseMedia();
+    figures.cpuPerMinute = (CpuSeconds(RUSAGE_SELF) - cpuBefore) * 60.0 / kSeconds;
+    return figures;
+}
+
+// The bare pipeline on the same display: the time between gst-launch's "Setting pipeline
+// to PAUSED" and "Pipeline is PREROLLED", and the CPU time of the whole run to the end.
+std::optional<Figures> MeasureGstLaunch(const QString& path) {
+    const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
+    QProcess launch;
+    launch.setProcessChannelMode(QProcess::MergedChannels);
+    // Line-buffered, so each line arrives when it is printed. The X sink is named: the
+    // automatic choice probes other sinks first and adds about two seconds on a virtual
+    // display.
+    launch.start("stdbuf", {"-oL", "gst-launch-1.0", "playbin", "uri=file://" + path,
+                            "video-sink=ximagesink"});
+    QElapsedTimer clock;
+    QString output;
+    double openMs = -1;
+    while (launch.state() != QProcess::NotRunning || launch.bytesAvailable() > 0) {
+        launch.waitForReadyRead(50);
+        while (launch.canReadLine()) {
+            const QString line = QString::fromUtf8(launch.readLine());
+            if (line.contains("Setting pipeline to PAUSED")) clock.start();
+            if (line.contains("Pipeline is PREROLLED") && clock.isValid())
+                openMs = clock.nsecsElapsed() / 1e6;
+        }
+        if (launch.state() == QProcess::NotRunning && !launch.canReadLine()) break;
+    }
+    launch.waitForFinished(-1);
+    if (openMs < 0) return std::nullopt;
+    // Both CPU figures cover opening, playing and closing; this one also the process's start
+    // and GStreamer's start-up, which the engine's figure leaves out.
+    return Figures{openMs, (CpuSeconds(RUSAGE_CHILDREN) - cpuBefore) * 60.0 / kSeconds};
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("clip-720p.webm");
+    std::printf("Generating a %d s 1280x720 VP8 clip with Vorbis audio...\n", kSeconds);
+    if (!MakeVideo(path)) {
+        std::fprintf(stderr, "could not generate the clip\n");
+        return 1;
+    }
+    Platform platform;
+    platform.mediaGraphs = MakeGstMediaGraphs();
+    platform.messages = std::make_unique<PrintedMessages>();
+    platform.menus = MakeQtPopupMenus();
+    platform.makeTimers = MakeQtWindowTimers;
+
+    std::vector<double> engineOpen, engineCpu, bareOpen, bareCpu;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto engine = MeasureEngine(platform, path);
+        const auto bare = MeasureGstLaunch(path);
+        if (!engine || !bare) {
+            std::fprintf(stderr, "run %d failed (engine %d, gst-launch %d)\n", run,
+                         engine.has_value(), bare.has_value());
+            return 1;
+        }
+        engineOpen.push_back(engine->openMs);
+        engineCpu.push_back(engine->cpuPerMinute);
+        bareOpen.push_back(bare->openMs);
+        bareCpu.push_back(bare->cpuPerMinute);
+    }
+    const double open = Median(engineOpen), openRef = Median(bareOpen);
+    const double cpu = Median(engineCpu), cpuRef = Median(bareCpu);
+    std::printf("\nmedian of %d runs            Tarvelo   gst-launch playbin   ratio   aim\n",
+                kRuns);
+    std::printf("open to first frame (ms)  %9.1f   %18.1f   %5.2f   <= 1.50\n", open, openRef,
+                open / openRef);
+    std::printf("CPU per minute played (s) %9.2f   %18.2f   %5.2f   <= 1.30\n", cpu, cpuRef,
+                cpu / cpuRef);
+    return 0;
+}
