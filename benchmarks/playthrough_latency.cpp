@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     std::sort(delays.begin(), delays.end());
     const double median = delays[delays.size() / 2];
     const double worst = delays.back();
-    std::printf("Playthrough latency, microphone to output mix (%zu of %d clicks)\n", delays.size(),
+    std::printf("Playthrough latency, microphone to output mix (%zu clicks heard, %d fed)\n", delays.size(),
                 kClicks);
     std::printf("%-8s %10s %16s %8s\n", "", "measured", "reference", "ratio");
     std::printf("%-8s %7.1f ms %11.0f ms aim %8.2f\n", "median", median, kAimMs, median / kAimMs);
