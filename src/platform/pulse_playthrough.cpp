@@ -69,8 +69,10 @@ PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& source
     if (!record_ || !playback_) return;
 
     const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
-    pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
-                                  fragment, fragment, static_cast<std::uint32_t>(-1)};
+    // The target length asks the output for a short latency of its own.
+    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kNormalQueueUsec, &spec));
+    pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), target, fragment, fragment,
+                                  static_cast<std::uint32_t>(-1)};
     pa_stream_set_state_callback(playback_.get(), &PulsePlaythrough::OnPlaybackState, this);
     pa_stream_connect_playback(
         playback_.get(), nullptr, &playbackBuffer,
