@@ -4,7 +4,6 @@
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/pulse_operation.h"
@@ -62,8 +61,6 @@ PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& source
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return;
-    spec_ = spec;
-    frameBytes_ = pa_frame_size(&spec);
     record_.reset(NewStream(context, "Microphone capture for playthrough", spec, map));
     playback_.reset(NewStream(context, "Microphone playthrough", spec, map));
     if (!record_ || !playback_) return;

@@ -44,8 +44,6 @@ class PulsePlaythrough {
 
     pa_context* context_;
     pa_cvolume volume_;
-    pa_sample_spec spec_{};
-    std::size_t frameBytes_ = 1;
     pa_usec_t longSince_ = 0;  // since when the queue has been long; 0 while it is not
     StreamHandle record_;
     StreamHandle playback_;
