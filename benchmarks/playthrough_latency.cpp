@@ -14,10 +14,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/mixer.h"
+#include "platform/sound_server.h"
 
 namespace {
 
@@ -94,7 +96,7 @@ bool StartPlaythrough(Mixer& mixer, HMIXER* handle) {
 
 // Writes silence with a 1 ms click every 500 ms into the pipe, paced by the clock so the
 // pipe never holds more than a block.
-void Feed(const char* fifo, std::atomic<bool>& stop) {
+void Feed(const char* fifo, std::atomic<bool>& stop, std::vector<Clock::time_point>& fed) {
     const int fd = open(fifo, O_WRONLY);
     if (fd < 0) return;
     std::vector<std::int16_t> block(kBlockFrames);
@@ -102,9 +104,10 @@ void Feed(const char* fifo, std::atomic<bool>& stop) {
     for (int n = 0; !stop && n < kWarmUpBlocks + kClicks * kBlocksBetweenClicks + kWarmUpBlocks;
          ++n) {
         std::fill(block.begin(), block.end(), 0);
-        if (n >= kWarmUpBlocks && (n - kWarmUpBlocks) % kBlocksBetweenClicks == 0)
-            std::fill_n(block.begin(), kRate / 1000, 20000);
+        const bool click = n >= kWarmUpBlocks && (n - kWarmUpBlocks) % kBlocksBetweenClicks == 0;
+        if (click) std::fill_n(block.begin(), kRate / 1000, 20000);
         if (write(fd, block.data(), block.size() * 2) < 0) break;
+        if (click) fed.push_back(Clock::now());
         next += std::chrono::milliseconds(5);
         std::this_thread::sleep_until(next);
     }
@@ -113,6 +116,32 @@ void Feed(const char* fifo, std::atomic<bool>& stop) {
 
 double Milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// Each click heard later belongs to the last one heard earlier before it; an echo of one
+// already matched is not another click. Sorted delays in milliseconds.
+std::vector<double> Delays(const std::vector<Clock::time_point>& earlier,
+                           const std::vector<Clock::time_point>& later) {
+    std::vector<double> delays;
+    auto matched = earlier.rend();
+    for (const Clock::time_point heard : later) {
+        const auto before = std::find_if(earlier.rbegin(), earlier.rend(),
+                                         [&](Clock::time_point at) { return at <= heard; });
+        if (before == earlier.rend() || before == matched ||
+            heard - *before >= std::chrono::milliseconds(400))
+            continue;
+        matched = before;
+        delays.push_back(Milliseconds(heard - *before));
+    }
+    std::sort(delays.begin(), delays.end());
+    return delays;
+}
+
+double Median(const std::vector<double>& delays) {
+    return delays.empty() ? NAN : delays[delays.size() / 2];
+}
+double Worst(const std::vector<double>& delays) {
+    return delays.empty() ? NAN : delays.back();
 }
 
 }  // namespace
@@ -124,42 +153,46 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "run benchmarks/playthrough_latency.sh: it starts the sound server\n");
         return 2;
     }
-    auto mixer = MakePulseMixer("playthrough-benchmark");
+    SoundServer server("playthrough-benchmark");
+    auto mixer = MakePulseMixer(server);
     HMIXER handle = nullptr;
-    if (!StartPlaythrough(*mixer, &handle)) {
+    // With --server-loopback the server's own loopback module, loaded by the script,
+    // carries the microphone instead: the reference for what the server allows.
+    const bool serverLoopback = argc > 1 && std::string(argv[1]) == "--server-loopback";
+    if (!serverLoopback && !StartPlaythrough(*mixer, &handle)) {
         std::fprintf(stderr, "no microphone mixer\n");
         return 1;
     }
     ClickDetector microphone("singer");
     ClickDetector mix("speakers.monitor");
     std::atomic<bool> stop{false};
-    std::thread feeder(Feed, fifo, std::ref(stop));
+    std::vector<Clock::time_point> fed;
+    std::thread feeder(Feed, fifo, std::ref(stop), std::ref(fed));
     QTimer::singleShot((kClicks + 3) * 500 + 2000, &application, &QCoreApplication::quit);
     application.exec();
     stop = true;
     feeder.join();
 
-    // Each click heard in the mix belongs to the last one heard at the microphone before it.
-    std::vector<double> delays;
-    for (const Clock::time_point heard : mix.clicks()) {
-        const auto sung = std::find_if(microphone.clicks().rbegin(), microphone.clicks().rend(),
-                                       [&](Clock::time_point at) { return at <= heard; });
-        if (sung != microphone.clicks().rend() && heard - *sung < std::chrono::milliseconds(400))
-            delays.push_back(Milliseconds(heard - *sung));
-    }
+    const std::vector<double> delays = Delays(microphone.clicks(), mix.clicks());
+    const std::vector<double> fromPipe = Delays(fed, mix.clicks());
+    const std::vector<double> pipeToMicrophone = Delays(fed, microphone.clicks());
     if (delays.empty()) {
         std::fprintf(stderr, "no click reached the output mix\n");
         return 1;
     }
-    std::sort(delays.begin(), delays.end());
-    const double median = delays[delays.size() / 2];
-    const double worst = delays.back();
-    std::printf("Playthrough latency, microphone to output mix (%zu of %d clicks)\n", delays.size(),
+    const double median = Median(delays);
+    const double worst = Worst(delays);
+    std::printf("%s, microphone to output mix (%zu clicks heard, %d fed)\n",
+                serverLoopback ? "Server loopback module" : "Playthrough latency", delays.size(),
                 kClicks);
     std::printf("%-8s %10s %16s %8s\n", "", "measured", "reference", "ratio");
     std::printf("%-8s %7.1f ms %11.0f ms aim %8.2f\n", "median", median, kAimMs, median / kAimMs);
     std::printf("%-8s %7.1f ms %11.0f ms aim %8.2f\n", "worst", worst, kAimMs, worst / kAimMs);
     std::printf("%-8s %7.1f ms %8.0f-%.0f ms games %5.2f-%.2f\n", "median", median, kGamesBestMs,
                 kGamesWorstMs, median / kGamesBestMs, median / kGamesWorstMs);
+    std::printf(
+        "For comparison: written into the pipe to heard at the microphone %.1f ms median, "
+        "%.1f ms worst; to heard in the mix %.1f ms median, %.1f ms worst.\n",
+        Median(pipeToMicrophone), Worst(pipeToMicrophone), Median(fromPipe), Worst(fromPipe));
     return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the microphone playthrough's latency on a private sound server: the server's
-# tone generator is stopped so that the benchmark alone feeds the microphone pipe.
+# Measures the microphone playthrough's latency on a private sound server, then the
+# server's own loopback module's on the same clicks: the server's tone generator is
+# stopped so that the benchmark alone feeds the microphone pipe.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/lib/build.sh"
@@ -15,3 +16,6 @@ sleep 1
 kill "$SOUND_RIG_SINGER_PID"
 SOUND_RIG_SINGER_PID=
 "$BUILD_DIR/benchmarks/playthrough_latency"
+# The same clicks through the server's own loopback at its lowest latency, for reference.
+pactl load-module module-loopback source=singer sink=speakers latency_msec=1 >/dev/null
+"$BUILD_DIR/benchmarks/playthrough_latency" --server-loopback

@@ -6,10 +6,10 @@ std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QStr
     platform->messages = MakeQtMessageBoxes();
     platform->fileDialogs = MakeQtFileDialogs();
     platform->system = MakeDesktopSystemInfo();
-    platform->mixer = MakePulseMixer(application.toUtf8());
     platform->makeTimers = MakeQtWindowTimers;
     platform->soundServer = std::make_unique<SoundServer>(application);
     platform->capture = MakeCaptureSystem(*platform->soundServer);
+    platform->mixer = MakePulseMixer(*platform->soundServer);
     platform->launcher = MakeDesktopLauncher();
     platform->clock = MakeSystemClock();
     platform->mediaGraphs = MakeGstMediaGraphs();

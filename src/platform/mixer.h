@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -115,7 +114,7 @@ struct MIXERCONTROLDETAILS {
 };
 
 class Mixer {
-public:
+  public:
     virtual ~Mixer() = default;
     virtual UINT mixerGetNumDevs() = 0;
     virtual MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPSA* caps) = 0;
@@ -134,8 +133,9 @@ public:
                                             DWORD fdwDetails) = 0;
 };
 
-// The sound server's mixer; applicationName names the program to the server.
-std::unique_ptr<Mixer> MakePulseMixer(const QByteArray& applicationName);
+class SoundServer;
+// The mixer on the program's connection to the sound server, which must outlive it.
+std::unique_ptr<Mixer> MakePulseMixer(SoundServer& server);
 
 // The handle's value as printed in messages.
 inline unsigned HandleValue(HMIXER hmx) {

@@ -23,12 +23,13 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FileDialogs> fileDialogs;
     std::unique_ptr<SystemInfo> system;
-    std::unique_ptr<Mixer> mixer;
     TimerFactory makeTimers;
     // The one connection to the sound server (absent with fakes), and the capture side
     // built on it.
     std::unique_ptr<SoundServer> soundServer;
     std::unique_ptr<CaptureSystem> capture;
+    // On the same connection: declared after it, so it goes first.
+    std::unique_ptr<Mixer> mixer;
     std::unique_ptr<Launcher> launcher;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<MediaGraphs> mediaGraphs;

@@ -1,42 +1,34 @@
 #include "platform/pulse_microphones.h"
 
 #include <pulse/introspect.h>
-#include <pulse/subscribe.h>
 
-#include <glib.h>
-#include <QAbstractEventDispatcher>
 #include <QEventLoop>
+#include <QTimer>
 
-#include "platform/pulse_operation.h"
+#include "platform/capture_inputs.h"
+#include "platform/sound_server.h"
 
 namespace {
 
-constexpr int kReconnectMs = 1000;
-// The capture device of the sources that belong to no card.
-constexpr char kCardlessDeviceName[] = "Other inputs";
 constexpr int kDrainTimeoutMs = 2000;
 
-QByteArray Text(const char* text) {
-    return text ? QByteArray(text) : QByteArray();
-}
-
-// A microphone by what the server says of it: its form factor, or a port of microphone
-// type (or named so, for drivers that give no port types).
-bool IsMicrophone(const pa_source_info& info) {
-    if (info.monitor_of_sink != PA_INVALID_INDEX) return false;
-    const QByteArray formFactor = Text(pa_proplist_gets(info.proplist, PA_PROP_DEVICE_FORM_FACTOR));
-    if (formFactor == "microphone" || formFactor == "headset") return true;
-    for (std::uint32_t i = 0; i < info.n_ports; ++i) {
-        const pa_source_port_info& port = *info.ports[i];
-        if (port.type == PA_DEVICE_PORT_TYPE_MIC || port.type == PA_DEVICE_PORT_TYPE_HEADSET ||
-            Text(port.name).toLower().contains("mic"))
-            return true;
-    }
+// A microphone by what the server says of it: its form factor or a port of its.
+bool IsMicrophone(const SoundDevice& source) {
+    if (source.monitorOfSink != kNoIndex) return false;
+    if (source.formFactor == "microphone" || source.formFactor == "headset") return true;
+    for (const SoundPort& port : source.ports)
+        if (port.microphone) return true;
     return false;
 }
 
+const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
+    for (const auto& [index, source] : model.sources)
+        if (source.card == card && IsMicrophone(source)) return &source;
+    return nullptr;
+}
+
 // Runs the event loop until done() holds or timeoutMs passes.
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+void RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
@@ -45,41 +37,32 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     poll.start(5);
     if (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return done();
 }
 
 }  // namespace
 
-PulseMicrophones::PulseMicrophones(const QByteArray& applicationName)
-    : applicationName_(applicationName) {
-    // Qt normally runs the default GLib context; an event loop without GLib gives it a
-    // turn from a short timer instead.
-    auto* dispatcher = QAbstractEventDispatcher::instance();
-    if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {
-        QObject::connect(&glibPump_, &QTimer::timeout,
-                         [] { g_main_context_iteration(nullptr, FALSE); });
-        glibPump_.start(5);
-    }
-    mainloop_.reset(pa_glib_mainloop_new(nullptr));
-    reconnect_.setSingleShot(true);
-    reconnect_.setInterval(kReconnectMs);
-    QObject::connect(&reconnect_, &QTimer::timeout, [this] { Connect(); });
-    Connect();
+PulseMicrophones::PulseMicrophones(SoundServer& server) : server_(server) {
+    QObject::connect(&server_, &SoundServer::modelChanged, &receiver_, [this] { Rebuild(); });
+    QObject::connect(&server_, &SoundServer::sinkInputChanged, &receiver_,
+                     [this](std::uint32_t index, bool removed) {
+                         if (!removed) return AskAboutSinkInput(index);
+                         if (onSinkInputChanged) onSinkInputChanged(index, nullptr);
+                     });
+    Rebuild();
 }
 
 PulseMicrophones::~PulseMicrophones() {
-    if (context_ && ready_) {
-        bool drained = false;
-        PulseOperation drain(pa_context_drain(
-            context_.get(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; },
-            &drained));
-        if (drain) RunUntil([&] { return drained; }, kDrainTimeoutMs);
-    }
-    Disconnect();
+    for (const PulseOperation& query : queries_) pa_operation_cancel(query.get());
+    if (!context()) return;
+    bool drained = false;
+    PulseOperation drain(pa_context_drain(
+        context(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; }, &drained));
+    if (drain) RunUntil([&] { return drained; }, kDrainTimeoutMs);
 }
 
 bool PulseMicrophones::WaitUntilReady(int timeoutMs) {
-    return RunUntil([this] { return ready_; }, timeoutMs);
+    if (!server_.IsReady()) server_.WaitUntilReady(timeoutMs);
+    return server_.IsReady();
 }
 
 const MicrophoneSource* PulseMicrophones::Microphone(const QByteArray& name) const {
@@ -88,181 +71,87 @@ const MicrophoneSource* PulseMicrophones::Microphone(const QByteArray& name) con
     return nullptr;
 }
 
-void PulseMicrophones::SetVolume(std::uint32_t source, const pa_cvolume& volume) {
-    if (!context()) return;
-    // The model takes the request at once, so a read that follows sees it; the server's
-    // answer reports only what differs from it.
-    Update(source, [&](MicrophoneSource& microphone) { microphone.volume = volume; });
-    PulseOperation(
-        pa_context_set_source_volume_by_index(context_.get(), source, &volume, nullptr, nullptr));
+MicrophoneSource* PulseMicrophones::Find(std::uint32_t source) {
+    for (MicrophoneSource& microphone : microphones_)
+        if (microphone.index == source) return &microphone;
+    return nullptr;
+}
+
+pa_context* PulseMicrophones::context() const {
+    return server_.context();
+}
+
+void PulseMicrophones::SetVolumes(std::uint32_t source, const std::vector<std::uint32_t>& volumes) {
+    MicrophoneSource* microphone = Find(source);
+    if (!microphone || !context()) return;
+    microphone->volumes = volumes;
+    written_[microphone->name].volumes = volumes;
+    server_.SetSourceVolumes(source, volumes);
 }
 
 void PulseMicrophones::SetMute(std::uint32_t source, bool mute) {
-    if (!context()) return;
-    Update(source, [&](MicrophoneSource& microphone) { microphone.mute = mute; });
-    PulseOperation(
-        pa_context_set_source_mute_by_index(context_.get(), source, mute, nullptr, nullptr));
-}
-
-void PulseMicrophones::Update(std::uint32_t source,
-                              const std::function<void(MicrophoneSource&)>& change) {
-    const auto found = sources_.find(source);
-    if (found == sources_.end()) return;
-    change(found->second.microphone);
-    for (MicrophoneSource& microphone : microphones_)
-        if (microphone.index == source) change(microphone);
-}
-
-void PulseMicrophones::Connect() {
-    context_.reset(
-        pa_context_new(pa_glib_mainloop_get_api(mainloop_.get()), applicationName_.constData()));
-    if (!context_) return reconnect_.start();
-    pa_context_set_state_callback(context_.get(), &PulseMicrophones::OnState, this);
-    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) Lost();
-}
-
-void PulseMicrophones::Disconnect() {
-    if (!context_) return;
-    pa_context_set_state_callback(context_.get(), nullptr, nullptr);
-    pa_context_set_subscribe_callback(context_.get(), nullptr, nullptr);
-    pa_context_disconnect(context_.get());
-    context_.reset();
-}
-
-void PulseMicrophones::Lost() {
-    Disconnect();
-    ready_ = false;
-    pendingFetches_ = 0;
-    cards_.clear();
-    sources_.clear();
-    microphones_.clear();
-    reconnect_.start();
-}
-
-void PulseMicrophones::OnState(pa_context* context, void* self) {
-    auto* server = static_cast<PulseMicrophones*>(self);
-    switch (pa_context_get_state(context)) {
-        case PA_CONTEXT_READY:
-            server->Subscribe();
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            // Not from inside the library's own callback: the context goes away there.
-            QTimer::singleShot(0, &server->reconnect_, [server] { server->Lost(); });
-            break;
-        default:
-            break;
-    }
-}
-
-void PulseMicrophones::Subscribe() {
-    pa_context_set_subscribe_callback(context_.get(), &PulseMicrophones::OnEvent, this);
-    const auto mask = static_cast<pa_subscription_mask_t>(
-        PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CARD | PA_SUBSCRIPTION_MASK_SINK_INPUT);
-    PulseOperation(pa_context_subscribe(context_.get(), mask, nullptr, nullptr));
-    pendingFetches_ = 2;
-    PulseOperation(pa_context_get_card_info_list(context_.get(), &PulseMicrophones::OnCard, this));
-    PulseOperation(
-        pa_context_get_source_info_list(context_.get(), &PulseMicrophones::OnSource, this));
-}
-
-void PulseMicrophones::OnCard(pa_context*, const pa_card_info* info, int eol, void* self) {
-    auto* server = static_cast<PulseMicrophones*>(self);
-    if (eol != 0 || !info) return server->FetchDone();
-    const char* description = pa_proplist_gets(info->proplist, PA_PROP_DEVICE_DESCRIPTION);
-    server->cards_[info->index] = QString::fromUtf8(description ? description : info->name);
-    if (server->ready_) server->Rebuild();
-}
-
-void PulseMicrophones::OnSource(pa_context*, const pa_source_info* info, int eol, void* self) {
-    auto* server = static_cast<PulseMicrophones*>(self);
-    if (eol != 0 || !info) return server->FetchDone();
-    Source source;
-    source.microphone.name = Text(info->name);
-    source.microphone.index = info->index;
-    source.microphone.spec = info->sample_spec;
-    source.microphone.channels = info->channel_map;
-    source.microphone.volume = info->volume;
-    source.microphone.mute = info->mute != 0;
-    source.card = info->card;
-    source.isMicrophone = IsMicrophone(*info);
-    server->StoreSource(source);
-}
-
-void PulseMicrophones::OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol,
-                                   void* self) {
-    auto* server = static_cast<PulseMicrophones*>(self);
-    if (eol != 0 || !info || !server->onSinkInputChanged) return;
-    server->onSinkInputChanged(info->index, &info->volume);
-}
-
-void PulseMicrophones::FetchDone() {
-    if (pendingFetches_ == 0 || --pendingFetches_ > 0) return;
-    ready_ = true;
-    Rebuild();
-}
-
-void PulseMicrophones::StoreSource(Source source) {
-    const auto previous = sources_.find(source.microphone.index);
-    const bool known = ready_ && previous != sources_.end();
-    const bool volumeChanged =
-        known && !pa_cvolume_equal(&previous->second.microphone.volume, &source.microphone.volume);
-    const bool muteChanged = known && previous->second.microphone.mute != source.microphone.mute;
-    const QByteArray name = source.microphone.name;
-    sources_[source.microphone.index] = std::move(source);
-    if (!ready_) return;
-    Rebuild();
-    if ((volumeChanged || muteChanged) && onSourceChanged)
-        onSourceChanged(name, volumeChanged, muteChanged);
+    MicrophoneSource* microphone = Find(source);
+    if (!microphone || !context()) return;
+    microphone->mute = mute;
+    written_[microphone->name].mute = mute;
+    server_.SetSourceMute(source, mute);
 }
 
 void PulseMicrophones::Rebuild() {
-    microphones_.clear();
-    auto firstMicrophoneOf = [this](std::uint32_t card) -> const Source* {
-        for (const auto& [index, source] : sources_)
-            if (source.card == card && source.isMicrophone) return &source;
-        return nullptr;
+    const SoundModel& model = server_.model();
+    std::vector<MicrophoneSource> found;
+    for (const CaptureDeviceInfo& device : CaptureDevicesOf(model)) {
+        const SoundDevice* source = MicrophoneOf(model, CardIndexOf(model, device.card));
+        if (!source) continue;
+        found.push_back({device.friendlyName, source->name.toUtf8(), source->index, source->rate,
+                         source->channels, source->channelVolumes, source->mute});
+    }
+    std::map<QByteArray, Reported> reported;
+    struct Change {
+        QByteArray source;
+        bool volume;
+        bool mute;
     };
-    for (const auto& [card, description] : cards_) {
-        if (const Source* source = firstMicrophoneOf(card)) {
-            microphones_.push_back(source->microphone);
-            microphones_.back().deviceName = description;
+    std::vector<Change> changes;
+    for (MicrophoneSource& microphone : found) {
+        const Reported now{microphone.volumes, microphone.mute};
+        const auto before = reported_.find(microphone.name);
+        const Reported* heardBefore = before == reported_.end() ? nullptr : &before->second;
+        Written& written = written_[microphone.name];
+        // What the program wrote counts until the server reports that value, or another
+        // change that came after it.
+        if (written.volumes && (!heardBefore || *written.volumes == now.volumes ||
+                                heardBefore->volumes != now.volumes))
+            written.volumes.reset();
+        if (written.mute &&
+            (!heardBefore || *written.mute == now.mute || heardBefore->mute != now.mute))
+            written.mute.reset();
+        if (written.volumes) microphone.volumes = *written.volumes;
+        if (written.mute) microphone.mute = *written.mute;
+        reported[microphone.name] = now;
+
+        if (const MicrophoneSource* shown = Microphone(microphone.name)) {
+            const Change change{microphone.name, shown->volumes != microphone.volumes,
+                                shown->mute != microphone.mute};
+            if (change.volume || change.mute) changes.push_back(change);
         }
     }
-    if (const Source* source = firstMicrophoneOf(PA_INVALID_INDEX)) {
-        microphones_.push_back(source->microphone);
-        microphones_.back().deviceName = QString::fromUtf8(kCardlessDeviceName);
-    }
+    reported_ = std::move(reported);
+    microphones_ = std::move(found);
+    for (const Change& change : changes)
+        if (onSourceChanged) onSourceChanged(change.source, change.volume, change.mute);
 }
 
-void PulseMicrophones::OnEvent(pa_context* context, pa_subscription_event_type_t type,
-                               std::uint32_t index, void* self) {
-    auto* server = static_cast<PulseMicrophones*>(self);
-    const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
-    if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE) {
-        if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT) {
-            if (server->onSinkInputChanged) server->onSinkInputChanged(index, nullptr);
-            return;
-        }
-        server->sources_.erase(facility == PA_SUBSCRIPTION_EVENT_SOURCE ? index : PA_INVALID_INDEX);
-        server->cards_.erase(facility == PA_SUBSCRIPTION_EVENT_CARD ? index : PA_INVALID_INDEX);
-        if (server->ready_) server->Rebuild();
-        return;
-    }
-    switch (facility) {
-        case PA_SUBSCRIPTION_EVENT_SOURCE:
-            PulseOperation(pa_context_get_source_info_by_index(context, index,
-                                                               &PulseMicrophones::OnSource, self));
-            break;
-        case PA_SUBSCRIPTION_EVENT_CARD:
-            PulseOperation(
-                pa_context_get_card_info_by_index(context, index, &PulseMicrophones::OnCard, self));
-            break;
-        case PA_SUBSCRIPTION_EVENT_SINK_INPUT:
-            PulseOperation(pa_context_get_sink_input_info(context, index,
-                                                          &PulseMicrophones::OnSinkInput, self));
-            break;
-        default:
-            break;
-    }
+void PulseMicrophones::AskAboutSinkInput(std::uint32_t index) {
+    if (!context() || !onSinkInputChanged) return;
+    std::erase_if(queries_, [](const PulseOperation& query) {
+        return pa_operation_get_state(query.get()) != PA_OPERATION_RUNNING;
+    });
+    queries_.emplace_back(pa_context_get_sink_input_info(
+        context(), index,
+        [](pa_context*, const pa_sink_input_info* info, int eol, void* self) {
+            auto* microphones = static_cast<PulseMicrophones*>(self);
+            if (eol == 0 && info) microphones->onSinkInputChanged(info->index, &info->volume);
+        },
+        this));
 }

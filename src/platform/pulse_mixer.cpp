@@ -35,11 +35,16 @@ bool IsControl(DWORD controlId) {
 
 // A control value is the server's own volume step (65536 is 100 %), so a value written
 // reads back unchanged; louder than the top of the fader reads as the top.
-pa_volume_t VolumeOf(DWORD value) {
-    return std::min(value, kFull);
+std::vector<std::uint32_t> StepsOf(const std::vector<DWORD>& values) {
+    std::vector<std::uint32_t> steps;
+    for (DWORD value : values) steps.push_back(std::min(value, kFull));
+    return steps;
 }
-DWORD ValueOf(pa_volume_t volume) {
-    return std::min<DWORD>(volume, kFull);
+
+std::vector<DWORD> ValuesOf(const std::vector<std::uint32_t>& steps) {
+    std::vector<DWORD> values;
+    for (std::uint32_t step : steps) values.push_back(std::min<DWORD>(step, kFull));
+    return values;
 }
 
 pa_cvolume ChannelVolumes(const std::vector<DWORD>& values) {
@@ -47,14 +52,13 @@ pa_cvolume ChannelVolumes(const std::vector<DWORD>& values) {
     pa_cvolume_init(&volume);
     volume.channels =
         static_cast<std::uint8_t>(std::min<std::size_t>(values.size(), PA_CHANNELS_MAX));
-    for (std::uint8_t c = 0; c < volume.channels; ++c) volume.values[c] = VolumeOf(values[c]);
+    for (std::uint8_t c = 0; c < volume.channels; ++c)
+        volume.values[c] = std::min(values[c], kFull);
     return volume;
 }
 
 std::vector<DWORD> ValuesOf(const pa_cvolume& volume) {
-    std::vector<DWORD> values;
-    for (std::uint8_t c = 0; c < volume.channels; ++c) values.push_back(ValueOf(volume.values[c]));
-    return values;
+    return ValuesOf(std::vector<std::uint32_t>(volume.values, volume.values + volume.channels));
 }
 
 MIXERLINEA DestinationLine(DWORD destination, DWORD channels) {
@@ -99,7 +103,7 @@ MIXERCONTROLA ControlRecord(DWORD controlId) {
 
 }  // namespace
 
-PulseMixer::PulseMixer(const QByteArray& applicationName) : server_(applicationName) {
+PulseMixer::PulseMixer(SoundServer& server) : server_(server) {
     server_.onSourceChanged = [this](const QByteArray& source, bool volume, bool mute) {
         if (volume) Notify(source, kRecordingVolume);
         if (mute) Notify(source, kRecordingMute);
@@ -149,7 +153,7 @@ MMRESULT PulseMixer::mixerClose(HMIXER hmx) {
 MMRESULT PulseMixer::mixerGetLineInfoA(HMIXER hmx, MIXERLINEA* line, DWORD fdwInfo) {
     const MicrophoneSource* microphone = SourceOf(hmx);
     if (!microphone) return Missing(hmx);
-    const DWORD channels = microphone->spec.channels;
+    const DWORD channels = static_cast<DWORD>(microphone->channels);
     switch (fdwInfo) {
         case MIXER_GETLINEINFOF_DESTINATION:
             if (line->dwDestination >= kDestinations) return MIXERR_INVALLINE;
@@ -236,7 +240,7 @@ const MicrophoneSource* PulseMixer::SourceOf(HMIXER hmx) const {
 
 PulseMixer::Playthrough& PulseMixer::PlaythroughOf(const MicrophoneSource& microphone) {
     Playthrough& playthrough = playthroughs_[microphone.name];
-    playthrough.volume.resize(microphone.spec.channels, kFull);
+    playthrough.volume.resize(static_cast<std::size_t>(microphone.channels), kFull);
     return playthrough;
 }
 
@@ -248,7 +252,7 @@ std::vector<DWORD> PulseMixer::Values(const MicrophoneSource& microphone, DWORD 
         case kSpeakersMute:
             return {playthrough.streams && playthrough.streams->alive() ? 0u : 1u};
         case kRecordingVolume:
-            return ValuesOf(microphone.volume);
+            return ValuesOf(microphone.volumes);
         default:
             return {microphone.mute ? 1u : 0u};
     }
@@ -268,12 +272,12 @@ MMRESULT PulseMixer::Apply(const MicrophoneSource& microphone, DWORD controlId,
             } else if (!playthrough.streams || !playthrough.streams->alive()) {
                 if (!server_.context()) return MMSYSERR_NODRIVER;
                 playthrough.streams = std::make_unique<PulsePlaythrough>(
-                    server_.context(), microphone.name, microphone.spec, microphone.channels,
+                    server_.context(), microphone.name, microphone.rate, microphone.channels,
                     ChannelVolumes(playthrough.volume));
             }
             return MMSYSERR_NOERROR;
         case kRecordingVolume:
-            server_.SetVolume(microphone.index, ChannelVolumes(values));
+            server_.SetVolumes(microphone.index, StepsOf(values));
             return MMSYSERR_NOERROR;
         default:
             server_.SetMute(microphone.index, values[0] != 0);
@@ -303,6 +307,6 @@ void PulseMixer::Notify(const QByteArray& source, DWORD controlId) {
     }
 }
 
-std::unique_ptr<Mixer> MakePulseMixer(const QByteArray& applicationName) {
-    return std::make_unique<PulseMixer>(applicationName);
+std::unique_ptr<Mixer> MakePulseMixer(SoundServer& server) {
+    return std::make_unique<PulseMixer>(server);
 }

@@ -17,8 +17,9 @@
 // "Recording" carries the microphone source itself (volume, mute). Every change, by this
 // program or another, is posted to the windows that have the device open.
 class PulseMixer final : public Mixer {
-public:
-    explicit PulseMixer(const QByteArray& applicationName);
+  public:
+    // server: the program's connection; it must outlive the mixer.
+    explicit PulseMixer(SoundServer& server);
     ~PulseMixer() override;
 
     UINT mixerGetNumDevs() override;
@@ -34,7 +35,7 @@ public:
     MMRESULT mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAILS* details,
                                     DWORD fdwDetails) override;
 
-private:
+  private:
     struct OpenDevice {
         QByteArray source;  // the microphone, by name: indices change when it comes back
         QPointer<QObject> callback;

@@ -2,18 +2,24 @@
 
 #include <pulse/introspect.h>
 #include <pulse/proplist.h>
+#include <pulse/rtclock.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/pulse_operation.h"
 
 namespace {
 
-// Small buffers on both sides: the singer hears the voice late by little more than their
-// sum, and a slow UI thread costs a dropout, never a growing delay.
+// How far the singer's voice may lag behind the microphone on its way to the output. When
+// a block of the microphone arrives, what is still queued of the ones before should be
+// little (up to 20 ms); a queue that stays longer for half a second (after a slow moment
+// of the UI thread, or from clock drift) loses a block, and one beyond 100 ms loses every
+// block at once. So the delay settles at the least the microphone's blocks allow and
+// never grows.
 constexpr std::uint64_t kFragmentUsec = 5000;
-constexpr std::uint64_t kTargetUsec = 15000;
+constexpr std::uint64_t kNormalQueueUsec = 20000;
+constexpr std::uint64_t kLongQueueUsec = 500000;
+constexpr std::uint64_t kMaxQueueUsec = 100000;
 
 pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& spec,
                      const pa_channel_map& channels) {
@@ -46,29 +52,39 @@ void PulsePlaythrough::EndWhenSettled(pa_stream* stream, void*) {
     pa_stream_unref(stream);
 }
 
-PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName,
-                                   const pa_sample_spec& spec, const pa_channel_map& channels,
-                                   const pa_cvolume& volume)
-    : context_(context), volume_(volume), frameBytes_(pa_frame_size(&spec)) {
-    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, channels));
-    playback_.reset(NewStream(context, "Microphone playthrough", spec, channels));
+PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate,
+                                   int channels, const pa_cvolume& volume)
+    : context_(context), volume_(volume) {
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(rate),
+                              static_cast<std::uint8_t>(channels)};
+    pa_channel_map map;
+    if (!pa_sample_spec_valid(&spec) ||
+        !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
+        return;
+    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, map));
+    playback_.reset(NewStream(context, "Microphone playthrough", spec, map));
     if (!record_ || !playback_) return;
 
     const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
-    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetUsec, &spec));
+    // The target length asks the output for a short latency of its own.
+    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kNormalQueueUsec, &spec));
     pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), target, fragment, fragment,
                                   static_cast<std::uint32_t>(-1)};
     pa_stream_set_state_callback(playback_.get(), &PulsePlaythrough::OnPlaybackState, this);
-    pa_stream_connect_playback(playback_.get(), nullptr, &playbackBuffer, PA_STREAM_ADJUST_LATENCY,
-                               &volume_, nullptr);
+    pa_stream_connect_playback(
+        playback_.get(), nullptr, &playbackBuffer,
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
+                                       PA_STREAM_INTERPOLATE_TIMING),
+        &volume_, nullptr);
 
     pa_buffer_attr recordBuffer{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                                 static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                                 fragment};
     pa_stream_set_read_callback(record_.get(), &PulsePlaythrough::OnRead, this);
-    pa_stream_connect_record(
-        record_.get(), sourceName.constData(), &recordBuffer,
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE));
+    pa_stream_connect_record(record_.get(), sourceName.constData(), &recordBuffer,
+                             static_cast<pa_stream_flags_t>(
+                                 PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
+                                 PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING));
 }
 
 PulsePlaythrough::~PulsePlaythrough() = default;
@@ -112,18 +128,40 @@ void PulsePlaythrough::Forward() {
         const void* data = nullptr;
         size_t bytes = 0;
         if (pa_stream_peek(record_.get(), &data, &bytes) < 0 || bytes == 0) return;
-        // What does not fit is dropped, so the delay never grows beyond the target.
-        std::size_t room = playing ? pa_stream_writable_size(playback_.get()) : 0;
-        room = std::min(room, bytes) / frameBytes_ * frameBytes_;
-        if (room > 0) {
+        if (playing && Takes()) {
             if (data) {
-                pa_stream_write(playback_.get(), data, room, nullptr, 0, PA_SEEK_RELATIVE);
+                pa_stream_write(playback_.get(), data, bytes, nullptr, 0, PA_SEEK_RELATIVE);
             } else {
-                const std::vector<std::uint8_t> silence(room, 0);  // a hole in the capture
-                pa_stream_write(playback_.get(), silence.data(), room, nullptr, 0,
+                const std::vector<std::uint8_t> silence(bytes, 0);  // a hole in the capture
+                pa_stream_write(playback_.get(), silence.data(), bytes, nullptr, 0,
                                 PA_SEEK_RELATIVE);
             }
         }
         pa_stream_drop(record_.get());
     }
+}
+
+bool PulsePlaythrough::Takes() {
+    const pa_usec_t queued = Queued(record_.get()) + Queued(playback_.get());
+    if (queued > kMaxQueueUsec) return false;
+    const pa_usec_t now = pa_rtclock_now();
+    if (queued <= kNormalQueueUsec) {
+        longSince_ = 0;
+        return true;
+    }
+    if (longSince_ == 0) longSince_ = now;
+    if (now - longSince_ < kLongQueueUsec) return true;
+    longSince_ = 0;
+    return false;
+}
+
+pa_usec_t PulsePlaythrough::Queued(pa_stream* stream) {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
+    // Until the first timing report nothing is queued yet. The devices' own delays are
+    // not ours to bound.
+    if (!timing || pa_stream_get_latency(stream, &latency, &negative) < 0 || negative) return 0;
+    const pa_usec_t device = timing->sink_usec + timing->source_usec;
+    return latency > device ? latency - device : 0;
 }

@@ -13,9 +13,9 @@
 // program, not even when it is killed. Callbacks run where the connection's main loop
 // runs (the UI thread).
 class PulsePlaythrough {
-public:
-    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, const pa_sample_spec& spec,
-                     const pa_channel_map& channels, const pa_cvolume& volume);
+  public:
+    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate, int channels,
+                     const pa_cvolume& volume);
     ~PulsePlaythrough();
     PulsePlaythrough(const PulsePlaythrough&) = delete;
     PulsePlaythrough& operator=(const PulsePlaythrough&) = delete;
@@ -26,7 +26,7 @@ public:
     // False once either stream has failed or was ended by someone else.
     bool alive() const;
 
-private:
+  private:
     struct StreamUnref {
         void operator()(pa_stream* stream) const;
     };
@@ -36,10 +36,15 @@ private:
     static void OnRead(pa_stream* stream, size_t bytes, void* self);
     static void OnPlaybackState(pa_stream* stream, void* self);
     void Forward();
+    // Whether a block of the microphone goes to the output or is dropped to keep the
+    // delay short.
+    bool Takes();
+    // What waits in the stream, beyond the device's own delay.
+    static pa_usec_t Queued(pa_stream* stream);
 
     pa_context* context_;
     pa_cvolume volume_;
-    std::size_t frameBytes_;
+    pa_usec_t longSince_ = 0;  // since when the queue has been long; 0 while it is not
     StreamHandle record_;
     StreamHandle playback_;
 };

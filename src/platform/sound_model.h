@@ -13,6 +13,7 @@ struct SoundPort {
     QString name;
     QString description;
     bool available = true;
+    bool microphone = false;  // of microphone or headset type
 };
 
 struct SoundCard {
@@ -34,7 +35,8 @@ struct SoundDevice {
     QString activePort;
     int rate = 0;
     int channels = 0;
-    double volume = 0.0;  // average of the channels, 1.0 = 100 %
+    double volume = 0.0;                        // average of the channels, 1.0 = 100 %
+    std::vector<std::uint32_t> channelVolumes;  // the server's steps, 65536 = 100 %
     bool mute = false;
 };
 

@@ -34,8 +34,12 @@ std::vector<SoundPort> PortsOf(const Info* info) {
     std::vector<SoundPort> ports;
     for (std::uint32_t i = 0; i < info->n_ports; ++i) {
         const auto* port = info->ports[i];
-        ports.push_back(
-            {Text(port->name), Text(port->description), port->available != PA_PORT_AVAILABLE_NO});
+        // Drivers without port types still name their microphone ports so.
+        const bool microphone = port->type == PA_DEVICE_PORT_TYPE_MIC ||
+                                port->type == PA_DEVICE_PORT_TYPE_HEADSET ||
+                                Text(port->name).contains("mic", Qt::CaseInsensitive);
+        ports.push_back({Text(port->name), Text(port->description),
+                         port->available != PA_PORT_AVAILABLE_NO, microphone});
     }
     return ports;
 }
@@ -53,6 +57,7 @@ SoundDevice DeviceOf(const Info* info) {
     device.rate = static_cast<int>(info->sample_spec.rate);
     device.channels = info->sample_spec.channels;
     device.volume = static_cast<double>(pa_cvolume_avg(&info->volume)) / PA_VOLUME_NORM;
+    device.channelVolumes.assign(info->volume.values, info->volume.values + info->volume.channels);
     device.mute = info->mute != 0;
     return device;
 }
@@ -152,7 +157,7 @@ struct SoundServer::Impl {
         pa_context_set_subscribe_callback(context.get(), &Impl::OnEvent, this);
         const auto mask = static_cast<pa_subscription_mask_t>(
             PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CARD |
-            PA_SUBSCRIPTION_MASK_SERVER);
+            PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK_INPUT);
         Track(pa_context_subscribe(context.get(), mask, nullptr, nullptr));
         pendingFetches = 4;
         Track(pa_context_get_card_info_list(context.get(), &Impl::OnCard, this));
@@ -207,6 +212,12 @@ struct SoundServer::Impl {
                         void* self) {
         auto* impl = static_cast<Impl*>(self);
         const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+        // Playback streams are not in the model; whoever owns one asks about it.
+        if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT) {
+            emit impl->owner->sinkInputChanged(
+                index, (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE);
+            return;
+        }
         if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE) {
             const auto source = impl->model.sources.find(index);
             if (facility == PA_SUBSCRIPTION_EVENT_SOURCE && source != impl->model.sources.end())
@@ -291,6 +302,22 @@ void SoundServer::SetSourceVolume(std::uint32_t source, double fraction) {
     const pa_cvolume volume = VolumeOf(found->second, fraction);
     Impl::Track(pa_context_set_source_volume_by_index(impl_->context.get(), source, &volume,
                                                       nullptr, nullptr));
+}
+
+void SoundServer::SetSourceVolumes(std::uint32_t source, const std::vector<std::uint32_t>& steps) {
+    if (!impl_->context || steps.empty()) return;
+    pa_cvolume volume;
+    pa_cvolume_init(&volume);
+    volume.channels =
+        static_cast<std::uint8_t>(std::min<std::size_t>(steps.size(), PA_CHANNELS_MAX));
+    for (std::uint8_t c = 0; c < volume.channels; ++c)
+        volume.values[c] = std::min<std::uint32_t>(steps[c], PA_VOLUME_MAX);
+    Impl::Track(pa_context_set_source_volume_by_index(impl_->context.get(), source, &volume,
+                                                      nullptr, nullptr));
+}
+
+pa_context* SoundServer::context() const {
+    return impl_->ready ? impl_->context.get() : nullptr;
 }
 
 void SoundServer::SetSourceMute(std::uint32_t source, bool mute) {

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/sound_model.h"
+
+struct pa_context;
 
 // The one connection to the sound server, with a model of its cards, sources and sinks
 // that subscriptions keep current. Callbacks run on the UI thread (the server's events
@@ -26,6 +29,8 @@ class SoundServer : public QObject {
     // Requests to the server; the model follows when the server reports the change.
     void SetSourcePort(std::uint32_t source, const QString& port);
     void SetSourceVolume(std::uint32_t source, double fraction);
+    // One volume per channel, in the server's steps (65536 = 100 %).
+    void SetSourceVolumes(std::uint32_t source, const std::vector<std::uint32_t>& steps);
     void SetSourceMute(std::uint32_t source, bool mute);
     void SetSinkVolume(std::uint32_t sink, double fraction);
     void SetSinkMute(std::uint32_t sink, bool mute);
@@ -33,6 +38,8 @@ class SoundServer : public QObject {
     void LoadModule(const QString& name, const QString& arguments,
                     std::function<void(std::uint32_t)> done);
     void UnloadModule(std::uint32_t module);
+    // For streams of the program's own on this connection; null while not connected.
+    pa_context* context() const;
 
   signals:
     // Once after every burst of changes, and when the connection comes or goes.
@@ -40,6 +47,8 @@ class SoundServer : public QObject {
     // At once, ahead of the coalesced modelChanged: a recording of that source must stop
     // taking data before the server moves its stream elsewhere.
     void sourceRemoved(const QString& name);
+    // A playback stream (of any program) changed or, when removed, went away.
+    void sinkInputChanged(std::uint32_t index, bool removed);
 
   private:
     struct Impl;

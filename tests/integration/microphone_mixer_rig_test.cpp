@@ -73,17 +73,23 @@ double Strength(const QByteArray& pcm, double hz) {
 }
 
 class MicrophoneMixerRig : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
             GTEST_SKIP() << "needs the private sound server that scripts/test starts";
         Pactl({"set-source-mute", "singer", "0"});
         Pactl({"set-source-volume", "singer", "65536"});
-        harness.fake.platform.mixer = MakePulseMixer("mixer-rig-test");
+        Connect();
     }
     void TearDown() override {
         harness.dialog.reset();
         harness.fake.platform.mixer.reset();
+    }
+    // A connection of its own that starts from what the server has now.
+    void Connect() {
+        harness.fake.platform.mixer.reset();
+        soundServer = std::make_unique<SoundServer>("mixer-rig-test");
+        harness.fake.platform.mixer = MakePulseMixer(*soundServer);
     }
 
     MainDialog& Start() {
@@ -97,6 +103,7 @@ protected:
         emit static_cast<ReleaseSlider&>(Slider()).released();
     }
 
+    std::unique_ptr<SoundServer> soundServer;
     MainDialogHarness harness;
 };
 
@@ -169,7 +176,7 @@ TEST_F(MicrophoneMixerRig, CloseEndsThePlaythroughAndGivesAnUnmutedMicrophoneBac
 
 TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
     Pactl({"set-source-mute", "singer", "1"});
-    harness.fake.platform.mixer = MakePulseMixer("mixer-rig-test");  // sees the mute from the start
+    Connect();
     MainDialog& dialog = Start();
     EXPECT_TRUE(WaitFor([] { return !SingerMuted(); }));
     dialog.close();
