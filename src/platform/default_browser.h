@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-// The folders the freedesktop specifications search, most important first.
+// The folders the freedesktop desktop-entry rules search, most important first.
 struct XdgDirectories {
     QStringList configDirs;  // $XDG_CONFIG_HOME, then $XDG_CONFIG_DIRS
     QStringList dataDirs;    // $XDG_DATA_HOME, then $XDG_DATA_DIRS

@@ -21,11 +21,12 @@ constexpr std::uint64_t kNormalQueueUsec = 20000;
 constexpr std::uint64_t kLongQueueUsec = 500000;
 constexpr std::uint64_t kMaxQueueUsec = 100000;
 
-pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& spec,
+pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& sampleSpec,
                      const pa_channel_map& channels) {
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, name);
-    pa_stream* stream = pa_stream_new_with_proplist(context, name, &spec, &channels, properties);
+    pa_stream* stream =
+        pa_stream_new_with_proplist(context, name, &sampleSpec, &channels, properties);
     pa_proplist_free(properties);
     return stream;
 }
@@ -55,19 +56,19 @@ void PulsePlaythrough::EndWhenSettled(pa_stream* stream, void*) {
 PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate,
                                    int channels, const pa_cvolume& volume)
     : context_(context), volume_(volume) {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(rate),
-                              static_cast<std::uint8_t>(channels)};
+    const pa_sample_spec sampleSpec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(rate),
+                                    static_cast<std::uint8_t>(channels)};
     pa_channel_map map;
-    if (!pa_sample_spec_valid(&spec) ||
-        !pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
+    if (!pa_sample_spec_valid(&sampleSpec) ||
+        !pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
         return;
-    record_.reset(NewStream(context, "Microphone capture for playthrough", spec, map));
-    playback_.reset(NewStream(context, "Microphone playthrough", spec, map));
+    record_.reset(NewStream(context, "Microphone capture for playthrough", sampleSpec, map));
+    playback_.reset(NewStream(context, "Microphone playthrough", sampleSpec, map));
     if (!record_ || !playback_) return;
 
-    const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &spec));
+    const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &sampleSpec));
     // The target length asks the output for a short latency of its own.
-    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kNormalQueueUsec, &spec));
+    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kNormalQueueUsec, &sampleSpec));
     pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), target, fragment, fragment,
                                   static_cast<std::uint32_t>(-1)};
     pa_stream_set_state_callback(playback_.get(), &PulsePlaythrough::OnPlaybackState, this);
