@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -76,6 +77,8 @@ class MainDialog : public QDialog {
                           QComboBox* list);
     void OnInputSelected();
     HRESULT ApplyInputSelection();
+    // Enables the selected input alone, after handing its mixer to beforeEnabling.
+    HRESULT EnableSelectedInput(const std::function<void(AudioInputMixer&)>& beforeEnabling);
     void ReleaseDeviceList();
     void OnRecordingSliderReleased();
     HRESULT SetRecordingLevel(double fraction);

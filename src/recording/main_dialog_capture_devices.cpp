@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QSlider>
+#include <functional>
 
 #include "app/main_dialog.h"
 #include "platform/message_boxes.h"
@@ -126,6 +127,11 @@ void MainDialog::OnInputSelected() {
 }
 
 HRESULT MainDialog::ApplyInputSelection() {
+    return EnableSelectedInput([this](AudioInputMixer& mixer) { ShowInputLevel(mixer); });
+}
+
+HRESULT MainDialog::EnableSelectedInput(
+    const std::function<void(AudioInputMixer&)>& beforeEnabling) {
     const QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
     const int count = inputList->count();
     const int selected = inputList->currentIndex();
@@ -137,7 +143,7 @@ HRESULT MainDialog::ApplyInputSelection() {
         const std::shared_ptr<AudioInputMixer> mixer = pin->QueryAudioInputMixer();
         if (!mixer) continue;
         if (i == selected) {
-            ShowInputLevel(*mixer);
+            beforeEnabling(*mixer);
             hr = mixer->put_Enable(true);
         } else {
             hr = mixer->put_Enable(false);
@@ -156,24 +162,8 @@ void MainDialog::OnRecordingSliderReleased() {
 }
 
 HRESULT MainDialog::SetRecordingLevel(double fraction) {
-    const QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
-    const int count = inputList->count();
-    const int selected = inputList->currentIndex();
-    captureChoices_.nCapturePinIndex = selected;
-    HRESULT hr = S_OK;
-    for (int i = 0; i < count; ++i) {
-        std::shared_ptr<Pin> pin;
-        if (FAILED(GetPin(recorder_.captureFilter, PinDirection::Input, i, &pin))) continue;
-        const std::shared_ptr<AudioInputMixer> mixer = pin->QueryAudioInputMixer();
-        if (!mixer) continue;
-        if (i == selected) {
-            mixer->put_MixLevel(fraction);
-            hr = mixer->put_Enable(true);
-        } else {
-            hr = mixer->put_Enable(false);
-        }
-    }
-    return hr;
+    return EnableSelectedInput(
+        [fraction](AudioInputMixer& mixer) { mixer.put_MixLevel(fraction); });
 }
 
 int MainDialog::ShowInputLevel(AudioInputMixer& mixer) {
