@@ -38,16 +38,9 @@ class CaptureControl {
     virtual HRESULT Stop() = 0;
 };
 
-class CaptureEvents {
-  public:
-    virtual ~CaptureEvents() = default;
-    // Posts message with lParam instance to window for every queued event; null stops it.
-    virtual HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) = 0;
-    // S_OK with the oldest event, or E_ABORT when none arrives within timeoutMs.
-    virtual HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                             int timeoutMs) = 0;
-    virtual HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) = 0;
-};
+// The capture graph queues its events as the playback graph does, behind the same
+// interface.
+using CaptureEvents = MediaEvents;
 
 class FilterGraph {
   public:

@@ -151,7 +151,7 @@ HRESULT GstCaptureGraph::SetNotifyWindow(QObject* window, int message, std::intp
     return S_OK;
 }
 
-HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, int) {
+HRESULT GstCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, long) {
     // Events are queued on this thread only, so waiting could not bring a new one.
     if (events_.empty()) return E_ABORT;
     const Event event = events_.front();

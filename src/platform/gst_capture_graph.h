@@ -41,7 +41,7 @@ class GstCaptureGraph final : public FilterGraph,
 
     HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
     HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     int timeoutMs) override;
+                     long timeoutMs) override;
     HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
 
     const GstWavRecording* recording() const { return recording_.get(); }

@@ -186,7 +186,7 @@ HRESULT FakeCaptureGraph::SetNotifyWindow(QObject* window, int, std::intptr_t) {
     return S_OK;
 }
 
-HRESULT FakeCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, int) {
+HRESULT FakeCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, long) {
     if (events.empty()) return E_ABORT;
     const GraphEvent event = events.front();
     events.erase(events.begin());

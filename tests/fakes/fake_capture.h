@@ -84,7 +84,7 @@ class FakeCaptureGraph final : public FilterGraph,
     HRESULT Stop() override;
     HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
     HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     int timeoutMs) override;
+                     long timeoutMs) override;
     HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
 
     // Queues an event and notifies the window, as the real graph's threads would.
