@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "platform/karaoke_source.h"
+#include "gst/karaoke/karaoke_source.h"
 
 namespace {
 

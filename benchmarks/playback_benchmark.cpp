@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "gst/video_renderer_widget.h"
 #include "platform/platform.h"
-#include "platform/video_renderer_widget.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 

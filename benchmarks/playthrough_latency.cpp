@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/mixer.h"
-#include "platform/sound_server.h"
+#include "pulse/sound_server.h"
+#include "services/mixer.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/capture_graph.h"
-#include "platform/gst_capture_graph.h"
-#include "platform/gst_handles.h"
-#include "platform/sound_server.h"
-#include "platform/wav_file_writer.h"
+#include "capture/capture_system.h"
+#include "capture/server_capture_graph.h"
+#include "gst/gst_handles.h"
+#include "gst/wav_file_writer.h"
+#include "pulse/sound_server.h"
 
 namespace {
 
@@ -249,7 +249,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         if (FAILED(recording->control->Run())) return 1;
         playerControl->Run();  // as Start does, right after the capture runs
-        const auto* graph = dynamic_cast<GstCaptureGraph*>(recording->graph.get());
+        const auto* graph = dynamic_cast<ServerCaptureGraph*>(recording->graph.get());
         Pump(5000);  // the song, and the server's time to play it out
         firstSample.push_back(
             std::chrono::duration<double, std::milli>(graph->recording()->firstSampleTime() - start)

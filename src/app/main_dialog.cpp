@@ -12,13 +12,13 @@
 #include "app/settings_store.h"
 #include "controls/dialog_builder.h"
 #include "mixer/mixer_control.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
 #include "resources/product_site.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
     : QDialog(parent), platform_(platform), settings_(settings) {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/capture_choices.h"
-#include "platform/result_codes.h"
-#include "platform/system_info.h"
 #include "recording/recorder_graph.h"
+#include "services/result_codes.h"
+#include "services/system_info.h"
 
 class QComboBox;
 class QLabel;

@@ -3,9 +3,9 @@
 #include "app/main_dialog.h"
 #include "app/output_naming.h"
 #include "app/settings_store.h"
-#include "platform/file_dialogs.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "services/file_dialogs.h"
 
 QString MainDialog::GetDefaultOutputFolder(const QString& section, const QString& name,
                                            const QString& fallback) {

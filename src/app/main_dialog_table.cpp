@@ -3,8 +3,8 @@
 
 #include "app/main_dialog.h"
 #include "controls/release_slider.h"
-#include "platform/window_messages.h"
 #include "resources/resource_ids.h"
+#include "services/window_messages.h"
 
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.

@@ -1,6 +1,6 @@
 #include "app/settings_store.h"
 
-#include "platform/settings_file.h"
+#include "services/settings_file.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QProcess>
 
-#include "platform/launcher.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/window_messages.h"
+#include "services/launcher.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 
 #include "app/main_dialog.h"
 #include "app/settings_store.h"
+#include "desktop/file_exists.h"
 #include "dialogs/update_interval.h"
-#include "platform/file_exists.h"
-#include "platform/launcher.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "resources/product_site.h"
 #include "resources/resource_ids.h"
+#include "services/launcher.h"
+#include "services/message_boxes.h"
 
 void MainDialog::OpenHomePage() {
     platform_.launcher->Open(QString(kProductSite) + kHomePagePath);

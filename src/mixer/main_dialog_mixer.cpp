@@ -3,10 +3,10 @@
 #include "app/main_dialog.h"
 #include "mixer/mixer_control.h"
 #include "mixer/mixer_probe.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/window_messages.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
 
 int MainDialog::FindMicrophoneMixer(std::uint32_t value) {
     const UINT count = platform_.mixer->mixerGetNumDevs();

@@ -6,9 +6,9 @@
 #include <new>
 
 #include "app/main_dialog.h"
-#include "platform/message_boxes.h"
-#include "platform/window_messages.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
 
 MixerControl::MixerControl(Mixer& api, MessageBoxes& boxes) : MixerDevice(api, boxes) {}
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-#include "platform/message_boxes.h"
+#include "services/message_boxes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/mixer.h"
+#include "services/mixer.h"
 
 class MessageBoxes;
 class QWidget;
@@ -18,7 +18,7 @@ struct ControlBinding {
 // One open mixer device and the walk over its microphone lines, shared by the search at
 // start-up and close (MixerProbe) and by the window's volume control (MixerControl).
 class MixerDevice {
-public:
+  public:
     MixerDevice(Mixer& mixerApi, MessageBoxes& messages);
     virtual ~MixerDevice();
     MixerDevice(const MixerDevice&) = delete;
@@ -34,7 +34,7 @@ public:
     void ReportMixerError(QWidget* owner, unsigned boxType, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
-protected:
+  protected:
     // Calls handleLine with the line id of every microphone source under a speakers or
     // recording destination, in destination then source order.
     void WalkMicrophoneLines(QWidget* owner, const std::function<void(DWORD lineId)>& handleLine);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/message_boxes.h"
+#include "services/message_boxes.h"
 
 MixerProbe::MixerProbe(Mixer& api, MessageBoxes& boxes, DWORD switchValue, MuteMemory& memory)
     : MixerDevice(api, boxes), value(switchValue), recordingMuteBefore(memory) {}

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "capture/capture_system.h"
+
 std::unique_ptr<Platform> MakeDesktopPlatform(const QString& company, const QString& application) {
     auto platform = std::make_unique<Platform>();
     platform->settings = MakeIniSettingsFile(company, application);

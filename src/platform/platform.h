@@ -3,18 +3,18 @@
 #include <QString>
 #include <memory>
 
-#include "platform/capture_graph.h"
-#include "platform/clock.h"
-#include "platform/file_dialogs.h"
-#include "platform/launcher.h"
-#include "platform/media_graph.h"
-#include "platform/message_boxes.h"
-#include "platform/mixer.h"
-#include "platform/popup_menus.h"
-#include "platform/settings_file.h"
-#include "platform/sound_server.h"
-#include "platform/system_info.h"
-#include "platform/window_timers.h"
+#include "pulse/sound_server.h"
+#include "services/capture_graph.h"
+#include "services/clock.h"
+#include "services/file_dialogs.h"
+#include "services/launcher.h"
+#include "services/media_graph.h"
+#include "services/message_boxes.h"
+#include "services/mixer.h"
+#include "services/popup_menus.h"
+#include "services/settings_file.h"
+#include "services/system_info.h"
+#include "services/window_timers.h"
 
 // Every service the program stands on. The program gets the desktop's real services;
 // unit tests give it fakes that record what they were asked.

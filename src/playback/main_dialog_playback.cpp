@@ -5,15 +5,15 @@
 #include "app/main_dialog.h"
 #include "app/output_naming.h"
 #include "app/settings_store.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/popup_menus.h"
-#include "platform/window_messages.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
+#include "services/file_dialogs.h"
+#include "services/message_boxes.h"
+#include "services/popup_menus.h"
+#include "services/window_messages.h"
 
 namespace {
 

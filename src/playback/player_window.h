@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/media_graph.h"
+#include "services/media_graph.h"
 
 class PreviewWindow;
 class QWidget;

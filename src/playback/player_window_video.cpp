@@ -4,15 +4,15 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/popup_menus.h"
-#include "platform/window_messages.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/artwork.h"
 #include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/popup_menus.h"
+#include "services/window_messages.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 
 #include "platform/platform.h"
-#include "platform/window_messages.h"
 #include "playback/player_window.h"
+#include "services/window_messages.h"
 
 PreviewWindow::PreviewWindow(PlayerWindow& player)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

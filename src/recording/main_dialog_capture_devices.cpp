@@ -3,10 +3,10 @@
 #include <functional>
 
 #include "app/main_dialog.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "recording/mix_input_keywords.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "app/main_dialog.h"
 #include "app/output_naming.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/window_messages.h"
 #include "recording/capture_log.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
 
 HRESULT MainDialog::BuildBaseGraph() {
     CaptureSystem& capture = *platform_.capture;

@@ -1,8 +1,8 @@
 #include "app/main_dialog.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/window_messages.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QLineEdit>
 
 #include "app/main_dialog.h"
-#include "platform/message_boxes.h"
 #include "platform/platform.h"
-#include "platform/window_messages.h"
-#include "platform/window_timers.h"
 #include "playback/player_window.h"
 #include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
+#include "services/window_timers.h"
 
 namespace {
 

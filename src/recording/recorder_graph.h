@@ -3,7 +3,7 @@
 #include <QMetaType>
 #include <memory>
 
-#include "platform/capture_graph.h"
+#include "services/capture_graph.h"
 
 // The capture graph of the main window and its filters; each member is empty when absent.
 struct RecorderGraph {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window_messages.h"
+#include "services/window_messages.h"
 
 namespace {
 

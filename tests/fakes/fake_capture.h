@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/capture_graph.h"
+#include "services/capture_graph.h"
 
 // Fakes of the capture side: devices and their pins as the test describes them, and a
 // graph that records what was asked of it. Each fake answers what the test scripted.

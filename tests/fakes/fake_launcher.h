@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/launcher.h"
+#include "services/clock.h"
+#include "services/launcher.h"
 
 struct StartedProgram {
     QString program;

@@ -2,7 +2,7 @@
 
 #include <QMenu>
 
-#include "platform/window_messages.h"
+#include "services/window_messages.h"
 
 HRESULT FakeGraph::RenderFile(const QString& path) {
     renderedPath = path;

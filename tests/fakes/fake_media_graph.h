@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/media_graph.h"
-#include "platform/popup_menus.h"
+#include "services/media_graph.h"
+#include "services/popup_menus.h"
 
 // A scripted playback graph: answers what the test set and logs every call in order.
 class FakeGraph final : public GraphBuilder,

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "platform/window_messages.h"
+#include "services/window_messages.h"
 
 namespace {
 

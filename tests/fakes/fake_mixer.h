@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/mixer.h"
+#include "services/mixer.h"
 
 // A mixer driver made of scripted devices. Line ids follow the classic encoding
 // (destination in the low word, source + 1 in the high word, 0xFFFF for a destination);
@@ -33,7 +33,7 @@ struct FakeMixerDevice {
 };
 
 class FakeMixer final : public Mixer {
-public:
+  public:
     UINT mixerGetNumDevs() override;
     MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPSA* caps) override;
     MMRESULT mixerGetDevCapsA(HMIXER hmx, MIXERCAPSA* caps) override;
@@ -73,7 +73,7 @@ public:
     std::vector<QString> log;
     std::uintptr_t nextHandle = 0x2A;
 
-private:
+  private:
     struct OpenDevice {
         std::size_t device;
         QPointer<QObject> callback;

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "platform/default_browser.h"
-#include "platform/file_exists.h"
-#include "platform/launcher.h"
+#include "desktop/default_browser.h"
+#include "desktop/file_exists.h"
+#include "services/launcher.h"
 
 namespace {
 

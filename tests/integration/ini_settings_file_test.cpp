@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "app/settings_store.h"
-#include "platform/settings_file.h"
+#include "services/settings_file.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "gst/karaoke/karaoke_source.h"
 #include "karaoke/karaoke_frames.h"
 #include "karaoke/lyrics_renderer.h"
 #include "karaoke_test_pipeline.h"
-#include "platform/karaoke_source.h"
 #include "support/karaoke_files.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "platform/gst_handles.h"
+#include "gst/gst_handles.h"
 
 // Writes a sine tone of the given length through an encoder description such as "wavenc",
 // "lamemp3enc ! xingmux", "vorbisenc ! oggmux" or "flacenc".

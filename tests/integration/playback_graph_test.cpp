@@ -4,7 +4,7 @@
 #include <QThread>
 
 #include "fakes/fake_platform.h"
-#include "platform/video_renderer_widget.h"
+#include "gst/video_renderer_widget.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/resource_ids.h"

@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "platform/media_graph.h"
-#include "platform/window_messages.h"
 #include "playback/player_window.h"
 #include "resources/resource_ids.h"
+#include "services/media_graph.h"
+#include "services/window_messages.h"
 #include "support/media_maker.h"
 #include "support/real_capture.h"
 #include "support/sound_rig_env.h"
@@ -106,8 +106,8 @@ TEST_F(Recording, ASongRecordedToItsEndCarriesItsToneInACompleteFile) {
     EXPECT_GT(wav->seconds(), 3.0);
     // The null sink of the test server reports a drained stream up to about a second and a
     // half after its last sample reached the output mix, and the song's end waits for that.
-    EXPECT_LT(wav->seconds(), 5.5) << "sound from " << wav->FirstSoundAt(0.01) << " s to "
-                                   << wav->LastSoundAt(0.01) << " s";
+    EXPECT_LT(wav->seconds(), 5.5)
+        << "sound from " << wav->FirstSoundAt(0.01) << " s to " << wav->LastSoundAt(0.01) << " s";
     // The whole song is in the file, from its first moment to its last.
     const double onset = wav->FirstSoundAt(0.01);
     EXPECT_GE(onset, 0.0);

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "platform/sound_server.h"
+#include "pulse/sound_server.h"
 #include "support/sound_rig_env.h"
 
 namespace {

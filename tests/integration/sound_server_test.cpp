@@ -1,8 +1,8 @@
-#include "platform/sound_server.h"
+#include "pulse/sound_server.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/capture_inputs.h"
+#include "pulse/capture_inputs.h"
 #include "support/sound_rig_env.h"
 
 namespace {

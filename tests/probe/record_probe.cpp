@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "platform/capture_graph.h"
-#include "platform/sound_server.h"
+#include "capture/capture_system.h"
+#include "pulse/sound_server.h"
 
 namespace {
 

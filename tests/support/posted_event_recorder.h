@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/window_messages.h"
+#include "services/window_messages.h"
 
 // A stand-in main window that keeps the commands and messages posted to it.
 class PostedEventRecorder : public QWidget {

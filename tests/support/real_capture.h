@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/capture_graph.h"
-#include "platform/sound_server.h"
+#include "capture/capture_system.h"
+#include "pulse/sound_server.h"
 #include "support/main_dialog_rig.h"
 
 // The main window on the real sound server and recording graph; every other service

@@ -1,4 +1,4 @@
-#include "platform/capture_inputs.h"
+#include "pulse/capture_inputs.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 
 #include "fakes/fake_platform.h"
-#include "platform/window_messages.h"
+#include "services/window_messages.h"
 #include "support/ui_helpers.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "app/main_dialog.h"
 #include "app/settings_store.h"
+#include "desktop/file_exists.h"
 #include "fakes/fake_platform.h"
-#include "platform/file_exists.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "platform/window_messages.h"
 #include "resources/resource_ids.h"
+#include "services/window_messages.h"
 #include "support/main_dialog_harness.h"
 
 namespace {

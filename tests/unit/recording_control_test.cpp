@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "app/output_naming.h"
-#include "platform/window_messages.h"
 #include "playback/player_window.h"
 #include "resources/resource_ids.h"
+#include "services/window_messages.h"
 #include "support/main_dialog_rig.h"
 
 namespace {

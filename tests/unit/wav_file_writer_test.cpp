@@ -1,4 +1,4 @@
-#include "platform/wav_file_writer.h"
+#include "gst/wav_file_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,0 +1,58 @@
+#include "capture/capture_system.h"
+
+#include "capture/pulse_device_enumerator.h"
+#include "capture/server_capture_graph.h"
+#include "gst/wav_recording.h"
+
+namespace {
+
+class NullCaptureGraphBuilder final : public CaptureGraphBuilder {
+  public:
+    // Render on the graph does all the connecting; the builder only has to accept it.
+    HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>& graph) override {
+        return graph ? S_OK : E_POINTER;
+    }
+};
+
+class ServerCaptureSystem final : public CaptureSystem {
+  public:
+    ServerCaptureSystem(SoundServer& server, std::uint64_t classicDataLimit)
+        : server_(server), classicDataLimit_(classicDataLimit) {}
+
+    HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) override {
+        *enumerator = MakePulseDeviceEnumerator(server_);
+        return S_OK;
+    }
+
+    HRESULT CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) override {
+        *graph = std::make_shared<ServerCaptureGraph>(server_, classicDataLimit_);
+        return S_OK;
+    }
+
+    HRESULT CreateCaptureGraphBuilder(std::shared_ptr<CaptureGraphBuilder>* builder) override {
+        *builder = std::make_shared<NullCaptureGraphBuilder>();
+        return S_OK;
+    }
+
+    HRESULT CreateWavDest(std::shared_ptr<MediaFilter>* filter) override {
+        if (!CanRecordWav()) return E_NOINTERFACE;
+        *filter = MakeWavDest();
+        return S_OK;
+    }
+
+    HRESULT CreateFileWriter(std::shared_ptr<FileSinkFilter>* sink) override {
+        *sink = MakeFileWriter();
+        return S_OK;
+    }
+
+  private:
+    SoundServer& server_;
+    std::uint64_t classicDataLimit_;
+};
+
+}  // namespace
+
+std::unique_ptr<CaptureSystem> MakeCaptureSystem(SoundServer& server,
+                                                 std::uint64_t classicDataLimit) {
+    return std::make_unique<ServerCaptureSystem>(server, classicDataLimit);
+}

@@ -1,0 +1,133 @@
+#include "capture/pulse_capture_filter.h"
+
+#include <vector>
+
+#include "pulse/sound_server.h"
+
+namespace {
+
+class InputMixer final : public AudioInputMixer {
+  public:
+    InputMixer(std::shared_ptr<PulseCaptureFilter> filter, CaptureInput input)
+        : filter_(std::move(filter)), input_(std::move(input)) {}
+
+    HRESULT put_Enable(bool enable) override {
+        filter_->Enable(input_, enable);
+        return S_OK;
+    }
+
+    HRESULT get_MixLevel(double* level) override {
+        const SoundDevice* source = filter_->server().model().SourceNamed(input_.source);
+        if (!source) return E_FAIL;
+        *level = source->volume;
+        return S_OK;
+    }
+
+    HRESULT put_MixLevel(double level) override {
+        const SoundDevice* source = filter_->server().model().SourceNamed(input_.source);
+        if (!source) return E_FAIL;
+        filter_->server().SetSourceVolume(source->index, level);
+        return S_OK;
+    }
+
+  private:
+    std::shared_ptr<PulseCaptureFilter> filter_;
+    CaptureInput input_;
+};
+
+class InputPin final : public Pin {
+  public:
+    InputPin(std::shared_ptr<PulseCaptureFilter> filter, CaptureInput input)
+        : filter_(std::move(filter)), input_(std::move(input)) {}
+
+    HRESULT QueryDirection(PinDirection* direction) override {
+        *direction = PinDirection::Input;
+        return S_OK;
+    }
+    HRESULT QueryPinInfo(QString* name) override {
+        *name = input_.name;
+        return S_OK;
+    }
+    std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() override {
+        return std::make_shared<InputMixer>(filter_, input_);
+    }
+
+  private:
+    std::shared_ptr<PulseCaptureFilter> filter_;
+    CaptureInput input_;
+};
+
+class PinList final : public PinEnumerator {
+  public:
+    explicit PinList(std::vector<std::shared_ptr<Pin>> pins) : pins_(std::move(pins)) {}
+    HRESULT Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    HRESULT Next(std::shared_ptr<Pin>* pin) override {
+        if (next_ >= pins_.size()) return S_FALSE;
+        *pin = pins_[next_++];
+        return S_OK;
+    }
+
+  private:
+    std::vector<std::shared_ptr<Pin>> pins_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+PulseCaptureFilter::PulseCaptureFilter(SoundServer& server, QString card)
+    : server_(server), card_(std::move(card)) {}
+
+HRESULT PulseCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* pins) {
+    // The pins keep the filter alive, as references to a filter's pins do.
+    const auto self = shared_from_this();
+    std::vector<std::shared_ptr<Pin>> list{std::make_shared<PulseCaptureOutputPin>(self)};
+    for (const CaptureInput& input : CaptureInputsOf(server_.model(), card_))
+        list.push_back(std::make_shared<InputPin>(self, input));
+    *pins = std::make_shared<PinList>(std::move(list));
+    return S_OK;
+}
+
+std::optional<CaptureSourceChoice> PulseCaptureFilter::Choice() const {
+    const SoundModel& model = server_.model();
+    QString source = enabled_ ? enabled_->source : QString();
+    if (source.isEmpty()) {
+        const std::vector<CaptureInput> inputs = CaptureInputsOf(model, card_);
+        if (inputs.empty()) return std::nullopt;
+        source = inputs.front().source;
+    }
+    const SoundDevice* device = model.SourceNamed(source);
+    if (!device) return std::nullopt;
+    return CaptureSourceChoice{card_, source, device->rate, device->channels};
+}
+
+bool PulseCaptureFilter::IsPresent() const {
+    const SoundModel& model = server_.model();
+    if (!card_.isEmpty() && CardIndexOf(model, card_) == kNoIndex) return false;
+    return Choice().has_value();
+}
+
+void PulseCaptureFilter::Enable(const CaptureInput& input, bool enable) {
+    const bool isEnabled =
+        enabled_ && enabled_->source == input.source && enabled_->port == input.port;
+    if (!enable) {
+        if (isEnabled) enabled_.reset();
+        return;
+    }
+    enabled_ = input;
+    const SoundDevice* source = server_.model().SourceNamed(input.source);
+    if (source && !input.port.isEmpty() && source->activePort != input.port)
+        server_.SetSourcePort(source->index, input.port);
+}
+
+HRESULT PulseCaptureOutputPin::QueryDirection(PinDirection* direction) {
+    *direction = PinDirection::Output;
+    return S_OK;
+}
+
+HRESULT PulseCaptureOutputPin::QueryPinInfo(QString* name) {
+    *name = QStringLiteral("Capture");
+    return S_OK;
+}

@@ -1,0 +1,74 @@
+#include "capture/pulse_device_enumerator.h"
+
+#include <vector>
+
+#include "capture/pulse_capture_filter.h"
+#include "pulse/capture_inputs.h"
+#include "pulse/sound_server.h"
+
+namespace {
+
+// How long start-up and a rebuild may wait for the sound server's first answer.
+constexpr int kServerWaitMs = 3000;
+
+class PulseMoniker final : public DeviceMoniker {
+  public:
+    PulseMoniker(SoundServer& server, CaptureDeviceInfo device)
+        : server_(server), device_(std::move(device)) {}
+
+    HRESULT ReadFriendlyName(QString* name) override {
+        *name = device_.friendlyName;
+        return S_OK;
+    }
+
+    HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) override {
+        if (!device_.card.isEmpty() && CardIndexOf(server_.model(), device_.card) == kNoIndex)
+            return E_FAIL;
+        *filter = std::make_shared<PulseCaptureFilter>(server_, device_.card);
+        return S_OK;
+    }
+
+  private:
+    SoundServer& server_;
+    CaptureDeviceInfo device_;
+};
+
+class MonikerList final : public MonikerEnumerator {
+  public:
+    explicit MonikerList(std::vector<std::shared_ptr<DeviceMoniker>> monikers)
+        : monikers_(std::move(monikers)) {}
+    HRESULT Next(std::shared_ptr<DeviceMoniker>* moniker) override {
+        if (next_ >= monikers_.size()) return S_FALSE;
+        *moniker = monikers_[next_++];
+        return S_OK;
+    }
+
+  private:
+    std::vector<std::shared_ptr<DeviceMoniker>> monikers_;
+    std::size_t next_ = 0;
+};
+
+class PulseDeviceEnumerator final : public DeviceEnumerator {
+  public:
+    explicit PulseDeviceEnumerator(SoundServer& server) : server_(server) {}
+
+    HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
+        // A server that does not answer has no devices to offer.
+        if (!server_.WaitUntilReady(kServerWaitMs)) return S_FALSE;
+        std::vector<std::shared_ptr<DeviceMoniker>> monikers;
+        for (const CaptureDeviceInfo& device : CaptureDevicesOf(server_.model()))
+            monikers.push_back(std::make_shared<PulseMoniker>(server_, device));
+        if (monikers.empty()) return S_FALSE;
+        *devices = std::make_shared<MonikerList>(std::move(monikers));
+        return S_OK;
+    }
+
+  private:
+    SoundServer& server_;
+};
+
+}  // namespace
+
+std::shared_ptr<DeviceEnumerator> MakePulseDeviceEnumerator(SoundServer& server) {
+    return std::make_shared<PulseDeviceEnumerator>(server);
+}

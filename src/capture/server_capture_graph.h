@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <deque>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "gst/wav_recording.h"
+#include "services/capture_graph.h"
+
+class PulseCaptureFilter;
+class SoundServer;
+
+// The WAV writer and the file sink, as filters the graph's Render recognises.
+std::shared_ptr<MediaFilter> MakeWavDest();
+std::shared_ptr<FileSinkFilter> MakeFileWriter();
+
+// The capture graph on GStreamer: its filters are bookkeeping until Render turns
+// capture filter, WAV writer and file sink into one recording pipeline. It watches the
+// sound server for the capture device going away or coming back and queues those, and
+// a file that cannot be written, as events for the window it notifies.
+class ServerCaptureGraph final : public FilterGraph,
+                                 public CaptureControl,
+                                 public CaptureEvents,
+                                 public std::enable_shared_from_this<ServerCaptureGraph> {
+  public:
+    ServerCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit);
+    ~ServerCaptureGraph() override;
+
+    HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) override;
+    HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) override;
+    HRESULT Render(const std::shared_ptr<Pin>& pin) override;
+    HRESULT QueryMediaControl(std::shared_ptr<CaptureControl>* control) override;
+    HRESULT QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) override;
+
+    HRESULT Run() override;
+    HRESULT StopWhenReady() override;
+    HRESULT Stop() override;
+
+    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
+    HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
+                     long timeoutMs) override;
+    HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
+
+    const WavRecording* recording() const { return recording_.get(); }
+
+  private:
+    struct Event {
+        long code;
+        std::intptr_t param1;
+        std::intptr_t param2;
+    };
+    void Queue(Event event);
+    void WatchDevices();
+
+    SoundServer& server_;
+    std::uint64_t classicDataLimit_;
+    std::vector<std::shared_ptr<MediaFilter>> filters_;
+    std::map<const PulseCaptureFilter*, bool> devicePresent_;
+    std::deque<Event> events_;
+    QPointer<QObject> notifyWindow_;
+    int notifyMessage_ = 0;
+    std::intptr_t notifyInstance_ = 0;
+    // Receives the streaming thread's news; gone with the graph, so leftovers are dropped.
+    std::unique_ptr<QObject> mailbox_;
+    std::unique_ptr<WavRecording> recording_;
+    bool running_ = false;
+};

@@ -1,0 +1,204 @@
+#include "gst/gst_wav_recording.h"
+
+#include <gst/app/gstappsink.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "services/capture_graph.h"
+
+namespace {
+
+HRESULT ResultOfErrno(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return HRESULT_DISK_FULL;
+        case ENOENT:
+        case ENOTDIR:
+            return HRESULT_PATH_NOT_FOUND;
+        default:
+            return HRESULT_WRITE_FAULT;
+    }
+}
+
+std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+GstElement* Make(const char* factory, const char* name) {
+    return gst_element_factory_make(factory, name);
+}
+
+// How far the audio may trail the clock at a stop: a few of the server's fragments.
+constexpr double kLateAllowance = 0.05;
+
+}  // namespace
+
+GstWavRecording::GstWavRecording(Source source, QString path, WriteFailed failed,
+                                 std::uint64_t classicDataLimit)
+    : source_(std::move(source)),
+      path_(std::move(path)),
+      failed_(std::move(failed)),
+      writer_(classicDataLimit) {}
+
+GstWavRecording::~GstWavRecording() {
+    Halt();
+}
+
+HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
+    if (!writer_.Open(path_.toStdString(), source_.rate, source_.channels))
+        return ResultOfErrno(writer_.error());
+
+    pipeline_.reset(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("capture"))));
+    GstElement* capture = Make("pulsesrc", "capture");
+    GstElement* format = Make("capsfilter", "format");
+    GstElement* sink = Make("appsink", "wav");
+    if (!capture || !format || !sink) {
+        for (GstElement* element : {capture, format, sink}) {
+            if (element) gst_object_unref(gst_object_ref_sink(element));
+        }
+        Halt();
+        return E_FAIL;
+    }
+    // Blocks of 20 ms: half the wake-ups of the default, still far finer than a stop needs.
+    g_object_set(capture, "device", source_.device.toUtf8().constData(), "client-name", "Tarvelo",
+                 "latency-time", gint64{20000}, nullptr);
+    GstCapsPtr caps(gst_caps_new_simple(
+        "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
+        "rate", G_TYPE_INT, source_.rate, "channels", G_TYPE_INT, source_.channels, nullptr));
+    g_object_set(format, "caps", caps.get(), nullptr);
+    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = &GstWavRecording::OnSample;
+    callbacks.eos = &GstWavRecording::OnEos;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline_.get()), capture, format, sink, nullptr);
+    GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
+    gst_bus_set_sync_handler(bus.get(), &GstWavRecording::OnBusMessage, this, nullptr);
+
+    if (!gst_element_link_many(capture, format, sink, nullptr) ||
+        gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        Halt();
+        return E_FAIL;
+    }
+    GstState state = GST_STATE_NULL;
+    const GstStateChangeReturn reached =
+        gst_element_get_state(pipeline_.get(), &state, nullptr, timeoutMs * GST_MSECOND);
+    if (reached == GST_STATE_CHANGE_FAILURE || reached == GST_STATE_CHANGE_ASYNC ||
+        state != GST_STATE_PLAYING) {
+        Halt();
+        return E_FAIL;
+    }
+    started_ = std::chrono::steady_clock::now();
+    std::unique_lock lock(mutex_);
+    ended_.wait_for(lock, std::chrono::milliseconds(firstSampleMs),
+                    [this] { return sampled_ || streamEnded_; });
+    return S_OK;
+}
+
+HRESULT GstWavRecording::StopWhenReady(int timeoutMs) {
+    if (!pipeline_) return S_OK;
+    const auto bound = std::chrono::milliseconds(timeoutMs);
+    // The stream is continuous from its start, so its length says what is still due.
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    const auto due = static_cast<std::uint64_t>(std::max(0.0, elapsed - kLateAllowance) *
+                                                source_.rate * source_.channels * 2);
+    bool drained;
+    {
+        std::unique_lock lock(mutex_);
+        ended_.wait_for(lock, bound, [&] {
+            return streamEnded_ || sealed_ || writeFailed_ || bytesWritten_ >= due;
+        });
+        lock.unlock();
+        gst_element_send_event(pipeline_.get(), gst_event_new_eos());
+        lock.lock();
+        drained = ended_.wait_for(lock, bound, [this] { return streamEnded_; });
+    }
+    Halt();
+    return drained ? S_OK : S_FALSE;
+}
+
+std::chrono::steady_clock::time_point GstWavRecording::firstSampleTime() const {
+    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(firstSampleNs_.load()));
+}
+
+void GstWavRecording::Halt() {
+    if (pipeline_) {
+        // Stopping joins the streaming thread, so the writer is ours alone afterwards.
+        gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+        GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
+        gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+        pipeline_.reset();
+    }
+    writer_.Finish();
+}
+
+void GstWavRecording::Signal() {
+    {
+        std::lock_guard lock(mutex_);
+        streamEnded_ = true;
+    }
+    ended_.notify_all();
+}
+
+GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
+    auto* recording = static_cast<GstWavRecording*>(self);
+    GstSamplePtr sample(gst_app_sink_pull_sample(sink));
+    if (!sample) return GST_FLOW_EOS;
+    if (recording->writeFailed_ || recording->sealed_) return GST_FLOW_OK;
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    GstMapInfo map;
+    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ)) return GST_FLOW_OK;
+    const bool written = recording->writer_.Append(map.data, map.size);
+    gst_buffer_unmap(buffer, &map);
+    if (written) {
+        recording->bytesWritten_ += map.size;
+        recording->ended_.notify_all();
+        std::int64_t none = 0;
+        if (recording->firstSampleNs_.compare_exchange_strong(none, NowNs())) {
+            {
+                std::lock_guard lock(recording->mutex_);
+                recording->sampled_ = true;
+            }
+            recording->ended_.notify_all();
+        }
+    } else if (!recording->writeFailed_.exchange(true)) {
+        // Keep capturing into nothing: the pipeline stays healthy until the window stops it.
+        if (recording->failed_) recording->failed_(ResultOfErrno(recording->writer_.error()));
+    }
+    return GST_FLOW_OK;
+}
+
+void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
+    static_cast<GstWavRecording*>(self)->Signal();
+}
+
+GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    // A stream that failed will never deliver its end: nobody should wait for it. Nobody
+    // reads the bus otherwise, so nothing is left queued on it.
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        static_cast<GstWavRecording*>(self)->Signal();
+    return GST_BUS_DROP;
+}
+
+std::unique_ptr<WavRecording> MakeWavRecording(WavRecording::Source source, QString path,
+                                               WavRecording::WriteFailed failed,
+                                               std::uint64_t classicDataLimit) {
+    EnsureGstInitialised();
+    return std::make_unique<GstWavRecording>(std::move(source), std::move(path), std::move(failed),
+                                             classicDataLimit);
+}
+
+bool CanRecordWav() {
+    EnsureGstInitialised();
+    for (const char* name : {"pulsesrc", "appsink", "capsfilter"}) {
+        GstElementFactory* factory = gst_element_factory_find(name);
+        if (!factory) return false;
+        gst_object_unref(factory);
+    }
+    return true;
+}

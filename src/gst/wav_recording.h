@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "gst/wav_file_writer.h"
+#include "services/result_codes.h"
+
+// One recording of a sound-server source into a WAV file, as the capture graph sees it:
+// no media-framework types, so the graph can stay apart from the framework.
+class WavRecording {
+  public:
+    // failed runs on the streaming thread, once, when the file cannot be written.
+    using WriteFailed = std::function<void(HRESULT)>;
+
+    struct Source {
+        QString device;
+        int rate = 0;
+        int channels = 0;
+    };
+
+    virtual ~WavRecording() = default;
+
+    // Opens the file and starts capturing; fails when either cannot be done. Returns once
+    // the first samples are in the file (or firstSampleMs passed), so that whatever
+    // starts after it is recorded from its beginning.
+    virtual HRESULT Start(int timeoutMs, int firstSampleMs) = 0;
+    // Waits until the file holds the audio up to now (servers hand some out in blocks),
+    // ends the stream, waits until its tail is in the file, and stops; each wait bounded.
+    virtual HRESULT StopWhenReady(int timeoutMs) = 0;
+    // From now on nothing more reaches the file: the source is gone, and whatever the
+    // server sends in its place does not belong in the recording.
+    virtual void Seal() = 0;
+    virtual const Source& source() const = 0;
+    // When the first captured samples reached the file; epoch when none have yet.
+    virtual std::chrono::steady_clock::time_point firstSampleTime() const = 0;
+};
+
+std::unique_ptr<WavRecording> MakeWavRecording(
+    WavRecording::Source source, QString path, WavRecording::WriteFailed failed,
+    std::uint64_t classicDataLimit = WavFileWriter::kClassicDataLimit);
+
+// Whether the elements a recording needs are installed.
+bool CanRecordWav();

@@ -1,0 +1,157 @@
+#include "pulse/pulse_microphones.h"
+
+#include <pulse/introspect.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include "pulse/capture_inputs.h"
+#include "pulse/sound_server.h"
+
+namespace {
+
+constexpr int kDrainTimeoutMs = 2000;
+
+// A microphone by what the server says of it: its form factor or a port of its.
+bool IsMicrophone(const SoundDevice& source) {
+    if (source.monitorOfSink != kNoIndex) return false;
+    if (source.formFactor == "microphone" || source.formFactor == "headset") return true;
+    for (const SoundPort& port : source.ports)
+        if (port.microphone) return true;
+    return false;
+}
+
+const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
+    for (const auto& [index, source] : model.sources)
+        if (source.card == card && IsMicrophone(source)) return &source;
+    return nullptr;
+}
+
+// Runs the event loop until done() holds or timeoutMs passes.
+void RunUntil(const std::function<bool()>& done, int timeoutMs) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(5);
+    if (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+PulseMicrophones::PulseMicrophones(SoundServer& server) : server_(server) {
+    QObject::connect(&server_, &SoundServer::modelChanged, &receiver_, [this] { Rebuild(); });
+    QObject::connect(&server_, &SoundServer::sinkInputChanged, &receiver_,
+                     [this](std::uint32_t index, bool removed) {
+                         if (!removed) return AskAboutSinkInput(index);
+                         if (onSinkInputChanged) onSinkInputChanged(index, nullptr);
+                     });
+    Rebuild();
+}
+
+PulseMicrophones::~PulseMicrophones() {
+    for (const PulseOperation& query : queries_) pa_operation_cancel(query.get());
+    if (!context()) return;
+    bool drained = false;
+    PulseOperation drain(pa_context_drain(
+        context(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; }, &drained));
+    if (drain) RunUntil([&] { return drained; }, kDrainTimeoutMs);
+}
+
+bool PulseMicrophones::WaitUntilReady(int timeoutMs) {
+    if (!server_.IsReady()) server_.WaitUntilReady(timeoutMs);
+    return server_.IsReady();
+}
+
+const MicrophoneSource* PulseMicrophones::Microphone(const QByteArray& name) const {
+    for (const MicrophoneSource& microphone : microphones_)
+        if (microphone.name == name) return &microphone;
+    return nullptr;
+}
+
+MicrophoneSource* PulseMicrophones::Find(std::uint32_t source) {
+    for (MicrophoneSource& microphone : microphones_)
+        if (microphone.index == source) return &microphone;
+    return nullptr;
+}
+
+pa_context* PulseMicrophones::context() const {
+    return server_.context();
+}
+
+void PulseMicrophones::SetVolumes(std::uint32_t source, const std::vector<std::uint32_t>& volumes) {
+    MicrophoneSource* microphone = Find(source);
+    if (!microphone || !context()) return;
+    microphone->volumes = volumes;
+    written_[microphone->name].volumes = volumes;
+    server_.SetSourceVolumes(source, volumes);
+}
+
+void PulseMicrophones::SetMute(std::uint32_t source, bool mute) {
+    MicrophoneSource* microphone = Find(source);
+    if (!microphone || !context()) return;
+    microphone->mute = mute;
+    written_[microphone->name].mute = mute;
+    server_.SetSourceMute(source, mute);
+}
+
+void PulseMicrophones::Rebuild() {
+    const SoundModel& model = server_.model();
+    std::vector<MicrophoneSource> found;
+    for (const CaptureDeviceInfo& device : CaptureDevicesOf(model)) {
+        const SoundDevice* source = MicrophoneOf(model, CardIndexOf(model, device.card));
+        if (!source) continue;
+        found.push_back({device.friendlyName, source->name.toUtf8(), source->index, source->rate,
+                         source->channels, source->channelVolumes, source->mute});
+    }
+    std::map<QByteArray, Reported> reported;
+    struct Change {
+        QByteArray source;
+        bool volume;
+        bool mute;
+    };
+    std::vector<Change> changes;
+    for (MicrophoneSource& microphone : found) {
+        const Reported now{microphone.volumes, microphone.mute};
+        const auto before = reported_.find(microphone.name);
+        const Reported* heardBefore = before == reported_.end() ? nullptr : &before->second;
+        Written& written = written_[microphone.name];
+        // What the program wrote counts until the server reports that value, or another
+        // change that came after it.
+        if (written.volumes && (!heardBefore || *written.volumes == now.volumes ||
+                                heardBefore->volumes != now.volumes))
+            written.volumes.reset();
+        if (written.mute &&
+            (!heardBefore || *written.mute == now.mute || heardBefore->mute != now.mute))
+            written.mute.reset();
+        if (written.volumes) microphone.volumes = *written.volumes;
+        if (written.mute) microphone.mute = *written.mute;
+        reported[microphone.name] = now;
+
+        if (const MicrophoneSource* shown = Microphone(microphone.name)) {
+            const Change change{microphone.name, shown->volumes != microphone.volumes,
+                                shown->mute != microphone.mute};
+            if (change.volume || change.mute) changes.push_back(change);
+        }
+    }
+    reported_ = std::move(reported);
+    microphones_ = std::move(found);
+    for (const Change& change : changes)
+        if (onSourceChanged) onSourceChanged(change.source, change.volume, change.mute);
+}
+
+void PulseMicrophones::AskAboutSinkInput(std::uint32_t index) {
+    if (!context() || !onSinkInputChanged) return;
+    std::erase_if(queries_, [](const PulseOperation& query) {
+        return pa_operation_get_state(query.get()) != PA_OPERATION_RUNNING;
+    });
+    queries_.emplace_back(pa_context_get_sink_input_info(
+        context(), index,
+        [](pa_context*, const pa_sink_input_info* info, int eol, void* self) {
+            auto* microphones = static_cast<PulseMicrophones*>(self);
+            if (eol == 0 && info) microphones->onSinkInputChanged(info->index, &info->volume);
+        },
+        this));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "services/result_codes.h"
+
+// Audio capture devices as the recorder sees them: an enumerator of device monikers,
+// each bound to a capture filter whose input pins are the device's inputs.
+
+enum class PinDirection { Input, Output };
+
+// Switch and level of one capture input.
+class AudioInputMixer {
+  public:
+    virtual ~AudioInputMixer() = default;
+    virtual HRESULT put_Enable(bool enable) = 0;
+    // level: 0.0 to 1.0; a device under automatic gain answers -1.0.
+    virtual HRESULT get_MixLevel(double* level) = 0;
+    virtual HRESULT put_MixLevel(double level) = 0;
+};
+
+class Pin {
+  public:
+    virtual ~Pin() = default;
+    virtual HRESULT QueryDirection(PinDirection* direction) = 0;
+    virtual HRESULT QueryPinInfo(QString* name) = 0;
+    // The pin's input mixer, or null when it has none.
+    virtual std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() = 0;
+};
+
+class PinEnumerator {
+  public:
+    virtual ~PinEnumerator() = default;
+    virtual HRESULT Reset() = 0;
+    // S_OK with the next pin, S_FALSE after the last one, or a failure.
+    virtual HRESULT Next(std::shared_ptr<Pin>* pin) = 0;
+};
+
+// A filter of a graph: a capture device, the WAV writer or the file sink.
+class MediaFilter {
+  public:
+    virtual ~MediaFilter() = default;
+    virtual HRESULT EnumPins(std::shared_ptr<PinEnumerator>* pins) = 0;
+};
+
+class DeviceMoniker {
+  public:
+    virtual ~DeviceMoniker() = default;
+    virtual HRESULT ReadFriendlyName(QString* name) = 0;
+    virtual HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) = 0;
+};
+
+class MonikerEnumerator {
+  public:
+    virtual ~MonikerEnumerator() = default;
+    // S_OK with the next device, S_FALSE after the last one, or a failure.
+    virtual HRESULT Next(std::shared_ptr<DeviceMoniker>* moniker) = 0;
+};
+
+class DeviceEnumerator {
+  public:
+    virtual ~DeviceEnumerator() = default;
+    // The audio capture devices; S_FALSE and no enumerator when there are none.
+    virtual HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) = 0;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "services/capture_devices.h"
+#include "services/media_graph.h"
+
+class QObject;
+
+// The graph that records a capture filter's output through the WAV writer into a file.
+
+// Graph events with their classic codes besides those of the playback graph; the
+// capture graph's EC_ERRORABORT carries the failure's result code in param1.
+inline constexpr long EC_DEVICE_LOST = 0x1F;  // param2: 0 removed, 1 available again
+
+// Result codes of a file that cannot be written.
+inline constexpr HRESULT HRESULT_DISK_FULL = static_cast<HRESULT>(0x80070070u);
+inline constexpr HRESULT HRESULT_WRITE_FAULT = static_cast<HRESULT>(0x8007001Du);
+inline constexpr HRESULT HRESULT_PATH_NOT_FOUND = static_cast<HRESULT>(0x80070003u);
+
+inline constexpr int AM_FILE_OVERWRITE = 1;
+
+class FileSinkFilter : public MediaFilter {
+  public:
+    virtual HRESULT SetMode(int mode) = 0;
+    virtual HRESULT SetFileName(const QString& path) = 0;
+};
+
+class CaptureControl {
+  public:
+    virtual ~CaptureControl() = default;
+    virtual HRESULT Run() = 0;
+    // Ends the stream, waits (bounded) until everything captured is in the file, stops.
+    virtual HRESULT StopWhenReady() = 0;
+    virtual HRESULT Stop() = 0;
+};
+
+// The capture graph queues its events as the playback graph does, behind the same
+// interface.
+using CaptureEvents = MediaEvents;
+
+class FilterGraph {
+  public:
+    virtual ~FilterGraph() = default;
+    virtual HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) = 0;
+    virtual HRESULT RemoveFilter(const std::shared_ptr<MediaFilter>& filter) = 0;
+    // Connects an output pin through the filters in the graph to a sink.
+    virtual HRESULT Render(const std::shared_ptr<Pin>& pin) = 0;
+    virtual HRESULT QueryMediaControl(std::shared_ptr<CaptureControl>* control) = 0;
+    virtual HRESULT QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) = 0;
+};
+
+class CaptureGraphBuilder {
+  public:
+    virtual ~CaptureGraphBuilder() = default;
+    virtual HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>& graph) = 0;
+};
+
+// Creates the objects of the capture side.
+class CaptureSystem {
+  public:
+    virtual ~CaptureSystem() = default;
+    virtual HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) = 0;
+    virtual HRESULT CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) = 0;
+    virtual HRESULT CreateCaptureGraphBuilder(std::shared_ptr<CaptureGraphBuilder>* builder) = 0;
+    virtual HRESULT CreateWavDest(std::shared_ptr<MediaFilter>* filter) = 0;
+    virtual HRESULT CreateFileWriter(std::shared_ptr<FileSinkFilter>* sink) = 0;
+};
