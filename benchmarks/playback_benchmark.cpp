@@ -80,12 +80,12 @@ struct Figures {
 std::optional<Figures> MeasureEngine(Platform& platform, const QString& path) {
     QWidget mainWindow;
     PlayerWindow player(platform, &mainWindow);
-    player.mediaPath = path;
+    player.SetMediaPath(path);
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer clock;
     clock.start();
     if (!player.OpenMedia()) return std::nullopt;
-    auto* renderer = player.m_hWnd->findChild<VideoRendererWidget*>();
+    auto* renderer = player.videoWindow()->findChild<VideoRendererWidget*>();
     if (!renderer || !RunUntil([&] { return !renderer->frame().isNull(); }, 10'000))
         return std::nullopt;
     renderer->repaint();
@@ -93,7 +93,7 @@ std::optional<Figures> MeasureEngine(Platform& platform, const QString& path) {
     figures.openMs = clock.nsecsElapsed() / 1e6;
 
     player.Run();
-    RunUntil([&] { return player.state != PlayerState::Running; }, (kSeconds + 10) * 1000);
+    RunUntil([&] { return player.state() != PlayerState::Running; }, (kSeconds + 10) * 1000);
     player.CloseMedia();
     figures.cpuPerMinute = (CpuSeconds(RUSAGE_SELF) - cpuBefore) * 60.0 / kSeconds;
     return figures;

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "controls/dialog_builder.h"
 #include "resources/resource_ids.h"
 

@@ -8,11 +8,9 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
 #include "desktop/file_exists.h"
-#include "fakes/fake_platform.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -20,11 +18,6 @@ const QString kProductPage = "https://tarvelo.example.org/products/tarvelo-playe
 constexpr std::int64_t kInterval = 15552000;
 
 struct Window {
-    Window() : settings(*fake.settings), dialog(fake.platform, settings) {
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-    }
-
     std::optional<QString> StoredTime() const {
         return fake.settings->Value("Setup", "t_first_update");
     }
@@ -35,14 +28,14 @@ struct Window {
         return asked;
     }
     void PlayWith(const QString& path) {
-        dialog.Edit(IDC_OUTPUT_PATH)->setEnabled(true);
-        dialog.Edit(IDC_OUTPUT_PATH)->setText(path);
+        dialog.controls().outputPathBox().setEnabled(true);
+        dialog.controls().outputPathBox().setText(path);
         dialog.OnCommand(IDC_PLAY);
     }
 
-    FakePlatform fake;
-    SettingsStore settings;
-    MainDialog dialog;
+    MainDialogFixture window;
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 // A socket file: it exists, but it cannot be opened for reading, whoever runs the test.
@@ -64,7 +57,7 @@ struct SocketFile {
 TEST(PromptForUpdate, FirstExitStoresTheTimeWithoutAsking) {
     Window w;
     w.fake.clock->now = 1'700'000'000;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1700000000");
 }
@@ -73,13 +66,13 @@ TEST(PromptForUpdate, AsksOnlyWhenMoreThanTheIntervalHasPassed) {
     Window w;
     w.fake.settings->Set("Setup", "t_first_update", "1700000000");
     w.fake.clock->now = 1'700'000'000 + kInterval;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1700000000");
 
     w.fake.clock->now += 1;
     w.fake.messages->answers = {IDNO};
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     ASSERT_EQ(w.Questions(), 1);
     const ShownMessage& question = w.fake.messages->shown[0];
     EXPECT_EQ(question.text, "Do you want to check the lastest version on our website?");
@@ -93,7 +86,7 @@ TEST(PromptForUpdate, YesOpensTheProductPageAndAFailedBrowserIsReported) {
     w.fake.settings->Set("Setup", "t_first_update", "1000");
     w.fake.clock->now = 1'700'000'000;
     w.fake.messages->answers = {IDYES};
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.fake.launcher->opened, std::vector<QString>{kProductPage});
     EXPECT_EQ(w.fake.messages->shown.size(), 1u);
     EXPECT_EQ(w.StoredTime(), "1700000000");
@@ -103,7 +96,7 @@ TEST(PromptForUpdate, YesOpensTheProductPageAndAFailedBrowserIsReported) {
     w.fake.messages->answers = {IDYES};
     w.fake.launcher->openAnswers = {SE_ERR_NOASSOC};
     w.fake.clock->now += 5;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     ASSERT_EQ(w.fake.messages->shown.size(), 2u);
     const ShownMessage& failure = w.fake.messages->shown[1];
     EXPECT_EQ(failure.caption, "unknown errors");
@@ -119,7 +112,7 @@ TEST(PromptForUpdate, AStoredTimeInTheFutureAsksNothingAndStays) {
     Window w;
     w.fake.settings->Set("Setup", "t_first_update", "1800000000");
     w.fake.clock->now = 1'700'000'000;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1800000000");
 }
@@ -128,15 +121,15 @@ TEST(PromptForUpdate, KeepsItsRhythmAfterThe32BitClockWraps) {
     Window w;
     const std::int64_t after2038 = (std::int64_t{1} << 31) + 1000;
     w.fake.clock->now = after2038;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     ASSERT_TRUE(w.StoredTime());
 
     w.fake.clock->now = after2038 + kInterval;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     w.fake.clock->now += 1;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 1);
 }
 
