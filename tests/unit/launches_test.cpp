@@ -1,12 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "desktop/file_exists.h"
 #include "resources/resource_ids.h"
@@ -50,6 +58,42 @@ struct SocketFile {
     ~SocketFile() { ::close(fd); }
     int fd;
     bool bound;
+};
+
+// Opens a named pipe for writing once the deadline has passed: a reader blocked on opening
+// it is let go, so that the test fails instead of hanging.
+class PipeWatchdog {
+  public:
+    PipeWatchdog(const QString& path, std::chrono::seconds deadline)
+        : path_(QFile::encodeName(path)), thread_([this, deadline] { Watch(deadline); }) {}
+    ~PipeWatchdog() { Stop(); }
+
+    // Ends the watch; answers whether the deadline passed first.
+    bool Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+        return fired_;
+    }
+
+  private:
+    void Watch(std::chrono::seconds deadline) {
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, deadline, [this] { return stopped_; })) return;
+        fired_ = true;
+        const int writer = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+
+    const QByteArray path_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopped_ = false;
+    std::atomic<bool> fired_ = false;
+    std::thread thread_;  // last: it starts once everything it uses exists
 };
 
 }  // namespace
@@ -179,4 +223,22 @@ TEST(Launches, HomepageAndHelpOpenTheirPages) {
     EXPECT_EQ(w.fake.launcher->opened[0], "https://tarvelo.example.org/index.htm");
     EXPECT_TRUE(w.fake.launcher->opened[1].endsWith("/Introduction.htm"));
     EXPECT_TRUE(FileExists(w.fake.launcher->opened[1])) << "the help ships with the program";
+}
+
+TEST(OutputPathAsNamedPipe, PlayAndStartDoNotWaitForAWriter) {
+    MainDialogFixture window({.quiet = true});
+    MainDialog& dialog = window.StartAndForget();
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath("take.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    dialog.controls().EnableRecordingControls(true);
+    dialog.controls().outputPathBox().setText(pipe);
+
+    PipeWatchdog watchdog(pipe, std::chrono::seconds(5));
+    dialog.OnCommand(IDC_PLAY);
+    dialog.OnCommand(IDC_START);
+    EXPECT_FALSE(watchdog.Stop()) << "Play or Start waited for a writer of the pipe";
+    EXPECT_EQ(window.fake.launcher->opened, std::vector<QString>{pipe});
+    EXPECT_TRUE(dialog.recording().isRecording());
+    EXPECT_FALSE(QFileInfo::exists(pipe)) << "Start replaces what the output path names";
 }
