@@ -1,5 +1,7 @@
 #include "desktop/event_loop_wait.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 namespace {
@@ -10,19 +12,16 @@ constexpr int kPollMs = 5;
 
 bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs,
                        QEventLoop::ProcessEventsFlags flags) {
-    if (done()) return true;
-    QEventLoop loop;
+    const QDeadlineTimer deadline(timeoutMs);
+    // done() is looked at after every event, and every few milliseconds for conditions
+    // that no event announces.
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     poll.start(kPollMs);
-    deadline.start(timeoutMs);
-    loop.exec(flags);
-    return done();
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }
 
 void RunEventLoopFor(int ms) {

@@ -3,8 +3,8 @@
 #include <QEventLoop>
 #include <functional>
 
-// Runs the event loop until done() holds or timeoutMs passes; answers done(). done() is
-// looked at every few milliseconds, so it may be any condition, not only a signal's.
+// Runs the event loop until done() holds or timeoutMs passes; answers whether done() held.
+// done() may be any condition: it is looked at after every event and every few ms.
 bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs,
                        QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
