@@ -43,6 +43,14 @@ class PlaybackGraphTest : public testing::Test {
     }
     FakeWindowTimers& VideoTimers() { return *fake.timers.back(); }
     void Poll() { VideoTimers().Fire(ID_PLAYER_POSITION_TIMER); }
+    bool WaitUntilRewound(PlayerWindow& player) {
+        return RunEventLoopUntil(
+            [&] {
+                Poll();
+                return player.currentPosition() == 0;
+            },
+            10000);
+    }
     static VideoRendererWidget* RendererOf(PlayerWindow& player) {
         return player.videoWindow()->findChild<VideoRendererWidget*>();
     }
@@ -105,12 +113,7 @@ TEST_F(PlaybackGraphTest, RunAdvancesAndStopRewindsHoldingTheFirstFrame) {
 
     player->Stop();
     EXPECT_EQ(player->state(), PlayerState::Stopped);
-    ASSERT_TRUE(RunEventLoopUntil(
-        [&] {
-            Poll();
-            return player->currentPosition() == 0;
-        },
-        10000));
+    ASSERT_TRUE(WaitUntilRewound(*player));
     ASSERT_TRUE(RunEventLoopUntil([&] { return ShowsRed(*player); }, 10000));
     player->CloseMedia();
 }
@@ -128,12 +131,7 @@ TEST_F(PlaybackGraphTest, SeeksClampToTheStartAndReachTheEnd) {
         },
         10000));
     EXPECT_EQ(player->Seek(-kSecond), S_OK);
-    ASSERT_TRUE(RunEventLoopUntil(
-        [&] {
-            Poll();
-            return player->currentPosition() == 0;
-        },
-        10000));
+    ASSERT_TRUE(WaitUntilRewound(*player));
     // The far end of the seek bar: running from there ends the media at once.
     EXPECT_EQ(player->Seek(player->stopPosition()), S_OK);
     player->Run();
@@ -148,12 +146,7 @@ TEST_F(PlaybackGraphTest, EndOfMediaRewindsThePlayerAndClicksStop) {
     ASSERT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 10000));
     EXPECT_EQ(mainWindow.commands, (std::vector<int>{IDC_STOP}));
     EXPECT_EQ(player->state(), PlayerState::Stopped);
-    ASSERT_TRUE(RunEventLoopUntil(
-        [&] {
-            Poll();
-            return player->currentPosition() == 0;
-        },
-        10000));
+    ASSERT_TRUE(WaitUntilRewound(*player));
     // Playing again from the start works after the end.
     mainWindow.commands.clear();
     player->Run();
