@@ -1,4 +1,3 @@
-#include <QLineEdit>
 
 #include "app/main_dialog.h"
 #include "core/output_naming.h"

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 
 #include "core/main_controls.h"
 #include "core/settings_store.h"

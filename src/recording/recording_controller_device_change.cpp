@@ -1,7 +1,5 @@
-#include "core/main_controls.h"
 #include "platform/platform.h"
 #include "recording/recording_controller.h"
-#include "resources/resource_ids.h"
 #include "services/message_boxes.h"
 #include "services/window_messages.h"
 

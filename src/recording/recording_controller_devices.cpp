@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "recording/mix_input_keywords.h"
 #include "recording/recording_controller.h"
-#include "resources/resource_ids.h"
 #include "services/message_boxes.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "recording/capture_log.h"
 #include "recording/recording_controller.h"
-#include "resources/resource_ids.h"
 #include "services/message_boxes.h"
 #include "services/window_messages.h"
 
