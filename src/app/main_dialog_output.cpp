@@ -1,4 +1,3 @@
-
 #include "app/main_dialog.h"
 #include "core/output_naming.h"
 #include "core/settings_store.h"
