@@ -30,9 +30,6 @@ int MixerControl::MixAppInitDialogFader(QWidget* window, ControlBinding& bound) 
     const DWORD bytes = 12 + 4 * channels * items;
     try {
         fader = std::make_unique<FaderInstance>();
-        fader->binding = &bound;
-        fader->range = std::min<DWORD>(bound.control->Metrics.cSteps - 1, 0x7FFF);
-        fader->pageStep = std::max<DWORD>(fader->range / 10, 1);
         fader->values.assign(std::max<DWORD>(1, channels * items), 0);
     } catch (const std::bad_alloc&) {
         ReportMixerError(window, MB_ICONEXCLAMATION,
@@ -47,12 +44,17 @@ int MixerControl::MixAppInitDialogFader(QWidget* window, ControlBinding& bound) 
     return 1;
 }
 
-int MixerControl::ReadFaderValues(QWidget* window, DWORD channels) {
+MIXERCONTROLDETAILS MixerControl::FaderDetails(DWORD channels) {
     MIXERCONTROLDETAILS details;
     details.dwControlID = controlId;
     details.cChannels = channels;
     details.cMultipleItems = control.cMultipleItems;
     details.paDetails = fader->values.data();
+    return details;
+}
+
+int MixerControl::ReadFaderValues(QWidget* window, DWORD channels) {
+    MIXERCONTROLDETAILS details = FaderDetails(channels);
     const MMRESULT mmr =
         mixerApi.mixerGetControlDetailsA(mixer, &details, MIXER_GETCONTROLDETAILSF_VALUE);
     if (mmr == MMSYSERR_NOERROR) return 1;
@@ -70,11 +72,7 @@ int MixerControl::SetMicrophoneLevel(QWidget* window, double fraction) {
     // Offset by the minimum, as the read-back subtracts it.
     fader->values[0] =
         minimumValue + static_cast<DWORD>(static_cast<std::int64_t>(fraction * span));
-    MIXERCONTROLDETAILS details;
-    details.dwControlID = controlId;
-    details.cChannels = channels;
-    details.cMultipleItems = control.cMultipleItems;
-    details.paDetails = fader->values.data();
+    const MIXERCONTROLDETAILS details = FaderDetails(channels);
     const MMRESULT mmr =
         mixerApi.mixerSetControlDetails(mixer, &details, MIXER_SETCONTROLDETAILSF_VALUE);
     if (mmr != MMSYSERR_NOERROR) {

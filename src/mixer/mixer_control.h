@@ -9,9 +9,6 @@
 class MainDialog;
 
 struct FaderInstance {
-    ControlBinding* binding = nullptr;
-    DWORD range = 0;
-    DWORD pageStep = 0;
     std::vector<DWORD> values;  // channels x items
 };
 
@@ -38,6 +35,8 @@ private:
     int MixAppInitDialogFader(QWidget* window, ControlBinding& binding) override;
     // Reads the bound control's values with channels channels into the fader's array.
     int ReadFaderValues(QWidget* window, DWORD channels);
+    // The request for the bound control's values, channels channels, in the fader's array.
+    MIXERCONTROLDETAILS FaderDetails(DWORD channels);
 
     std::vector<MIXERCONTROLA> controls;
     std::unique_ptr<FaderInstance> fader;

@@ -192,7 +192,7 @@ TEST_F(PlayerWindowTest, AudioOnlyFileKeepsItsWindowHiddenButPollsAndHearsTheGra
     EXPECT_TRUE(player.audioOnly);
     EXPECT_FALSE(player.videoShown);
     EXPECT_FALSE(player.m_hWnd->isVisible());
-    EXPECT_EQ(graph.notifyWindow, player.m_hWnd.get());
+    EXPECT_EQ(graph.events.window(), player.m_hWnd.get());
     EXPECT_EQ(VideoTimers().running.at(ID_PLAYER_POSITION_TIMER), 1000);
 
     VideoTimers().Fire(ID_PLAYER_POSITION_TIMER);
