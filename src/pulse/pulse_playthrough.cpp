@@ -1,12 +1,14 @@
 #include "pulse/pulse_playthrough.h"
 
+#include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
 
 #include <vector>
 
-#include "pulse/pulse_operation.h"
+#include "pulse/pulse_handles.h"
+#include "pulse/pulse_log.h"
 
 namespace {
 
@@ -23,17 +25,21 @@ constexpr std::uint64_t kMaxQueueUsec = 100000;
 
 pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& sampleSpec,
                      const pa_channel_map& channels) {
-    pa_proplist* properties = pa_proplist_new();
-    pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, name);
-    pa_stream* stream =
-        pa_stream_new_with_proplist(context, name, &sampleSpec, &channels, properties);
-    pa_proplist_free(properties);
-    return stream;
+    const PulsePropertiesHandle properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, name);
+    return pa_stream_new_with_proplist(context, name, &sampleSpec, &channels, properties.get());
+}
+
+// A stream that failed says why in the log; the mixer sees only that it has ended.
+void LogFailure(pa_stream* stream, const char* which) {
+    if (pa_stream_get_state(stream) != PA_STREAM_FAILED) return;
+    qCWarning(pulseLog, "The playthrough's %s stream failed: %s", which,
+              pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
 }
 
 }  // namespace
 
-void PulsePlaythrough::StreamUnref::operator()(pa_stream* stream) const {
+void PulsePlaythrough::EndStream(pa_stream* stream) {
     pa_stream_set_read_callback(stream, nullptr, nullptr);
     // A stream the server is still creating cannot be disconnected yet; it would live on
     // in the server without an owner. It ends itself as soon as it is ready.
@@ -81,6 +87,7 @@ PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& source
     pa_buffer_attr recordBuffer{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                                 static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                                 fragment};
+    pa_stream_set_state_callback(record_.get(), &PulsePlaythrough::OnRecordState, this);
     pa_stream_set_read_callback(record_.get(), &PulsePlaythrough::OnRead, this);
     pa_stream_connect_record(record_.get(), sourceName.constData(), &recordBuffer,
                              static_cast<pa_stream_flags_t>(
@@ -112,8 +119,13 @@ bool PulsePlaythrough::alive() const {
     return running(record_.get()) && running(playback_.get());
 }
 
+void PulsePlaythrough::OnRecordState(pa_stream* stream, void*) {
+    LogFailure(stream, "record");
+}
+
 void PulsePlaythrough::OnPlaybackState(pa_stream* stream, void* self) {
     auto* playthrough = static_cast<PulsePlaythrough*>(self);
+    LogFailure(stream, "playback");
     // A volume set while connecting is applied now.
     if (pa_stream_get_state(stream) == PA_STREAM_READY)
         playthrough->SetVolume(playthrough->volume_);

@@ -5,7 +5,8 @@
 
 #include <QByteArray>
 #include <cstdint>
-#include <memory>
+
+#include "services/c_handle.h"
 
 // The microphone played into the default output by this process itself: a record stream
 // on the microphone feeds a playback stream, both on the program's own connection. The
@@ -27,14 +28,14 @@ class PulsePlaythrough {
     bool alive() const;
 
   private:
-    struct StreamUnref {
-        void operator()(pa_stream* stream) const;
-    };
-    using StreamHandle = std::unique_ptr<pa_stream, StreamUnref>;
-
+    // Ends a stream of ours, also one the server is still creating.
+    static void EndStream(pa_stream* stream);
     static void EndWhenSettled(pa_stream* stream, void* unused);
+    using StreamHandle = CHandle<pa_stream, &PulsePlaythrough::EndStream>;
+
     static void OnRead(pa_stream* stream, size_t bytes, void* self);
     static void OnPlaybackState(pa_stream* stream, void* self);
+    static void OnRecordState(pa_stream* stream, void* self);
     void Forward();
     // Whether a block of the microphone goes to the output or is dropped to keep the
     // delay short.

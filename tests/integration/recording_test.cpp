@@ -14,6 +14,7 @@
 #include "services/window_messages.h"
 #include "support/main_dialog_fixture.h"
 #include "support/media_maker.h"
+#include "support/server_modules.h"
 #include "support/sound_rig_env.h"
 #include "support/test_tone.h"
 #include "support/tone_analysis.h"
@@ -163,10 +164,9 @@ TEST_F(Recording, StartReplacesTheFileEachTimeAndAMissingFolderIsReported) {
 TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
     SoundServer& server = *rig().fake.platform.soundServer;
     ASSERT_TRUE(server.WaitUntilReady(3000));
-    std::uint32_t module = kNoIndex;
-    server.LoadModule("module-null-sink",
-                      "sink_name=stage sink_properties=device.description=Stage",
-                      [&](std::uint32_t index) { module = index; });
+    const std::optional<int> module = LoadServerModule(
+        "module-null-sink", "sink_name=stage sink_properties=device.description=Stage");
+    ASSERT_TRUE(module);
     ASSERT_TRUE(RunEventLoopUntil(
         [&] { return server.model().SourceNamed("stage.monitor") != nullptr; }, 3000));
     StartWindow();
@@ -178,7 +178,7 @@ TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
     // A second of the song in the file, however the server portions it out.
     ASSERT_TRUE(
         RunEventLoopUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
-    server.UnloadModule(module);
+    ASSERT_TRUE(UnloadServerModule(*module));
     ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 5000));
 
     EXPECT_EQ(Status(), "Status : Ready");
