@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,7 +38,13 @@ int MainDialog::DoModal() {
     OnInitDialog();
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
     Control(IDC_OPEN)->setFocus();
-    return exec();
+    // The window's own loop, without Qt's modality: that would block the video window, a
+    // top-level window of its own, and keep its clicks, its close box and its menu from it.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 void MainDialog::OnInitDialog() {
