@@ -45,6 +45,8 @@ QIcon LoadResourceIcon(int id) {
 std::optional<QCursor> LoadResourceCursor(int id, qreal pixelRatio) {
     const QPixmap image = LoadResourceBitmap(id, pixelRatio);
     if (image.isNull() || id != IDC_HAND_CURSOR) return std::nullopt;
-    // The tip of the pointing finger, in the cursor's own size whatever its density.
-    return QCursor(image, 5, 0);
+    // The tip of the pointing finger. The window system takes the hot spot in the image's
+    // own pixels, so a dense image has it twice as far from the corner.
+    const int ratio = static_cast<int>(image.devicePixelRatio());
+    return QCursor(image, 5 * ratio, 0);
 }

@@ -291,5 +291,5 @@ TEST(FlatButton, DrawsItsIconAndCursorFromTheDenseArtworkAtPixelRatioTwo) {
     ASSERT_TRUE(hand);
     EXPECT_EQ(hand->pixmap().size(), QSize(64, 64));
     EXPECT_EQ(hand->pixmap().devicePixelRatio(), 2);
-    EXPECT_EQ(hand->hotSpot(), QPoint(5, 0));
+    EXPECT_EQ(hand->hotSpot(), QPoint(10, 0));
 }
