@@ -2,11 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
-#include <optional>
-#include <utility>
-#include <vector>
 
 #include "desktop/default_browser.h"
 #include "desktop/file_exists.h"
@@ -73,52 +71,24 @@ TEST(DesktopLauncher, StartsProgramsWithoutAShell) {
     EXPECT_EQ(launcher->Open(folder.filePath("no folder/missing.wav")), SE_ERR_PNF);
 }
 
-// The opener in a desktop where it knows no program of its own: whatever it finds lies in
-// BROWSER alone.
-class BareDesktop {
-  public:
-    explicit BareDesktop(const QByteArray& browser) {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP",
-                                 "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
-            Set(name, std::nullopt);
-        for (const char* name :
-             {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
-            Set(name, empty_.path().toLocal8Bit());
-        Set("BROWSER", browser);
-    }
-    ~BareDesktop() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                qputenv(name.constData(), *value);
-            else
-                qunsetenv(name.constData());
-        }
-    }
-
-  private:
-    void Set(const char* name, std::optional<QByteArray> value) {
-        saved_.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                      ? std::optional<QByteArray>(qgetenv(name))
-                                      : std::nullopt);
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-
-    QTemporaryDir empty_;
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved_;
-};
-
+// The opener without a display or a desktop of its own: what it finds lies in BROWSER alone.
+// The environment is the process's own, so it is put back afterwards.
 TEST(DesktopLauncher, AnOpenerThatFindsNoProgramIsAFailure) {
+    const QStringList names = {"DISPLAY",         "WAYLAND_DISPLAY",  "XDG_CURRENT_DESKTOP",
+                               "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+                               "BROWSER"};
+    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : names) qunsetenv(name.toLocal8Bit());
     const auto launcher = MakeDesktopLauncher();
     const QString site = "https://tarvelo.example.org";
-    {
-        BareDesktop bare("false");
-        EXPECT_EQ(launcher->Open(site), SE_ERR_NOASSOC);
-    }
-    {
-        BareDesktop bare("true");
-        EXPECT_EQ(launcher->Open(site), kLaunched);
+    qputenv("BROWSER", "false");
+    EXPECT_EQ(launcher->Open(site), SE_ERR_NOASSOC);
+    qputenv("BROWSER", "true");
+    EXPECT_EQ(launcher->Open(site), kLaunched);
+    for (const QString& name : names) {
+        if (saved.contains(name))
+            qputenv(name.toLocal8Bit(), saved.value(name).toLocal8Bit());
+        else
+            qunsetenv(name.toLocal8Bit());
     }
 }
