@@ -5,12 +5,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
-#include "fakes/fake_platform.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -27,17 +25,14 @@ QString IdOf(QWidget* window) {
 }  // namespace
 
 TEST(VideoWindow, TakesItsClicksCloseBoxAndMenuWhileTheMainWindowRuns) {
-    FakePlatform fake;
-    fake.settings->Set("Option", "b_only_once", "1");
-    fake.mixer->AddMicrophoneDevice("Sound Card");
-    SettingsStore settings(*fake.settings);
-    MainDialog dialog(fake.platform, settings);
+    MainDialogFixture window({.quiet = true});
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.Create();
     fake.fileDialogs->answers.push_back("/songs/clip.ogv");
     auto query = std::make_shared<FakeGraph>();
     query->stopPosition = 60 * 10'000'000LL;
     fake.mediaGraphs->prepared.push_back(query);
     fake.mediaGraphs->prepared.push_back(std::make_shared<FakeGraph>());
-    PlayerWindow::frontToggle = true;
 
     bool focused = false;
     bool toggled = false;
@@ -45,17 +40,18 @@ TEST(VideoWindow, TakesItsClicksCloseBoxAndMenuWhileTheMainWindowRuns) {
     bool closed = false;
     QTimer::singleShot(0, &dialog, [&] {
         dialog.OnCommand(IDC_OPEN);
-        PreviewWindow* video = dialog.currentPlayer()->m_hWnd.get();
+        PreviewWindow* video = dialog.playback().currentPlayer()->videoWindow();
         if (QTest::qWaitForWindowExposed(video)) {
             focused = QTest::qWaitFor([&] { return QApplication::activeWindow() == video; });
             const QString id = IdOf(video);
+            const bool front = PlayerWindow::frontToggle();
             Xdotool({"mousemove", "--window", id, "40", "40", "click", "1"});
-            toggled = QTest::qWaitFor([] { return !PlayerWindow::frontToggle; });
+            toggled = QTest::qWaitFor([&] { return PlayerWindow::frontToggle() != front; });
             Xdotool({"mousemove", "--window", id, "60", "60", "click", "3"});
             menuShown = QTest::qWaitFor([&] { return !fake.menus->tracked.empty(); });
             // The close box asks through the window manager, as Alt+F4 does.
             Xdotool({"windowactivate", "--sync", id, "key", "--clearmodifiers", "alt+F4"});
-            closed = QTest::qWaitFor([&] { return !dialog.currentPlayer(); });
+            closed = QTest::qWaitFor([&] { return !dialog.playback().currentPlayer(); });
         }
         dialog.reject();
     });

@@ -9,12 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
-#include "fakes/fake_platform.h"
 #include "resources/resource_ids.h"
 #include "services/file_dialogs.h"
 #include "services/message_boxes.h"
+#include "support/main_dialog_fixture.h"
 #include "support/ui_helpers.h"
 
 namespace {
@@ -44,12 +42,10 @@ TEST(OpenDialog, ShowsTheLabelsAloneAndMatchesNamesInEitherCase) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    FakePlatform fake;
-    fake.platform.fileDialogs = MakeQtFileDialogs();
-    fake.settings->Set("Option", "LastPhotoFolder", folder.path() + '/');
-    SettingsStore settings(*fake.settings);
-    MainDialog window(fake.platform, settings);
-    window.OnInitDialog();
+    MainDialogFixture fixture({.quiet = true});
+    fixture.fake.platform.fileDialogs = MakeQtFileDialogs();
+    fixture.fake.settings->Set("Option", "LastPhotoFolder", folder.path() + '/');
+    MainDialog& window = fixture.Start();
 
     QStringList labels;
     QStringList media;
