@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -36,7 +37,13 @@ int MainDialog::DoModal() {
     OnInitDialog();
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
     controls_.Control(IDC_OPEN)->setFocus();
-    return exec();
+    // The window's own loop, without Qt's modality: that would block the video window, a
+    // top-level window of its own, and keep its clicks, its close box and its menu from it.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 void MainDialog::OnInitDialog() {
