@@ -1,5 +1,6 @@
 #include "platform/gst_bus_relay.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 
 namespace {
@@ -53,11 +54,17 @@ void GstBusRelay::Detach() {
     poster_->NextGeneration();
 }
 
+void GstBusRelay::DeliverPending() {
+    QCoreApplication::sendPostedEvents(this, BusMessageEvent::Type());
+}
+
 GstBusSyncReply GstBusRelay::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
     const auto* relay = static_cast<SyncHandlerData*>(data);
     if (GST_MESSAGE_TYPE(message) & relay->types)
         relay->poster->Post(new BusMessageEvent(message, relay->generation));
-    // Nothing is left queued on the bus: the UI thread never polls it.
+    // Nothing is left queued on the bus: the UI thread never polls it. A dropped message
+    // is the handler's to release; it holds its source, and so the whole pipeline.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

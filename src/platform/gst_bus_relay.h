@@ -19,6 +19,8 @@ class GstBusRelay : public QObject {
 
     // Starts relaying the bus of pipeline; a previous pipeline is detached first.
     void Attach(GstElement* pipeline);
+    // Hands the messages already on their way to the handler now.
+    void DeliverPending();
     // Stops relaying; messages already on their way are dropped.
     void Detach();
 

@@ -2,13 +2,21 @@
 
 #include <gst/video/video.h>
 
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <cmath>
 
 #include "platform/karaoke_source.h"
 #include "platform/window_messages.h"
 
 namespace {
+
+// Why a file cannot be played: the user sees only that it cannot, so the reason goes to
+// a log that QT_LOGGING_RULES="tarvelo.media.info=true" turns on.
+Q_LOGGING_CATEGORY(lcMedia, "tarvelo.media", QtWarningMsg)
 
 // A file that has not prerolled by then is treated as one that cannot be played, so a
 // stalled source never holds the window longer.
@@ -26,6 +34,21 @@ GCharPtr UriOf(const QString& path) {
     }
     const QByteArray absolute = QFileInfo(path).absoluteFilePath().toLocal8Bit();
     return GCharPtr(gst_filename_to_uri(absolute.constData(), nullptr));
+}
+
+// Only regular files reach the pipeline: a named pipe or a device would hold the state
+// change, and with it the window, for as long as nobody writes to it, and a folder holds
+// nothing to play. URIs of other schemes are the pipeline's to judge.
+bool IsPlayableLocation(const QString& path) {
+    const QByteArray local = QFile::encodeName(path);
+    GCharPtr fromUri;
+    if (gst_uri_is_valid(local.constData())) {
+        if (!gst_uri_has_protocol(local.constData(), "file")) return true;
+        fromUri.reset(g_filename_from_uri(local.constData(), nullptr, nullptr));
+        if (!fromUri) return false;
+    }
+    struct stat info {};
+    return ::stat(fromUri ? fromUri.get() : local.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // A mapped video frame that stays readable for as long as the renderer shows it.
@@ -57,10 +80,18 @@ GstPlaybackGraph::~GstPlaybackGraph() {
 
 HRESULT GstPlaybackGraph::RenderFile(const QString& path) {
     if (rendered_) return E_UNEXPECTED;
+    if (!IsPlayableLocation(path)) {
+        qCInfo(lcMedia, "Cannot play %s: no regular file", qUtf8Printable(path));
+        return E_FAIL;
+    }
     if (!BuildPipeline(path)) return E_FAIL;
     if (!Preroll()) {
-        bus_.Detach();
+        // Stopping joins the streaming threads, so their reasons are all on their way to
+        // the log by then.
         gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+        bus_.DeliverPending();
+        qCInfo(lcMedia, "Cannot play %s", qUtf8Printable(path));
+        bus_.Detach();
         playbin_.reset();
         return E_FAIL;
     }
@@ -106,6 +137,10 @@ bool GstPlaybackGraph::Preroll() {
         return false;
     const GstStateChangeReturn result =
         gst_element_get_state(playbin_.get(), nullptr, nullptr, kPrerollBound);
+    if (result == GST_STATE_CHANGE_ASYNC) {
+        qCInfo(lcMedia, "Not ready to play within %d s",
+               static_cast<int>(kPrerollBound / GST_SECOND));
+    }
     if (result != GST_STATE_CHANGE_SUCCESS && result != GST_STATE_CHANGE_NO_PREROLL) return false;
     gint videoStreams = 0;
     gint audioStreams = 0;
@@ -185,11 +220,23 @@ void GstPlaybackGraph::OnBusMessage(GstMessage* message) {
             QueueEvent(EC_COMPLETE, 0);
             break;
         case GST_MESSAGE_ERROR:
+            LogError(message);
             QueueEvent(EC_ERRORABORT, E_FAIL);
             break;
         default:
             break;
     }
+}
+
+void GstPlaybackGraph::LogError(GstMessage* message) {
+    if (!lcMedia().isInfoEnabled()) return;
+    GError* rawError = nullptr;
+    gchar* rawDetails = nullptr;
+    gst_message_parse_error(message, &rawError, &rawDetails);
+    const GErrorPtr error(rawError);
+    const GCharPtr details(rawDetails);
+    qCInfo(lcMedia, "%s: %s (%s)", GST_MESSAGE_SRC_NAME(message), error ? error->message : "",
+           details ? details.get() : "");
 }
 
 void GstPlaybackGraph::QueueEvent(long code, std::intptr_t param1) {

@@ -76,6 +76,7 @@ class GstPlaybackGraph final : public GraphBuilder,
     HRESULT ChangeState(GstState state);
     HRESULT SeekTo(REFERENCE_TIME position, double rate);
     void OnBusMessage(GstMessage* message);
+    void LogError(GstMessage* message);
     void OnVideoSample(GstSample* sample);
     void QueueEvent(long code, std::intptr_t param1);
 

@@ -174,13 +174,19 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
 }
 
 void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
-    static_cast<GstWavRecording*>(self)->Signal();
+    auto* recording = static_cast<GstWavRecording*>(self);
+    // The take reaches the disk here, on the streaming thread, before anyone hears of its
+    // end: the window's own flush at the stop then finds nothing left to do.
+    recording->writer_.Sync();
+    recording->Signal();
 }
 
 GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
     // A stream that failed will never deliver its end: nobody should wait for it. Nobody
-    // reads the bus otherwise, so nothing is left queued on it.
+    // reads the bus otherwise, so nothing is left queued on it; a dropped message is the
+    // handler's to release.
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
         static_cast<GstWavRecording*>(self)->Signal();
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }

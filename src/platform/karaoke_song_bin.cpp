@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "karaoke/extraction_folder.h"
 #include "karaoke/lrc_reader.h"
 #include "karaoke/midi_lyrics_reader.h"
 #include "platform/karaoke_source.h"
@@ -14,7 +15,6 @@ namespace {
 // Bounds on what is read into memory: a CD+G of an hour is 26 MB.
 constexpr qint64 kMaxCdgBytes = 128 * 1024 * 1024;
 constexpr qint64 kMaxLyricBytes = 16 * 1024 * 1024;
-constexpr qint64 kMaxArchiveMemberBytes = 1024LL * 1024 * 1024;
 
 std::optional<QByteArray> ReadAll(const QString& path, qint64 maxBytes) {
     QFile file(path);
@@ -32,10 +32,8 @@ bool IsAudio(GstPad* pad) {
 
 }  // namespace
 
-// The reason goes to the bus and, as the user sees only that the file cannot be played,
-// to the console as well.
+// The reason goes to the bus, whose user logs it.
 void KaraokeSongBin::Fail(const QString& text) {
-    qWarning("%s", qUtf8Printable(text));
     GST_ELEMENT_ERROR(bin, RESOURCE, OPEN_READ, ("%s", text.toUtf8().constData()), (nullptr));
 }
 
@@ -48,10 +46,13 @@ bool KaraokeSongBin::Build() {
     }
     openedVisual = !media.archivePath.isEmpty() || QFileInfo(path) == QFileInfo(media.visualPath);
     if (!media.archivePath.isEmpty()) {
-        extracted = std::make_unique<QTemporaryDir>();
-        const auto copies = extracted->isValid() ? ExtractArchivedPair(media, extracted->path(),
-                                                                       kMaxArchiveMemberBytes)
-                                                 : std::nullopt;
+        // The song's copies go with it: the folder is removed when this bin is.
+        const QString runFolder = ExtractionRunFolder();
+        extracted = std::make_unique<QTemporaryDir>(runFolder + "/song-XXXXXX");
+        const auto copies =
+            !runFolder.isEmpty() && extracted->isValid()
+                ? ExtractArchivedPair(media, extracted->path(), kMaxArchiveMemberBytes)
+                : std::nullopt;
         if (!copies) {
             Fail(QStringLiteral("Cannot unpack the song from %1.").arg(path));
             return false;

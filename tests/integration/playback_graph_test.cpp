@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLoggingCategory>
 #include <QThread>
 
 #include "fakes/fake_platform.h"
@@ -207,6 +208,47 @@ TEST_F(PlaybackGraphTest, FilesThatCannotBePlayedFailWithTheRenderMessage) {
         EXPECT_EQ(fake.messages->shown[0].caption, "Error");
         EXPECT_TRUE(fake.messages->shown[0].text.startsWith("Cannot play the file."));
     }
+}
+
+// What is logged under tarvelo.media while it lives, with the logging rules it was given.
+class MediaLog {
+  public:
+    explicit MediaLog(const QString& rules) {
+        QLoggingCategory::setFilterRules(rules);
+        current = this;
+        previous = qInstallMessageHandler(Take);
+    }
+    ~MediaLog() {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules({});
+        current = nullptr;
+    }
+    QStringList lines;
+
+  private:
+    static void Take(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (context.category && qstrcmp(context.category, "tarvelo.media") == 0) {
+            current->lines << text;
+        } else {
+            previous(type, context, text);
+        }
+    }
+    static inline MediaLog* current = nullptr;
+    static inline QtMessageHandler previous = nullptr;
+};
+
+TEST_F(PlaybackGraphTest, WhyAFileCannotBePlayedIsLoggedWhenAsked) {
+    const QString noise = media->Garbage("reason.avi", 64 * 1024);
+    {
+        MediaLog log("tarvelo.media.info=true");
+        EXPECT_FALSE(Open(noise));
+        EXPECT_GE(log.lines.size(), 2) << "the pipeline's reason, then the file";
+        EXPECT_TRUE(log.lines.join('\n').contains("reason.avi"))
+            << log.lines.join('\n').toStdString();
+    }
+    MediaLog quiet({});
+    EXPECT_FALSE(Open(noise));
+    EXPECT_TRUE(quiet.lines.isEmpty());
 }
 
 TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {
