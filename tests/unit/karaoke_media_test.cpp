@@ -80,7 +80,8 @@ TEST_F(KaraokeMediaTest, MissingAudioLeavesTheAudioPathEmpty) {
 
 QByteArray Pattern(int size) {
     QByteArray bytes;
-    for (int i = 0; i < size; ++i) bytes += static_cast<char>((i * i + i / 7) & 0xFF);
+    for (unsigned i = 0; i < unsigned(size); ++i)
+        bytes += static_cast<char>((i * i + i / 7) & 0xFF);
     return bytes;
 }
 
