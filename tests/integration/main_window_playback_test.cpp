@@ -6,8 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSlider>
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <thread>
 
 #include "app/main_dialog.h"
@@ -21,50 +20,6 @@
 #include "support/wait.h"
 
 namespace {
-
-// A named pipe that nobody writes to. Should an open wait on it, a writer comes after a
-// while and leaves at once, so that the open fails instead of hanging the test.
-class UnwrittenPipe {
-  public:
-    explicit UnwrittenPipe(const QString& path) : path_(QFile::encodeName(path)) {
-        ::mkfifo(path_.constData(), 0600);
-        rescuer_ = std::thread([this] { Rescue(); });
-    }
-    ~UnwrittenPipe() {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_all();
-        rescuer_.join();
-    }
-    bool WaitedOn() {
-        std::lock_guard lock(mutex_);
-        return waitedOn_;
-    }
-
-  private:
-    void Rescue() {
-        std::unique_lock lock(mutex_);
-        if (wake_.wait_for(lock, std::chrono::seconds(15), [this] { return done_; })) return;
-        while (!done_) {
-            // Succeeds only while a reader is waiting in its open.
-            const int fd = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0) {
-                waitedOn_ = true;
-                ::close(fd);
-            }
-            wake_.wait_for(lock, std::chrono::milliseconds(100));
-        }
-    }
-
-    QByteArray path_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool done_ = false;
-    bool waitedOn_ = false;
-    std::thread rescuer_;
-};
 
 class MainWindowPlaybackTest : public testing::Test {
   protected:
@@ -86,8 +41,23 @@ class MainWindowPlaybackTest : public testing::Test {
 
 TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowGoesOn) {
     const QString song = media.OggVideo("song.ogv", 50, true);
-    UnwrittenPipe pipe(media.Path("pipe.mp3"));
+    const QByteArray pipe = QFile::encodeName(media.Path("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
     ASSERT_TRUE(QDir().mkpath(media.Path("folder.ogg")));
+    // Nobody writes to the pipe. Should an open wait on it all the same, a writer comes
+    // after 15 s and leaves at once, so that the open fails instead of hanging the test.
+    std::atomic<bool> waitedOn = false;
+    const std::jthread rescuer([&](std::stop_token stop) {
+        for (int tick = 1; !stop.stop_requested(); ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            // Opens only while a reader is waiting in its open.
+            const int fd = tick > 150 ? ::open(pipe.constData(), O_WRONLY | O_NONBLOCK) : -1;
+            if (fd >= 0) {
+                waitedOn = true;
+                ::close(fd);
+            }
+        }
+    });
     const QString files[] = {media.Garbage("noise.mp4", 32 * 1024),
                              media.Empty("empty.wav"),
                              media.Text("letter.mp3"),
@@ -103,7 +73,7 @@ TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowG
         EXPECT_EQ(fake.messages->shown[0].caption, "Error");
         EXPECT_FALSE(dialog.currentPlayer());
     }
-    EXPECT_FALSE(pipe.WaitedOn()) << "the window waited for a writer to the pipe";
+    EXPECT_FALSE(waitedOn) << "the window waited for a writer to the pipe";
     fake.messages->shown.clear();
     Open(song);
     EXPECT_TRUE(fake.messages->shown.empty());

@@ -210,45 +210,24 @@ TEST_F(PlaybackGraphTest, FilesThatCannotBePlayedFailWithTheRenderMessage) {
     }
 }
 
-// What is logged under tarvelo.media while it lives, with the logging rules it was given.
-class MediaLog {
-  public:
-    explicit MediaLog(const QString& rules) {
-        QLoggingCategory::setFilterRules(rules);
-        current = this;
-        previous = qInstallMessageHandler(Take);
-    }
-    ~MediaLog() {
-        qInstallMessageHandler(previous);
-        QLoggingCategory::setFilterRules({});
-        current = nullptr;
-    }
-    QStringList lines;
+QStringList mediaLog;
 
-  private:
-    static void Take(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (context.category && qstrcmp(context.category, "tarvelo.media") == 0) {
-            current->lines << text;
-        } else {
-            previous(type, context, text);
-        }
-    }
-    static inline MediaLog* current = nullptr;
-    static inline QtMessageHandler previous = nullptr;
-};
+void TakeMediaLog(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (qstrcmp(context.category, "tarvelo.media") == 0) mediaLog << text;
+}
 
 TEST_F(PlaybackGraphTest, WhyAFileCannotBePlayedIsLoggedWhenAsked) {
     const QString noise = media->Garbage("reason.avi", 64 * 1024);
-    {
-        MediaLog log("tarvelo.media.info=true");
-        EXPECT_FALSE(Open(noise));
-        EXPECT_GE(log.lines.size(), 2) << "the pipeline's reason, then the file";
-        EXPECT_TRUE(log.lines.join('\n').contains("reason.avi"))
-            << log.lines.join('\n').toStdString();
-    }
-    MediaLog quiet({});
+    const QtMessageHandler previous = qInstallMessageHandler(TakeMediaLog);
+    QLoggingCategory::setFilterRules("tarvelo.media.info=true");
     EXPECT_FALSE(Open(noise));
-    EXPECT_TRUE(quiet.lines.isEmpty());
+    EXPECT_GE(mediaLog.size(), 2) << "the pipeline's reason, then the file";
+    EXPECT_TRUE(mediaLog.join('\n').contains("reason.avi")) << mediaLog.join('\n').toStdString();
+    QLoggingCategory::setFilterRules({});
+    mediaLog.clear();
+    EXPECT_FALSE(Open(noise));
+    EXPECT_TRUE(mediaLog.isEmpty()) << "silent unless asked";
+    qInstallMessageHandler(previous);
 }
 
 TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {
