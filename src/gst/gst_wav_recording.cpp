@@ -173,7 +173,11 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
 }
 
 void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
-    static_cast<GstWavRecording*>(self)->Signal();
+    auto* recording = static_cast<GstWavRecording*>(self);
+    // The take reaches the disk here, on the streaming thread, before anyone hears of its
+    // end: the window's own flush at the stop then finds nothing left to do.
+    recording->writer_.Sync();
+    recording->Signal();
 }
 
 GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
