@@ -11,6 +11,7 @@
 #include "karaoke/karaoke_media.h"
 #include "karaoke/lyrics_renderer.h"
 #include "karaoke_test_pipeline.h"
+#include "services/media_graph.h"
 #include "support/karaoke_files.h"
 
 namespace {
