@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "figures.h"
+
 namespace {
 
 constexpr char kInput[] = "Speakers - output mix";
@@ -29,8 +31,7 @@ double ChildCpuSeconds(pid_t pid) {
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid) return NAN;
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return CpuSecondsOf(usage);
 }
 
 pid_t Spawn(const std::vector<std::string>& arguments) {
@@ -45,13 +46,13 @@ pid_t Spawn(const std::vector<std::string>& arguments) {
     _exit(127);
 }
 
-struct CpuSeconds {
+struct SideBySideCpu {
     double ours;
     double reference;
 };
 
 // Both recorders run side by side on the same source for the same time.
-CpuSeconds RecordSideBySide(const std::string& probe, int seconds, const QTemporaryDir& folder) {
+SideBySideCpu RecordSideBySide(const std::string& probe, int seconds, const QTemporaryDir& folder) {
     const std::string ours = folder.filePath("ours.wav").toStdString();
     const std::string reference = folder.filePath("reference.wav").toStdString();
     const pid_t oursPid = Spawn({probe, ours, kInput, std::to_string(seconds)});
@@ -67,8 +68,8 @@ CpuSeconds RecordSideBySide(const std::string& probe, int seconds, const QTempor
 // neither process's start-up counts.
 void CompareCpu(const std::string& probe, int seconds, const QTemporaryDir& folder) {
     const int shortSeconds = std::max(2, seconds / 4);
-    const CpuSeconds longRun = RecordSideBySide(probe, seconds, folder);
-    const CpuSeconds shortRun = RecordSideBySide(probe, shortSeconds, folder);
+    const SideBySideCpu longRun = RecordSideBySide(probe, seconds, folder);
+    const SideBySideCpu shortRun = RecordSideBySide(probe, shortSeconds, folder);
     const double perMinute = 60.0 / (seconds - shortSeconds);
     const double ours = (longRun.ours - shortRun.ours) * perMinute;
     const double reference = (longRun.reference - shortRun.reference) * perMinute;

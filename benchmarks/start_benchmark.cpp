@@ -12,24 +12,22 @@
 #include <gst/app/gstappsink.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <vector>
 
 #include "capture/capture_system.h"
 #include "capture/server_capture_graph.h"
+#include "desktop/event_loop_wait.h"
+#include "figures.h"
 #include "gst/gst_handles.h"
 #include "pulse/sound_server.h"
 
@@ -44,24 +42,6 @@ constexpr int kIdleMs = 3000;
 
 double MsSince(Clock::time_point start, Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - start).count();
-}
-
-void Pump(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) Pump(1);
-    return done();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? NAN : values[values.size() / 2];
 }
 
 bool Launch(const QString& description) {
@@ -84,7 +64,7 @@ class FirstBuffer {
     GstElement* pipeline() const { return pipeline_.get(); }
     void Reset() { at_ = 0; }
     std::optional<Clock::time_point> Wait(int timeoutMs) const {
-        if (!PumpUntil([this] { return at_ != 0; }, timeoutMs)) return std::nullopt;
+        if (!RunEventLoopUntil([this] { return at_ != 0; }, timeoutMs)) return std::nullopt;
         return Clock::time_point(Clock::duration(at_.load()));
     }
 
@@ -123,7 +103,7 @@ std::optional<double> OursToFirstSound(MediaGraphs& graphs, const QString& path,
     if (FAILED(graphs.CreateFilterGraph(graph)) || FAILED(graph->RenderFile(path)) ||
         FAILED(graph->QueryInterface(control)))
         return std::nullopt;
-    Pump(satOpenMs);
+    RunEventLoopFor(satOpenMs);
     output.Reset();
     const Clock::time_point start = Clock::now();
     control->Run();
@@ -144,7 +124,7 @@ std::optional<double> PlaybinToFirstSound(const QString& path, int satOpenMs, Fi
     if (gst_element_get_state(playbin.get(), nullptr, nullptr, 10 * GST_SECOND) ==
         GST_STATE_CHANGE_FAILURE)
         return std::nullopt;
-    Pump(satOpenMs);
+    RunEventLoopFor(satOpenMs);
     output.Reset();
     const Clock::time_point start = Clock::now();
     gst_element_set_state(playbin.get(), GST_STATE_PLAYING);
@@ -207,7 +187,8 @@ std::optional<double> OursToFirstSample(CaptureSystem& system, const QString& pa
     const Clock::time_point start = Clock::now();
     if (FAILED(recording->control->Run())) return std::nullopt;
     const auto* graph = dynamic_cast<ServerCaptureGraph*>(recording->graph.get());
-    PumpUntil([&] { return graph->recording()->firstSampleTime() != Clock::time_point(); }, 5000);
+    RunEventLoopUntil([&] { return graph->recording()->firstSampleTime() != Clock::time_point(); },
+                      5000);
     const Clock::time_point first = graph->recording()->firstSampleTime();
     recording->control->Stop();
     if (first == Clock::time_point()) return std::nullopt;
@@ -247,12 +228,12 @@ std::optional<double> SongOnsetInRecording(MediaGraphs& graphs, CaptureSystem& s
     if (FAILED(graphs.CreateFilterGraph(player)) || FAILED(player->RenderFile(song)) ||
         FAILED(player->QueryInterface(control)))
         return std::nullopt;
-    Pump(kSatOpenMs);
+    RunEventLoopFor(kSatOpenMs);
     std::optional<Recording> recording = PrepareRecording(system, path);
     if (!recording || FAILED(recording->control->Run())) return std::nullopt;
     control->Run();
     // Long enough to hold the song even when it starts as late as it sat open.
-    Pump(kSatOpenMs + 3500);
+    RunEventLoopFor(kSatOpenMs + 3500);
     control->Stop();
     recording->control->StopWhenReady();
     return OnsetIn(path);
@@ -328,9 +309,9 @@ int main(int argc, char** argv) {
 
     std::vector<double> firstSample, reference, onset;
     for (int run = 0; run < kRuns; ++run) {
-        Pump(kIdleMs);
+        RunEventLoopFor(kIdleMs);
         if (auto a = OursToFirstSample(*system, file("take.wav"))) firstSample.push_back(*a);
-        Pump(kIdleMs);
+        RunEventLoopFor(kIdleMs);
         if (auto b = PulsesrcToFirstSample()) reference.push_back(*b);
         if (auto c = SongOnsetInRecording(*graphs, *system, file("song.mp3"), file("song.wav.rec")))
             onset.push_back(*c);

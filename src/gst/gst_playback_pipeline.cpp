@@ -219,7 +219,9 @@ GstBusSyncReply GstPlaybackPipeline::OnSyncMessage(GstBus*, GstMessage* message,
     BusWatch& watch = **static_cast<std::shared_ptr<BusWatch>*>(data);
     std::lock_guard lock(watch.mutex);
     if (watch.pipeline) watch.pipeline->OnBusMessage(message);
-    // Nothing is left queued on the bus: nobody polls it.
+    // Nothing is left queued on the bus: nobody polls it. A dropped message is the
+    // handler's to release; it holds its source, and so the whole pipeline.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

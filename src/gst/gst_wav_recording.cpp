@@ -186,6 +186,8 @@ GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpoi
         qCWarning(gstLog, "The recording failed: %s", error ? error->message : "");
         static_cast<GstWavRecording*>(self)->Signal();
     }
+    // A dropped message is the handler's to release; it holds its source.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

@@ -153,6 +153,7 @@ void Collect(const QMenu& menu, const QString& prefix, TrackedMenu& tracked) {
         const QString text = prefix + action->text();
         tracked.texts.push_back(text);
         if (action->isChecked()) tracked.checked.push_back(text);
+        if (action->isCheckable()) tracked.checkable.push_back(text);
         if (action->menu()) Collect(*action->menu(), text + '/', tracked);
     }
 }

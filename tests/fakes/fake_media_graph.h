@@ -124,7 +124,8 @@ class FakeMediaGraphs final : public MediaGraphs {
 
 struct TrackedMenu {
     std::vector<QString> texts;    // every item, popups' items nested by "/"
-    std::vector<QString> checked;  // texts of the checked items
+    std::vector<QString> checked;    // texts of the checked items
+    std::vector<QString> checkable;  // texts of the items that show a check box
 };
 
 class FakePopupMenus final : public PopupMenus {

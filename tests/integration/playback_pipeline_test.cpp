@@ -6,10 +6,10 @@
 #include <atomic>
 #include <mutex>
 
+#include "desktop/event_loop_wait.h"
 #include "gst/gst_handles.h"
 #include "support/karaoke_files.h"
 #include "support/media_maker.h"
-#include "support/wait.h"
 
 namespace {
 
@@ -77,15 +77,15 @@ TEST(PlaybackPipeline, TheEndIsReportedOnceAndNeverAfterTheFileIsClosed) {
     EXPECT_TRUE(pipeline.hasAudio());
     EXPECT_FALSE(pipeline.hasVideo());
     ASSERT_TRUE(pipeline.play());
-    ASSERT_TRUE(WaitUntil([&] { return ends > 0; }, 5000));
-    Pump(200);
+    ASSERT_TRUE(RunEventLoopUntil([&] { return ends > 0; }, 5000));
+    RunEventLoopFor(200);
     EXPECT_EQ(ends, 1);
 
     // Reopened and closed while it plays: the end of the closed file never comes.
     ASSERT_TRUE(pipeline.open(tone));
     ASSERT_TRUE(pipeline.play());
     ASSERT_TRUE(pipeline.open(tone));
-    Pump(800);
+    RunEventLoopFor(800);
     EXPECT_EQ(ends, 1);
 }
 

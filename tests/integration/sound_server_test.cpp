@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/event_loop_wait.h"
 #include "pulse/capture_inputs.h"
 #include "support/server_modules.h"
 #include "support/sound_rig_env.h"
@@ -27,7 +28,7 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
     const std::optional<int> module = LoadServerModule(
         "module-null-sink", "sink_name=stage sink_properties=device.description=Stage");
     ASSERT_TRUE(module);
-    ASSERT_TRUE(RunUntil(
+    ASSERT_TRUE(RunEventLoopUntil(
         [&] { return model.SinkNamed("stage") && model.SourceNamed("stage.monitor"); }, 3000));
     // A sink and its monitor arrive in one burst, reported once.
     EXPECT_EQ(changes, 1);
@@ -41,11 +42,11 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
 
     const std::uint32_t stageMonitor = model.SourceNamed("stage.monitor")->index;
     server.SetSourceVolume(stageMonitor, 0.25);
-    EXPECT_TRUE(RunUntil(
+    EXPECT_TRUE(RunEventLoopUntil(
         [&] { return std::abs(model.sources.at(stageMonitor).volume - 0.25) < 0.01; }, 3000));
 
     ASSERT_TRUE(UnloadServerModule(*module));
-    EXPECT_TRUE(RunUntil(
+    EXPECT_TRUE(RunEventLoopUntil(
         [&] { return !model.SinkNamed("stage") && !model.SourceNamed("stage.monitor"); }, 3000));
 }
 
