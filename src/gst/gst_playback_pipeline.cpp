@@ -16,6 +16,10 @@ namespace {
 // A file that has not prerolled by then is treated as one that cannot be played, so a
 // stalled source never holds the window longer.
 constexpr GstClockTime kPrerollBound = 10 * GST_SECOND;
+// The sample formats handed to the audio output while the file opens, and from the first
+// play on; see OpenAudioOutputAfresh.
+constexpr char kOpeningFormat[] = "audio/x-raw,format=S16LE";
+constexpr char kPlayingFormat[] = "audio/x-raw,format=F32LE";
 
 // The file's URI; paths that already are URIs stay as they are, and karaoke songs open
 // through their own source.
@@ -90,14 +94,18 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     videoSink_ = AdoptElement(gst_element_factory_make("appsink", nullptr));
     GError* rawError = nullptr;
     GstElementPtr audioFilter = AdoptElement(gst_parse_bin_from_description(
-        "audioconvert ! audiopanorama name=balance method=simple ! volume name=level", TRUE,
-        &rawError));
+        "audioconvert ! audiopanorama name=balance method=simple ! volume name=level ! "
+        "audioconvert ! capsfilter name=format",
+        TRUE, &rawError));
     const GErrorPtr error(rawError);
     if (error) qCWarning(gstLog, "Cannot build the audio stages: %s", error->message);
     if (!playbin_ || !videoSink_ || !audioFilter) return false;
     panorama_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "balance"));
     volume_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "level"));
-
+    outputFormat_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "format"));
+    const GstCapsPtr opening(gst_caps_from_string(kOpeningFormat));
+    g_object_set(outputFormat_.get(), "caps", opening.get(), nullptr);
+    outputPlayed_ = false;
     // BGRx in memory is the 32-bit RGB layout the renderer draws without converting.
     const GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
     g_object_set(videoSink_.get(), "caps", caps.get(), "enable-last-sample", FALSE, "qos", TRUE,
@@ -142,6 +150,7 @@ void GstPlaybackPipeline::Close() {
         busWatch_->pipeline = nullptr;
     }
     gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    outputFormat_.reset();
     volume_.reset();
     panorama_.reset();
     videoSink_.reset();
@@ -160,8 +169,25 @@ QSize GstPlaybackPipeline::videoSize() const {
 }
 
 bool GstPlaybackPipeline::play() {
-    return playbin_ &&
-           gst_element_set_state(playbin_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+    if (!playbin_) return false;
+    if (hasAudio_ && !outputPlayed_) OpenAudioOutputAfresh();
+    return gst_element_set_state(playbin_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+// libpulse 16 lets the clock of a playback stream that has never played run on while the
+// stream waits corked, and the audio sink places the first sample by that clock: the first
+// play after the file sat open would come as late as it sat (PulseAudio 17 mends this). So
+// the output stream that prerolled is replaced as playing begins: a sample format of its
+// own makes the sink open a new stream, and a flushing seek to where the file stands
+// brings the audio to it afresh. A stream that has played keeps a true clock from then on.
+void GstPlaybackPipeline::OpenAudioOutputAfresh() {
+    outputPlayed_ = true;
+    const GstCapsPtr playing(gst_caps_from_string(kPlayingFormat));
+    g_object_set(outputFormat_.get(), "caps", playing.get(), nullptr);
+    const Nanoseconds here = position().value_or(Nanoseconds(0));
+    gst_element_seek(playbin_.get(), rate_, GST_FORMAT_TIME,
+                     GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+                     here.count(), GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
 }
 
 bool GstPlaybackPipeline::pause() {

@@ -57,6 +57,7 @@ class GstPlaybackPipeline : public QObject {
 
     bool Build(const QString& path);
     bool Preroll();
+    void OpenAudioOutputAfresh();
     void Close();
     bool SeekTo(Nanoseconds position, double rate);
     void OnBusMessage(GstMessage* message);
@@ -67,9 +68,12 @@ class GstPlaybackPipeline : public QObject {
     GstElementPtr videoSink_;
     GstElementPtr panorama_;
     GstElementPtr volume_;
+    GstElementPtr outputFormat_;
     std::shared_ptr<BusWatch> busWatch_;
     GstAppSinkRelay frames_;
     bool hasVideo_ = false;
     bool hasAudio_ = false;
     double rate_ = 1.0;
+    // Whether the audio output has been opened for playing since the file opened.
+    bool outputPlayed_ = false;
 };

@@ -50,8 +50,12 @@ TestPlaybin::TestPlaybin(const QString& uri) {
     const GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
     g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 1, "drop", TRUE,
                  nullptr);
-    GstElement* audioSink = gst_element_factory_make("fakesink", nullptr);
-    g_object_set(audioSink, "sync", TRUE, nullptr);
+    audioSink = gst_element_factory_make("appsink", nullptr);
+    const GstCapsPtr audioCaps(
+        gst_caps_from_string("audio/x-raw,format=F32LE,layout=interleaved,channels=2"));
+    // Only the last seconds are kept; the end never waits for them to be read.
+    g_object_set(audioSink, "caps", audioCaps.get(), "sync", TRUE, "max-buffers", 400, "drop", TRUE,
+                 "wait-on-eos", FALSE, nullptr);
     g_object_set(playbin.get(), "uri", uri.toUtf8().constData(), "video-sink", videoSink,
                  "audio-sink", audioSink, nullptr);
 }
@@ -125,11 +129,36 @@ std::optional<std::pair<QImage, gint64>> TestPlaybin::NextFrame(int timeoutMs) {
                      static_cast<gint64>(GST_BUFFER_PTS(gst_sample_get_buffer(sample.get())))};
 }
 
+std::optional<PlayedAudio> TestPlaybin::NextAudio(double seconds) {
+    PlayedAudio audio;
+    while (audio.rate == 0 || audio.samples.size() < seconds * audio.rate) {
+        const GstSamplePtr sample(
+            gst_app_sink_try_pull_sample(GST_APP_SINK(audioSink), 3 * GST_SECOND));
+        if (!sample) return std::nullopt;
+        GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+        if (audio.rate == 0) {
+            const GstStructure* format =
+                gst_caps_get_structure(gst_sample_get_caps(sample.get()), 0);
+            gst_structure_get_int(format, "rate", &audio.rate);
+            audio.startNs = static_cast<gint64>(gst_segment_to_stream_time(
+                gst_sample_get_segment(sample.get()), GST_FORMAT_TIME, GST_BUFFER_PTS(buffer)));
+        }
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return std::nullopt;
+        const auto* frames = reinterpret_cast<const float*>(map.data);
+        for (gsize i = 0; i + 1 < map.size / sizeof(float); i += 2)
+            audio.samples.push_back(frames[i]);
+        gst_buffer_unmap(buffer, &map);
+    }
+    return audio;
+}
+
 bool TestPlaybin::WaitForEnd(int timeoutMs) {
     // The appsink passes the end on only once its frames are taken, so keep taking them.
     GstMessagePtr message;
     for (int waited = 0; !message && waited < timeoutMs; waited += 50) {
-        const GstSamplePtr taken(gst_app_sink_try_pull_sample(GST_APP_SINK(videoSink), 0));
+        const GstSamplePtr frame(gst_app_sink_try_pull_sample(GST_APP_SINK(videoSink), 0));
+        const GstSamplePtr sound(gst_app_sink_try_pull_sample(GST_APP_SINK(audioSink), 0));
         message = Pop(50 * GST_MSECOND, kEndOrError);
     }
     return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "gst/gst_handles.h"
 
@@ -10,8 +11,15 @@
 // "lamemp3enc ! xingmux", "vorbisenc ! oggmux" or "flacenc".
 bool WriteTone(const QString& path, double seconds, const char* encoder);
 
-// A playbin on a URI whose video ends in an appsink the test reads and whose audio ends in
-// a fakesink on the clock. Every wait is bounded.
+// Audio as the song played it: the first channel, and the song's time of its first sample.
+struct PlayedAudio {
+    std::vector<double> samples;
+    int rate = 0;
+    gint64 startNs = 0;
+};
+
+// A playbin on a URI whose video and audio end in appsinks on the clock that the test
+// reads. Every wait is bounded.
 class TestPlaybin {
   public:
     explicit TestPlaybin(const QString& uri);
@@ -31,6 +39,8 @@ class TestPlaybin {
     bool Play();
     // The next frame as it is shown while playing, with its time; nothing at the end.
     std::optional<std::pair<QImage, gint64>> NextFrame(int timeoutMs = 3000);
+    // The next seconds of audio as they are played; nothing when they do not come.
+    std::optional<PlayedAudio> NextAudio(double seconds);
     // Waits for the end of the stream; false on error or when the time is up.
     bool WaitForEnd(int timeoutMs);
 
@@ -40,4 +50,5 @@ class TestPlaybin {
 
     GstElementPtr playbin;
     GstElement* videoSink = nullptr;  // the playbin's
+    GstElement* audioSink = nullptr;  // the playbin's
 };

@@ -12,6 +12,7 @@
 #include "resources/resource_ids.h"
 #include "services/media_graph.h"
 #include "services/window_messages.h"
+#include "support/karaoke_files.h"
 #include "support/main_dialog_fixture.h"
 #include "support/media_maker.h"
 #include "support/server_modules.h"
@@ -118,6 +119,36 @@ TEST_F(Recording, ASongRecordedToItsEndCarriesItsToneInACompleteFile) {
     const std::vector<double> left = wav->Channel0();
     EXPECT_GT(ToneShare(left, wav->rate, 440), 0.5);
     EXPECT_LT(ToneShare(left, wav->rate, 660), 0.01);
+}
+
+// However long a song sat open, Start plays it at once: its first sound lies at the start
+// of the recording, and its place moves from the first second on.
+TEST_F(Recording, ASongThatSatOpenStartsWithTheRecording) {
+    rig().fake.platform.mediaGraphs = MakeGstMediaGraphs();
+    MediaMaker media;
+    QTemporaryDir songs;
+    const QString cdg = songs.filePath("duet.cdg");
+    ASSERT_TRUE(WriteFile(cdg, QByteArray(24 * 300 * 3, '\0')));
+    ASSERT_TRUE(QFile::copy(media.OggVorbis("duet.ogg", 30), songs.filePath("duet.ogg")));
+    StartWindow();
+    for (const QString& song : {media.Wav("song.wav", 30), cdg}) {
+        rig().fake.fileDialogs->answers.push_back(song);
+        dialog().OnCommand(IDC_OPEN);
+        PlayerWindow* player = dialog().playback().currentPlayer();
+        ASSERT_NE(player, nullptr) << song.toStdString();
+        dialog().controls().outputPathBox().setText(Output());
+        RunEventLoopFor(4000);
+        dialog().OnCommand(IDC_START);
+        RunEventLoopFor(1000);
+        player->PollPosition();
+        EXPECT_GT(player->currentPosition(), 5'000'000) << song.toStdString();
+        ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 10000));
+        const std::optional<WavContents> wav = ReadWav(Output());
+        ASSERT_TRUE(wav);
+        // A song late by as long as it sat open would begin four seconds in.
+        EXPECT_GE(wav->FirstSoundAt(0.01), 0.0) << song.toStdString();
+        EXPECT_LT(wav->FirstSoundAt(0.01), 0.5) << song.toStdString();
+    }
 }
 
 TEST_F(Recording, TenSecondsOfTheSingersInputHoldTenSecondsOfTheSingersTone) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <optional>
+#include <vector>
 
 #include "gst/karaoke/karaoke_source.h"
 #include "gst/karaoke/karaoke_video_src.h"
@@ -154,8 +155,27 @@ void KaraokeSongBin::OfferSynthesisedAudio() {
     ExposeStreams(audio.get());
 }
 
+// The song's audio and its pictures come from sources of their own, yet they are one song:
+// a seek that reaches either pad (playbin sends it to one of them) moves both, so that
+// both flush and start a new segment at the same place.
+gboolean KaraokeSongBin::OnPadEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
+    if (GST_EVENT_TYPE(event) != GST_EVENT_SEEK) return gst_pad_event_default(pad, parent, event);
+    std::vector<GstPadPtr> targets;
+    GST_OBJECT_LOCK(parent);
+    for (GList* item = GST_ELEMENT(parent)->srcpads; item; item = item->next)
+        targets.emplace_back(gst_ghost_pad_get_target(GST_GHOST_PAD(item->data)));
+    GST_OBJECT_UNLOCK(parent);
+    gboolean moved = TRUE;
+    for (const GstPadPtr& target : targets) {
+        if (target) moved &= gst_pad_send_event(target.get(), gst_event_ref(event));
+    }
+    gst_event_unref(event);
+    return moved;
+}
+
 void KaraokeSongBin::ExposePad(GstPad* target, const char* name) {
     GstPad* ghost = gst_ghost_pad_new(name, target);
+    gst_pad_set_event_function(ghost, &KaraokeSongBin::OnPadEvent);
     gst_pad_set_active(ghost, TRUE);
     gst_element_add_pad(GST_ELEMENT(bin_), ghost);
 }

@@ -28,6 +28,7 @@ class KaraokeSongBin {
   private:
     static void OnDecodedPad(GstElement*, GstPad* pad, gpointer self);
     static void OnDecodedNoMorePads(GstElement*, gpointer self);
+    static gboolean OnPadEvent(GstPad* pad, GstObject* parent, GstEvent* event);
 
     void Fail(const QString& text);
     bool MakeFrames(std::unique_ptr<KaraokeFrames>& frames);

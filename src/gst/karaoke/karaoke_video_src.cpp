@@ -3,6 +3,8 @@
 #include <gst/base/gstpushsrc.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
+
 #include "gst/gst_handles.h"
 
 namespace {
@@ -82,6 +84,17 @@ bool PastAudioEnd(KaraokeVideoSrc* self, GstClockTime time) {
     return past;
 }
 
+// How long a frame from time stays up: until the next, but never past the song's end, so
+// the song's position never runs beyond its length.
+GstClockTime FrameDuration(KaraokeVideoSrc* self, guint64 frame, GstClockTime time) {
+    GstClockTime end = FrameTime(frame + 1);
+    GST_OBJECT_LOCK(self);
+    if (self->audioEnded && GST_CLOCK_TIME_IS_VALID(self->audioEnd))
+        end = std::min(end, self->audioEnd);
+    GST_OBJECT_UNLOCK(self);
+    return end - time;
+}
+
 // Watches the decoded audio on its way out: how far it goes, its end, and flushes.
 GstPadProbeReturn WatchAudio(GstPad*, GstPadProbeInfo* info, gpointer data) {
     KaraokeVideoSrc* self = Cast(data);
@@ -121,7 +134,7 @@ GstFlowReturn Create(GstPushSrc* source, GstBuffer** out) {
     self->frames->Draw(image, static_cast<std::int64_t>(time / GST_USECOND));
     gst_buffer_unmap(buffer, &map);
     GST_BUFFER_PTS(buffer) = time;
-    GST_BUFFER_DURATION(buffer) = FrameTime(self->nextFrame + 1) - time;
+    GST_BUFFER_DURATION(buffer) = FrameDuration(self, self->nextFrame, time);
     GST_BUFFER_OFFSET(buffer) = self->nextFrame++;
     *out = buffer;
     return GST_FLOW_OK;
