@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "capture/pulse_capture_filter.h"
 #include "pulse/sound_server.h"
@@ -64,7 +65,11 @@ ServerCaptureGraph::ServerCaptureGraph(SoundServer& server, std::uint64_t classi
                      [this] { WatchDevices(); });
     QObject::connect(&server_, &SoundServer::sourceRemoved, mailbox_.get(),
                      [this](const QString& name) {
-                         if (recording_ && recording_->source().device == name) recording_->Seal();
+                         if (!recording_ || recording_->source().device != name) return;
+                         recording_->Seal();
+                         // Reported even when the source is back at once (a card that
+                         // switches its profile): the recording has ended here.
+                         recordedSourceLost_ = running_;
                      });
 }
 
@@ -173,8 +178,9 @@ void ServerCaptureGraph::Queue(Event event) {
 }
 
 void ServerCaptureGraph::WatchDevices() {
+    const bool lost = std::exchange(recordedSourceLost_, false);
     for (auto& [device, present] : devicePresent_) {
-        const bool now = device->IsPresent();
+        const bool now = !lost && device->IsPresent();
         if (now == present) continue;
         present = now;
         Queue({EC_DEVICE_LOST, 0, now ? 1 : 0});

@@ -67,4 +67,5 @@ class ServerCaptureGraph final : public FilterGraph,
     std::unique_ptr<QObject> mailbox_;
     std::unique_ptr<WavRecording> recording_;
     bool running_ = false;
+    bool recordedSourceLost_ = false;
 };

@@ -109,7 +109,7 @@ HRESULT MainDialog::FillInputList(const std::shared_ptr<MediaFilter>& filter,
         QString name;
         if (pinDirection == direction && SUCCEEDED(pin->QueryPinInfo(&name))) {
             list->addItem(name);
-            if (captureChoices_.nSearchFlag == 0 && IsMixInputName(name)) {
+            if (captureChoices_.nSearchFlag == 0 && IsMixInput(name, pin->QueryInputKind())) {
                 captureChoices_.nCapturePinIndex = n;
                 captureChoices_.nSearchFlag = 1;
             }

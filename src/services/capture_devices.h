@@ -20,11 +20,16 @@ class AudioInputMixer {
     virtual HRESULT put_MixLevel(double level) = 0;
 };
 
+// What a capture input carries, where the device can tell: an input of its own (a
+// microphone, a line) or the mix of what an output plays.
+enum class InputKind { Unknown, DeviceInput, OutputMix };
+
 class Pin {
   public:
     virtual ~Pin() = default;
     virtual HRESULT QueryDirection(PinDirection* direction) = 0;
     virtual HRESULT QueryPinInfo(QString* name) = 0;
+    virtual InputKind QueryInputKind() { return InputKind::Unknown; }
     // The pin's input mixer, or null when it has none.
     virtual std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() = 0;
 };

@@ -14,6 +14,7 @@
 #include "controls/release_slider.h"
 #include "resources/resource_ids.h"
 #include "support/main_dialog_harness.h"
+#include "support/rig_devices.h"
 
 // The microphone mixer against the private sound server of the test run: a null sink
 // "speakers" and a pipe source "singer" of microphone form factor that sings 660 Hz.
@@ -54,6 +55,31 @@ bool SingerMuted() {
 
 bool PlaythroughRunning() {
     return Pactl({"list", "sink-inputs"}).contains("Microphone playthrough");
+}
+
+int Playthroughs() {
+    return static_cast<int>(
+        Pactl({"list", "sink-inputs"}).count("media.name = \"Microphone playthrough\""));
+}
+
+// The output the playthrough plays into, empty while there is none.
+QString PlaythroughSink() {
+    for (const QString& block : Pactl({"list", "sink-inputs"}).split("Sink Input #")) {
+        if (!block.contains("media.name = \"Microphone playthrough\"")) continue;
+        const QString sink = QRegularExpression("Sink: (\\d+)").match(block).captured(1);
+        for (const QString& line : Pactl({"list", "sinks", "short"}).split('\n'))
+            if (line.section('\t', 0, 0) == sink) return line.section('\t', 1, 1);
+    }
+    return QString();
+}
+
+// Each channel's raw volume: "front-left: 65536 / 100% / ...,   front-right: ...".
+std::vector<long> SourceVolumes(const QString& source) {
+    std::vector<long> volumes;
+    auto matches =
+        QRegularExpression(":\\s*(\\d+)\\s*/").globalMatch(Pactl({"get-source-volume", source}));
+    while (matches.hasNext()) volumes.push_back(matches.next().captured(1).toLong());
+    return volumes;
 }
 
 // Relative strength of frequency hz in mono 16-bit samples at 48 kHz (Goertzel).
@@ -182,6 +208,42 @@ TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
     dialog.close();
     EXPECT_TRUE(WaitFor(SingerMuted));
     EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+}
+
+TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
+    RigDevices devices;
+    ASSERT_TRUE(devices.PlugMicrophone("stereo_mic", "Stereo Microphone", 2, "microphone"));
+    Pactl({"set-default-source", "stereo_mic"});
+    Pactl({"set-source-volume", "stereo_mic", "65536", "32768"});
+    Connect();
+    Start();
+    Release(100);
+    EXPECT_TRUE(WaitFor([] {
+        return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384};
+    })) << SourceVolumes("stereo_mic")[1];
+}
+
+TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithItsDevices) {
+    RigDevices devices;
+    ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
+    Pactl({"set-default-source", "usb_mic"});
+    Connect();
+    Start();
+    ASSERT_TRUE(WaitFor([] { return PlaythroughSink() == "speakers"; }));
+    ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
+    Pactl({"set-default-sink", "stage"});
+    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "stage"; }));
+
+    // Unplugged, the microphone leaves no stream behind; plugged back, it is heard again.
+    devices.Unplug("usb_mic");
+    EXPECT_TRUE(WaitFor([] { return Playthroughs() == 0; }));
+    ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
+    Pactl({"set-default-source", "usb_mic"});
+    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "stage"; }));
+
+    devices.Unplug("stage");
+    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "speakers"; }));
+    EXPECT_EQ(Playthroughs(), 1);
 }
 
 TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
