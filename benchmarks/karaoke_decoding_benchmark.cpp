@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
+#include "figures.h"
 #include "karaoke/cdg_player.h"
 #include "karaoke/lyrics.h"
 #include "karaoke/lyrics_renderer.h"
@@ -65,12 +65,6 @@ Lyrics SongLyrics() {
         lyrics.lines.push_back(std::move(lyricLine));
     }
     return lyrics;
-}
-
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
 double BestCpuSeconds(const std::function<void()>& work, int runs = 5) {

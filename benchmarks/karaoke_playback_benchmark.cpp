@@ -4,7 +4,6 @@
 // with the video converted to the renderer's format as the program does. The CPU time of
 // each run is shown per minute of song and as a ratio to the plain audio file's.
 #include <gst/gst.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QFile>
@@ -12,18 +11,12 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "figures.h"
 #include "gst/karaoke/karaoke_source.h"
 
 namespace {
 
 constexpr int kSeconds = 60;
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 bool RunToEnd(GstElement* pipeline, int timeoutSeconds) {
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
@@ -55,9 +48,9 @@ double PlayCpuSeconds(const QString& uri) {
         "audioconvert ! audiopanorama method=simple ! volume ! fakesink sync=false", TRUE, nullptr);
     g_object_set(playbin, "uri", uri.toUtf8().constData(), "video-sink", video, "audio-sink", audio,
                  nullptr);
-    const double start = ProcessCpuSeconds();
+    const double start = CpuSeconds();
     const bool ended = RunToEnd(playbin, 300);
-    const double cpu = ProcessCpuSeconds() - start;
+    const double cpu = CpuSeconds() - start;
     gst_object_unref(playbin);
     return ended ? cpu : -1;
 }

@@ -9,9 +9,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 
+#include "desktop/event_loop_wait.h"
+#include "figures.h"
 #include "gst/video_renderer_widget.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
@@ -21,27 +22,6 @@ namespace {
 
 constexpr int kSeconds = 20;
 constexpr int kRuns = 5;
-
-double CpuSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop, sleeping while there is nothing to do, until done() holds.
-template <typename Done>
-bool RunUntil(Done done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.start(20);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 bool MakeVideo(const QString& path) {
     QProcess launch;
@@ -80,20 +60,21 @@ struct Figures {
 std::optional<Figures> MeasureEngine(Platform& platform, const QString& path) {
     QWidget mainWindow;
     PlayerWindow player(platform, &mainWindow);
-    player.mediaPath = path;
+    player.SetMediaPath(path);
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer clock;
     clock.start();
     if (!player.OpenMedia()) return std::nullopt;
-    auto* renderer = player.m_hWnd->findChild<VideoRendererWidget*>();
-    if (!renderer || !RunUntil([&] { return !renderer->frame().isNull(); }, 10'000))
+    auto* renderer = player.videoWindow()->findChild<VideoRendererWidget*>();
+    if (!renderer || !RunEventLoopUntil([&] { return !renderer->frame().isNull(); }, 10'000))
         return std::nullopt;
     renderer->repaint();
     Figures figures;
     figures.openMs = clock.nsecsElapsed() / 1e6;
 
     player.Run();
-    RunUntil([&] { return player.state != PlayerState::Running; }, (kSeconds + 10) * 1000);
+    RunEventLoopUntil([&] { return player.state() != PlayerState::Running; },
+                      (kSeconds + 10) * 1000);
     player.CloseMedia();
     figures.cpuPerMinute = (CpuSeconds(RUSAGE_SELF) - cpuBefore) * 60.0 / kSeconds;
     return figures;
@@ -128,11 +109,6 @@ std::optional<Figures> MeasureGstLaunch(const QString& path) {
     // Both CPU figures cover opening, playing and closing; this one also the process's start
     // and GStreamer's start-up, which the engine's figure leaves out.
     return Figures{openMs, (CpuSeconds(RUSAGE_CHILDREN) - cpuBefore) * 60.0 / kSeconds};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

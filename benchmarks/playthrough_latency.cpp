@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "figures.h"
 #include "pulse/sound_server.h"
 #include "services/mixer.h"
 
@@ -137,9 +138,6 @@ std::vector<double> Delays(const std::vector<Clock::time_point>& earlier,
     return delays;
 }
 
-double Median(const std::vector<double>& delays) {
-    return delays.empty() ? NAN : delays[delays.size() / 2];
-}
 double Worst(const std::vector<double>& delays) {
     return delays.empty() ? NAN : delays.back();
 }

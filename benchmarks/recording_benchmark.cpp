@@ -11,11 +11,9 @@
 #include <sys/wait.h>
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -27,6 +25,8 @@
 
 #include "capture/capture_system.h"
 #include "capture/server_capture_graph.h"
+#include "desktop/event_loop_wait.h"
+#include "figures.h"
 #include "gst/gst_handles.h"
 #include "gst/wav_file_writer.h"
 #include "pulse/sound_server.h"
@@ -38,23 +38,11 @@ constexpr char kInput[] = "Speakers - output mix";
 constexpr char kSource[] = "speakers.monitor";
 constexpr int kRuns = 5;
 
-void Pump(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? NAN : values[values.size() / 2];
-}
-
 double ChildCpuSeconds(pid_t pid) {
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid) return NAN;
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return CpuSecondsOf(usage);
 }
 
 pid_t Spawn(const std::vector<std::string>& arguments) {
@@ -69,13 +57,13 @@ pid_t Spawn(const std::vector<std::string>& arguments) {
     _exit(127);
 }
 
-struct CpuSeconds {
+struct SideBySideCpu {
     double ours;
     double reference;
 };
 
 // Both recorders run side by side on the same source for the same time.
-CpuSeconds RecordSideBySide(const std::string& probe, int seconds, const QTemporaryDir& folder) {
+SideBySideCpu RecordSideBySide(const std::string& probe, int seconds, const QTemporaryDir& folder) {
     const std::string ours = folder.filePath("ours.wav").toStdString();
     const std::string reference = folder.filePath("reference.wav").toStdString();
     const pid_t oursPid = Spawn({probe, ours, kInput, std::to_string(seconds)});
@@ -91,8 +79,8 @@ CpuSeconds RecordSideBySide(const std::string& probe, int seconds, const QTempor
 // neither process's start-up counts.
 void CompareCpu(const std::string& probe, int seconds, const QTemporaryDir& folder) {
     const int shortSeconds = std::max(2, seconds / 4);
-    const CpuSeconds longRun = RecordSideBySide(probe, seconds, folder);
-    const CpuSeconds shortRun = RecordSideBySide(probe, shortSeconds, folder);
+    const SideBySideCpu longRun = RecordSideBySide(probe, seconds, folder);
+    const SideBySideCpu shortRun = RecordSideBySide(probe, shortSeconds, folder);
     const double perMinute = 60.0 / (seconds - shortSeconds);
     const double ours = (longRun.ours - shortRun.ours) * perMinute;
     const double reference = (longRun.reference - shortRun.reference) * perMinute;
@@ -250,7 +238,7 @@ int main(int argc, char** argv) {
         if (FAILED(recording->control->Run())) return 1;
         playerControl->Run();  // as Start does, right after the capture runs
         const auto* graph = dynamic_cast<ServerCaptureGraph*>(recording->graph.get());
-        Pump(5000);  // the song, and the server's time to play it out
+        RunEventLoopFor(5000);  // the song, and the server's time to play it out
         firstSample.push_back(
             std::chrono::duration<double, std::milli>(graph->recording()->firstSampleTime() - start)
                 .count());

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "app/main_dialog.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "platform/platform.h"
 
 QString KaraokeApp::ApplicationNameOf(const QString& executablePath) {

@@ -26,7 +26,7 @@ constexpr ButtonLook kTextButtons[] = {
 
 void MainDialog::SetUpButtons() {
     for (const ButtonLook& look : kIconButtons) {
-        auto* button = qobject_cast<FlatButton*>(Control(look.id));
+        auto* button = qobject_cast<FlatButton*>(controls_.Control(look.id));
         button->SetButtonIcon(look.iconId);
         button->SetParentBackground(false);
         button->SetHoverCursor(IDC_HAND_CURSOR, true);
@@ -35,7 +35,7 @@ void MainDialog::SetUpButtons() {
         button->SetFlatLook(false, true);
     }
     for (const ButtonLook& look : kTextButtons) {
-        auto* button = qobject_cast<FlatButton*>(Control(look.id));
+        auto* button = qobject_cast<FlatButton*>(controls_.Control(look.id));
         button->SetParentBackground(false);
         button->SetHoverCursor(IDC_HAND_CURSOR, true);
         button->SetTipText(look.tip, true);

@@ -1,10 +1,7 @@
-#include <QLineEdit>
-
 #include "app/main_dialog.h"
-#include "app/output_naming.h"
-#include "app/settings_store.h"
+#include "core/output_naming.h"
+#include "core/settings_store.h"
 #include "platform/platform.h"
-#include "resources/resource_ids.h"
 #include "services/file_dialogs.h"
 
 QString MainDialog::GetDefaultOutputFolder(const QString& section, const QString& name,

@@ -8,75 +8,79 @@
 
 // Every command, slider release, list selection, posted message and timer of the main
 // window, and the handler it reaches.
-const std::vector<MainDialog::CommandRoute> MainDialog::kCommandRoutes = {
-    {IDC_OPEN, &MainDialog::OpenMediaFile},
-    {IDC_BROWSE, &MainDialog::BrowseOutputFile},
-    {IDC_PLAY, &MainDialog::PlayRecording},
-    {IDC_HOMEPAGE, &MainDialog::OpenHomePage},
-    {IDC_ABOUT, &MainDialog::ShowAboutBox},
-    {IDC_HELP, &MainDialog::ShowHelp},
-    {IDC_CLOSE_MEDIA, &MainDialog::CloseMediaCommand},
-    {IDC_START, &MainDialog::StartRecording},
-    {IDC_STOP, &MainDialog::StopRecording},
+const std::vector<MainDialog::Route> MainDialog::kCommandRoutes = {
+    {IDC_OPEN, [](MainDialog& w) { w.playback_.OpenMediaFile(); }},
+    {IDC_BROWSE, [](MainDialog& w) { w.BrowseOutputFile(); }},
+    {IDC_PLAY, [](MainDialog& w) { w.launches_.PlayRecording(); }},
+    {IDC_HOMEPAGE, [](MainDialog& w) { w.launches_.OpenHomePage(); }},
+    {IDC_ABOUT, [](MainDialog& w) { w.launches_.ShowAboutBox(); }},
+    {IDC_HELP, [](MainDialog& w) { w.launches_.ShowHelp(); }},
+    {IDC_CLOSE_MEDIA, [](MainDialog& w) { w.CloseMediaCommand(); }},
+    {IDC_START, [](MainDialog& w) { w.recording_.StartRecording(); }},
+    {IDC_STOP, [](MainDialog& w) { w.recording_.StopRecording(); }},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSliderReleaseRoutes = {
-    {IDC_SEEK_BAR, &MainDialog::SeekFromSlider},
-    {IDC_MEDIA_VOLUME, &MainDialog::ApplyMediaVolume},
-    {IDC_RECORDING_VOLUME, &MainDialog::OnRecordingSliderReleased},
-    {IDC_MICROPHONE_VOLUME, &MainDialog::OnMicrophoneSliderReleased},
+const std::vector<MainDialog::Route> MainDialog::kSliderReleaseRoutes = {
+    {IDC_SEEK_BAR, [](MainDialog& w) { w.playback_.SeekFromSlider(); }},
+    {IDC_MEDIA_VOLUME, [](MainDialog& w) { w.playback_.ApplyMediaVolume(); }},
+    {IDC_RECORDING_VOLUME, [](MainDialog& w) { w.recording_.OnRecordingSliderReleased(); }},
+    {IDC_MICROPHONE_VOLUME, [](MainDialog& w) { w.microphone_.OnMicrophoneSliderReleased(); }},
 };
 
-const std::vector<MainDialog::CommandRoute> MainDialog::kSelectionRoutes = {
-    {IDC_DEVICE_LIST, &MainDialog::SelectCaptureDevice},
-    {IDC_INPUT_LIST, &MainDialog::OnInputSelected},
+const std::vector<MainDialog::Route> MainDialog::kSelectionRoutes = {
+    {IDC_DEVICE_LIST, [](MainDialog& w) { w.recording_.SelectCaptureDevice(); }},
+    {IDC_INPUT_LIST, [](MainDialog& w) { w.recording_.OnInputSelected(); }},
 };
 
 const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
-    {WM_PLAYER_POSITION, &MainDialog::UpdatePlaybackTime},
-    {WM_GRAPHNOTIFY_CAPTURE, &MainDialog::OnCaptureGraphNotify},
-    {MM_MIXM_CONTROL_CHANGE, &MainDialog::OnMixerControlChange},
+    {WM_PLAYER_POSITION,
+     [](MainDialog& w, const PostedMessage&) { w.playback_.UpdatePlaybackTime(); }},
+    {WM_GRAPHNOTIFY_CAPTURE,
+     [](MainDialog& w, const PostedMessage& m) { w.recording_.OnCaptureGraphNotify(m); }},
+    {MM_MIXM_CONTROL_CHANGE,
+     [](MainDialog& w, const PostedMessage&) { w.microphone_.OnMixerControlChange(); }},
 };
 
-const std::vector<MainDialog::TimerRoute> MainDialog::kTimerRoutes = {
-    {ID_RECORDING_TIMER, &MainDialog::OnRecordingTimer},
+const std::vector<MainDialog::Route> MainDialog::kTimerRoutes = {
+    {ID_RECORDING_TIMER, [](MainDialog& w) { w.recording_.OnRecordingTimer(); }},
 };
 
 void MainDialog::ConnectControls() {
-    for (const auto& [id, widget] : controls_) {
+    for (const auto& [id, widget] : controls_.all()) {
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             connect(button, &QAbstractButton::clicked, this, [this, id = id] { OnCommand(id); });
     }
-    for (const CommandRoute& route : kSliderReleaseRoutes) {
-        if (auto* slider = qobject_cast<ReleaseSlider*>(Control(route.commandId)))
-            connect(slider, &ReleaseSlider::released, this, route.handler);
+    for (const Route& route : kSliderReleaseRoutes) {
+        if (auto* slider = qobject_cast<ReleaseSlider*>(controls_.Control(route.id)))
+            connect(slider, &ReleaseSlider::released, this,
+                    [this, route] { route.handler(*this); });
     }
-    for (const CommandRoute& route : kSelectionRoutes) {
-        if (auto* list = qobject_cast<QComboBox*>(Control(route.commandId)))
-            connect(list, &QComboBox::activated, this, route.handler);
+    for (const Route& route : kSelectionRoutes) {
+        if (auto* list = qobject_cast<QComboBox*>(controls_.Control(route.id)))
+            connect(list, &QComboBox::activated, this, [this, route] { route.handler(*this); });
     }
 }
 
 void MainDialog::OnCommand(int commandId) {
-    for (const CommandRoute& route : kCommandRoutes) {
-        if (route.commandId == commandId) {
-            (this->*route.handler)();
+    for (const Route& route : kCommandRoutes) {
+        if (route.id == commandId) {
+            route.handler(*this);
             return;
         }
     }
     // Commands of the video window's menu, chosen in the menu this window shows.
-    ForwardPlayerCommand(commandId);
+    playback_.ForwardPlayerCommand(commandId);
 }
 
 void MainDialog::OnTimer(int timerId) {
-    for (const TimerRoute& route : kTimerRoutes) {
-        if (route.timerId == timerId) (this->*route.handler)();
+    for (const Route& route : kTimerRoutes) {
+        if (route.id == timerId) route.handler(*this);
     }
 }
 
 void MainDialog::OnMessage(const PostedMessage& message) {
     for (const MessageRoute& route : kMessageRoutes) {
-        if (route.message == message.message()) (this->*route.handler)(message);
+        if (route.message == message.message()) route.handler(*this, message);
     }
 }
 

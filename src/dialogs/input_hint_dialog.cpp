@@ -3,8 +3,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "app/settings_store.h"
 #include "controls/dialog_builder.h"
+#include "core/settings_store.h"
 #include "resources/resource_ids.h"
 
 InputHintDialog::InputHintDialog(Platform& platform, SettingsStore& settings, QWidget* parent)

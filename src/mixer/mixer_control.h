@@ -6,43 +6,36 @@
 #include "mixer/mixer_device.h"
 #include "mixer/mixer_probe.h"
 
-class MainDialog;
+class QSlider;
 
 struct FaderInstance {
-    ControlBinding* binding = nullptr;
-    DWORD range = 0;
-    DWORD pageStep = 0;
     std::vector<DWORD> values;  // channels x items
 };
 
 // The main window's mixer: the device chosen for the microphone, open for the window's
 // life, with the microphone volume bound to the microphone slider.
 class MixerControl : public MixerDevice {
-public:
+  public:
     MixerControl(Mixer& mixerApi, MessageBoxes& messages);
 
-    void SetOwner(MainDialog* window) { owner = window; }
     // 1 when the volume of the last microphone line was bound.
     int BindMicrophoneVolume(QWidget* window);
     // fraction 0.0 to 1.0 of the control's range into the first channel.
     int SetMicrophoneLevel(QWidget* window, double fraction);
     // Moves the window's microphone slider to the control's first value.
-    int RefreshMicrophoneSlider(MainDialog* window);
+    int RefreshMicrophoneSlider(QWidget* window, QSlider& slider);
 
-    DWORD minimum() const { return minimumValue; }
-    DWORD maximum() const { return maximumValue; }
-    MuteMemory& recordingMuteBefore() { return muteMemory; }
+    MuteMemory& recordingMuteBefore() { return muteMemory_; }
 
-private:
+  private:
     int BindLineVolume(QWidget* window, DWORD lineId);
     int MixAppInitDialogFader(QWidget* window, ControlBinding& binding) override;
     // Reads the bound control's values with channels channels into the fader's array.
     int ReadFaderValues(QWidget* window, DWORD channels);
 
-    std::vector<MIXERCONTROLA> controls;
-    std::unique_ptr<FaderInstance> fader;
-    MainDialog* owner = nullptr;
-    DWORD minimumValue = 0;
-    DWORD maximumValue = 0;
-    MuteMemory muteMemory;
+    std::vector<MIXERCONTROLA> controls_;
+    std::unique_ptr<FaderInstance> fader_;
+    DWORD minimumValue_ = 0;
+    DWORD maximumValue_ = 0;
+    MuteMemory muteMemory_;
 };

@@ -16,7 +16,7 @@ bool Within(DWORD type, DWORD first, DWORD last) {
 
 }  // namespace
 
-MixerDevice::MixerDevice(Mixer& api, MessageBoxes& boxes) : mixerApi(api), messages(boxes) {}
+MixerDevice::MixerDevice(Mixer& api, MessageBoxes& boxes) : mixerApi_(api), messages_(boxes) {}
 
 MixerDevice::~MixerDevice() = default;
 
@@ -26,79 +26,79 @@ void MixerDevice::ReportMixerError(QWidget* owner, unsigned boxType, const char*
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    messages.Show(owner, QString::fromLocal8Bit(text), "Tarvelo", boxType);
+    messages_.Show(owner, QString::fromLocal8Bit(text), "Tarvelo", boxType);
 }
 
 HMIXER MixerDevice::OpenMixer(QWidget* callbackWindow, HMIXER previous, UINT index) {
     MIXERCAPSA caps;
-    MMRESULT mmr = mixerApi.mixerGetDevCapsA(index, &caps);
+    MMRESULT mmr = mixerApi_.mixerGetDevCapsA(index, &caps);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(nullptr, MB_ICONEXCLAMATION,
                          "mixerGetDevCaps() failed on uMxId=%u, mmr=%u!", index, mmr);
         return previous;
     }
     HMIXER opened = nullptr;
-    mmr = mixerApi.mixerOpen(&opened, index, callbackWindow, CALLBACK_WINDOW);
+    mmr = mixerApi_.mixerOpen(&opened, index, callbackWindow, CALLBACK_WINDOW);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(nullptr, MB_ICONEXCLAMATION, "mixerOpen() failed on uMxId=%u, mmr=%u!",
                          index, mmr);
         return previous;
     }
     if (previous) {
-        mmr = mixerApi.mixerClose(previous);
+        mmr = mixerApi_.mixerClose(previous);
         if (mmr != MMSYSERR_NOERROR)
             ReportMixerError(callbackWindow, MB_ICONEXCLAMATION,
                              "mixerClose() failed on hmx=%.04Xh, mmr=%u!", HandleValue(previous),
                              mmr);
     }
-    mixer = opened;
-    deviceIndex = index;
+    mixer_ = opened;
+    deviceIndex_ = index;
     return opened;
 }
 
 int MixerDevice::CloseMixer(QWidget* owner) {
-    if (!mixer) return 0;
-    const MMRESULT mmr = mixerApi.mixerClose(mixer);
+    if (!mixer_) return 0;
+    const MMRESULT mmr = mixerApi_.mixerClose(mixer_);
     if (mmr != MMSYSERR_NOERROR)
         ReportMixerError(owner, MB_ICONEXCLAMATION, "mixerClose() failed on hmx=%.04Xh, mmr=%u!",
-                         HandleValue(mixer), mmr);
-    mixer = nullptr;
+                         HandleValue(mixer_), mmr);
+    mixer_ = nullptr;
     return 0;
 }
 
 void MixerDevice::WalkMicrophoneLines(QWidget* owner,
                                       const std::function<void(DWORD lineId)>& handleLine) {
     MIXERCAPSA caps;
-    MMRESULT mmr = mixerApi.mixerGetDevCapsA(mixer, &caps);
+    MMRESULT mmr = mixerApi_.mixerGetDevCapsA(mixer_, &caps);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
-                         "mixerGetDevCaps() failed on hmx=%.04Xh, mmr=%u!", HandleValue(mixer),
+                         "mixerGetDevCaps() failed on hmx=%.04Xh, mmr=%u!", HandleValue(mixer_),
                          mmr);
         caps.cDestinations = 0;
     }
     for (DWORD d = 0; d < caps.cDestinations; ++d) {
-        destination = MIXERLINEA();
-        destination.dwDestination = d;
-        mmr = mixerApi.mixerGetLineInfoA(mixer, &destination, MIXER_GETLINEINFOF_DESTINATION);
+        destination_ = MIXERLINEA();
+        destination_.dwDestination = d;
+        mmr = mixerApi_.mixerGetLineInfoA(mixer_, &destination_, MIXER_GETLINEINFOF_DESTINATION);
         if (mmr != MMSYSERR_NOERROR) {
             ReportMixerError(owner, MB_ICONEXCLAMATION,
                              "mixerGetLineInfo(dst=%u) failed on hmx=%.04Xh, mmr=%u!", d,
-                             HandleValue(mixer), mmr);
+                             HandleValue(mixer_), mmr);
             continue;
         }
-        if (destination.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_SPEAKERS &&
-            destination.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN)
+        if (destination_.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_SPEAKERS &&
+            destination_.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN)
             continue;
-        const DWORD connections = destination.cConnections;
+        const DWORD connections = destination_.cConnections;
         for (DWORD s = 0; s < connections; ++s) {
             MIXERLINEA source;
             source.dwDestination = d;
             source.dwSource = s;
-            mmr = mixerApi.mixerGetLineInfoA(mixer, &source, MIXER_GETLINEINFOF_SOURCE);
+            mmr = mixerApi_.mixerGetLineInfoA(mixer_, &source, MIXER_GETLINEINFOF_SOURCE);
             if (mmr != MMSYSERR_NOERROR) {
                 ReportMixerError(owner, MB_ICONEXCLAMATION,
                                  "mixerGetLineInfo(src=%u) failed on hmx=%.04Xh, mmr=%u!", s,
-                                 HandleValue(mixer), mmr);
+                                 HandleValue(mixer_), mmr);
                 continue;
             }
             if (source.dwComponentType == MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE)
@@ -109,34 +109,34 @@ void MixerDevice::WalkMicrophoneLines(QWidget* owner,
 
 int MixerDevice::InitLineControls(QWidget* owner, DWORD lineId, DWORD wantedType,
                                   std::vector<MIXERCONTROLA>& controls) {
-    line = MIXERLINEA();
-    line.dwLineID = lineId;
-    MMRESULT mmr = mixerApi.mixerGetLineInfoA(mixer, &line, MIXER_GETLINEINFOF_LINEID);
+    line_ = MIXERLINEA();
+    line_.dwLineID = lineId;
+    MMRESULT mmr = mixerApi_.mixerGetLineInfoA(mixer_, &line_, MIXER_GETLINEINFOF_LINEID);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "mixerGetLineInfo(lineid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
-                         static_cast<unsigned long>(lineId), HandleValue(mixer), mmr);
+                         static_cast<unsigned long>(lineId), HandleValue(mixer_), mmr);
         return 0;
     }
-    if (line.cControls == 0) {
+    if (line_.cControls == 0) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "There are no controls associated with the selected line.");
         return 0;
     }
     try {
-        controls.assign(line.cControls, MIXERCONTROLA());
+        controls.assign(line_.cControls, MIXERCONTROLA());
     } catch (const std::bad_alloc&) {
         return 0;
     }
     MIXERLINECONTROLSA request;
     request.dwLineID = lineId;
-    request.cControls = line.cControls;
+    request.cControls = line_.cControls;
     request.pamxctrl = controls.data();
-    mmr = mixerApi.mixerGetLineControlsA(mixer, &request, MIXER_GETLINECONTROLSF_ALL);
+    mmr = mixerApi_.mixerGetLineControlsA(mixer_, &request, MIXER_GETLINECONTROLSF_ALL);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "mixerGetLineControls(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
-                         static_cast<unsigned long>(lineId), HandleValue(mixer), mmr);
+                         static_cast<unsigned long>(lineId), HandleValue(mixer_), mmr);
         return 0;
     }
     int result = 0;
@@ -150,43 +150,41 @@ int MixerDevice::InitControlByClass(QWidget* owner, DWORD id) {
     MIXERLINECONTROLSA request;
     request.dwControlID = id;
     request.cControls = 1;
-    request.pamxctrl = &control;
+    request.pamxctrl = &control_;
     const MMRESULT mmr =
-        mixerApi.mixerGetLineControlsA(mixer, &request, MIXER_GETLINECONTROLSF_ONEBYID);
+        mixerApi_.mixerGetLineControlsA(mixer_, &request, MIXER_GETLINECONTROLSF_ONEBYID);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "mixerGetLineControls(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
-                         static_cast<unsigned long>(id), HandleValue(mixer), mmr);
+                         static_cast<unsigned long>(id), HandleValue(mixer_), mmr);
         return 0;
     }
-    if (control.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) {
+    if (control_.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) {
         ReportMixerError(owner, MB_ICONEXCLAMATION, "This control (ctrlid=%.08lXh) is disabled.",
                          static_cast<unsigned long>(id));
         return 0;
     }
-    binding = {mixer, &line, &control};
-    controlId = id;
-    busy = 1;
+    binding_ = {mixer_, &line_, &control_};
+    controlId_ = id;
     int initialised = 0;
-    switch (control.dwControlType & MIXERCONTROL_CT_CLASS_MASK) {
+    switch (control_.dwControlType & MIXERCONTROL_CT_CLASS_MASK) {
         case MIXERCONTROL_CT_CLASS_SWITCH:
-            initialised = Within(control.dwControlType, MIXERCONTROL_CONTROLTYPE_BOOLEAN,
+            initialised = Within(control_.dwControlType, MIXERCONTROL_CONTROLTYPE_BOOLEAN,
                                  MIXERCONTROL_CONTROLTYPE_BUTTON) &&
-                          MixAppInitDialogSwitch(owner, binding);
+                          MixAppInitDialogSwitch(owner, binding_);
             break;
         case MIXERCONTROL_CT_CLASS_FADER:
-            initialised = Within(control.dwControlType, MIXERCONTROL_CONTROLTYPE_FADER,
+            initialised = Within(control_.dwControlType, MIXERCONTROL_CONTROLTYPE_FADER,
                                  MIXERCONTROL_CONTROLTYPE_EQUALIZER) &&
-                          MixAppInitDialogFader(owner, binding);
+                          MixAppInitDialogFader(owner, binding_);
             break;
         default:
             break;
     }
-    busy = 0;
     if (!initialised) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "Do not know how to deal with control type=%.08lXh!",
-                         static_cast<unsigned long>(control.dwControlType));
+                         static_cast<unsigned long>(control_.dwControlType));
         return 0;
     }
     return 1;
@@ -201,7 +199,7 @@ int MixerDevice::MixAppInitDialogFader(QWidget*, ControlBinding&) {
 }
 
 DWORD MixerDevice::ChannelsOf(const MIXERCONTROLA& ofControl) const {
-    return (ofControl.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : line.cChannels;
+    return (ofControl.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : line_.cChannels;
 }
 
 DWORD MixerDevice::ItemsOf(const MIXERCONTROLA& ofControl) {

@@ -28,7 +28,7 @@ class MixerDevice {
     // new handle, or previous when the device cannot be opened.
     HMIXER OpenMixer(QWidget* callbackWindow, HMIXER previous, UINT deviceIndex);
     int CloseMixer(QWidget* owner);
-    HMIXER handle() const { return mixer; }
+    HMIXER handle() const { return mixer_; }
 
     // Formats like printf into at most 511 characters and shows it under "Tarvelo".
     void ReportMixerError(QWidget* owner, unsigned boxType, const char* format, ...)
@@ -51,15 +51,14 @@ class MixerDevice {
     DWORD ChannelsOf(const MIXERCONTROLA& ofControl) const;
     static DWORD ItemsOf(const MIXERCONTROLA& ofControl);
 
-    Mixer& mixerApi;
-    MessageBoxes& messages;
-    HMIXER mixer = nullptr;
-    MIXERCONTROLA control;
-    int busy = 0;
-    DWORD controlId = 0;
-    MIXERLINEA line;
-    ControlBinding binding;
-    UINT deviceIndex = 0;
+    Mixer& mixerApi_;
+    MessageBoxes& messages_;
+    HMIXER mixer_ = nullptr;
+    MIXERCONTROLA control_;
+    DWORD controlId_ = 0;
+    MIXERLINEA line_;
+    ControlBinding binding_;
+    UINT deviceIndex_ = 0;
     // The destination whose sources the walk is visiting.
-    MIXERLINEA destination;
+    MIXERLINEA destination_;
 };

@@ -6,7 +6,7 @@
 #include "services/message_boxes.h"
 
 MixerProbe::MixerProbe(Mixer& api, MessageBoxes& boxes, DWORD switchValue, MuteMemory& memory)
-    : MixerDevice(api, boxes), value(switchValue), recordingMuteBefore(memory) {}
+    : MixerDevice(api, boxes), value_(switchValue), recordingMuteBefore_(memory) {}
 
 int MixerProbe::ProbeMicrophoneLines(QWidget* owner) {
     int found = 0;
@@ -27,9 +27,8 @@ int MixerProbe::MixAppInitDialogSwitch(QWidget* owner, ControlBinding& bound) {
     const DWORD items = ItemsOf(*bound.control);
     const DWORD bytes = 4 + 4 * channels * items;
     try {
-        switchInstance = std::make_unique<SwitchInstance>();
-        switchInstance->binding = &bound;
-        switchInstance->values.assign(std::max<DWORD>(1, channels * items), 0);
+        switchInstance_ = std::make_unique<SwitchInstance>();
+        switchInstance_->values.assign(std::max<DWORD>(1, channels * items), 0);
     } catch (const std::bad_alloc&) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "!MixAppInitDialogSwitch: failed trying to alloc %u bytes for control "
@@ -38,40 +37,40 @@ int MixerProbe::MixAppInitDialogSwitch(QWidget* owner, ControlBinding& bound) {
         return 0;
     }
     MIXERCONTROLDETAILS details;
-    details.dwControlID = controlId;
+    details.dwControlID = controlId_;
     details.cChannels = channels;
     details.cMultipleItems = bound.control->cMultipleItems;
-    details.paDetails = switchInstance->values.data();
+    details.paDetails = switchInstance_->values.data();
     MMRESULT mmr =
-        mixerApi.mixerGetControlDetailsA(bound.mixer, &details, MIXER_GETCONTROLDETAILSF_VALUE);
+        mixerApi_.mixerGetControlDetailsA(bound.mixer, &details, MIXER_GETCONTROLDETAILSF_VALUE);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "mixerGetControlDetails(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
-                         static_cast<unsigned long>(controlId), HandleValue(bound.mixer), mmr);
+                         static_cast<unsigned long>(controlId_), HandleValue(bound.mixer), mmr);
         return 0;
     }
-    const std::optional<DWORD> newValue = SwitchValueFor(switchInstance->values[0]);
+    const std::optional<DWORD> newValue = SwitchValueFor(switchInstance_->values[0]);
     if (!newValue) return 1;
-    switchInstance->values[0] = *newValue;
-    mmr = mixerApi.mixerSetControlDetails(bound.mixer, &details, MIXER_SETCONTROLDETAILSF_VALUE);
+    switchInstance_->values[0] = *newValue;
+    mmr = mixerApi_.mixerSetControlDetails(bound.mixer, &details, MIXER_SETCONTROLDETAILSF_VALUE);
     if (mmr != MMSYSERR_NOERROR) {
         ReportMixerError(owner, MB_ICONEXCLAMATION,
                          "mixerSetControlDetails(ctrlid=%.08lXh) failed on hmx=%.04Xh, mmr=%u!",
-                         static_cast<unsigned long>(controlId), HandleValue(bound.mixer), mmr);
+                         static_cast<unsigned long>(controlId_), HandleValue(bound.mixer), mmr);
         return 0;
     }
     return 1;
 }
 
 std::optional<DWORD> MixerProbe::SwitchValueFor(DWORD current) {
-    if (destination.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN) return value;
-    const std::pair<UINT, DWORD> key{deviceIndex, controlId};
-    if (value == 0) {
-        recordingMuteBefore.emplace(key, current);
-        return value;
+    if (destination_.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN) return value_;
+    const std::pair<UINT, DWORD> key{deviceIndex_, controlId_};
+    if (value_ == 0) {
+        recordingMuteBefore_.emplace(key, current);
+        return value_;
     }
     // A microphone this run never unmuted is left as the user has it.
-    const auto before = recordingMuteBefore.find(key);
-    if (before == recordingMuteBefore.end()) return std::nullopt;
+    const auto before = recordingMuteBefore_.find(key);
+    if (before == recordingMuteBefore_.end()) return std::nullopt;
     return before->second;
 }

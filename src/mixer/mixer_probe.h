@@ -12,14 +12,13 @@
 using MuteMemory = std::map<std::pair<UINT, DWORD>, DWORD>;
 
 struct SwitchInstance {
-    ControlBinding* binding = nullptr;
     std::vector<DWORD> values;  // channels x items
 };
 
 // One device tried by the microphone search: it writes value (0 unmuted, 1 muted) into
 // the mute switches of the device's microphone lines.
 class MixerProbe : public MixerDevice {
-public:
+  public:
     // The recording microphone is the user's microphone for every program: at start-up
     // its mute is remembered in recordingMuteBefore, and at close it gets that state back
     // instead of value.
@@ -29,13 +28,13 @@ public:
     // 1 when the device has a microphone line under a speakers or recording destination.
     int ProbeMicrophoneLines(QWidget* owner);
 
-private:
+  private:
     int ApplyMuteControls(QWidget* owner, DWORD lineId);
     int MixAppInitDialogSwitch(QWidget* owner, ControlBinding& binding) override;
     // The value to write into the first channel, or nothing to leave the control alone.
     std::optional<DWORD> SwitchValueFor(DWORD current);
 
-    DWORD value;
-    std::unique_ptr<SwitchInstance> switchInstance;
-    MuteMemory& recordingMuteBefore;
+    DWORD value_;
+    std::unique_ptr<SwitchInstance> switchInstance_;
+    MuteMemory& recordingMuteBefore_;
 };

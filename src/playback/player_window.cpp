@@ -7,24 +7,28 @@
 #include "services/window_messages.h"
 #include "services/window_timers.h"
 
-bool PlayerWindow::frontToggle = true;
+bool PlayerWindow::frontToggle_ = true;
 
 PlayerWindow::PlayerWindow(Platform& instance, QWidget* mainWindow)
-    : mainWindow(mainWindow), instance(instance) {}
+    : mainWindow_(mainWindow), instance_(instance) {}
 
 PlayerWindow::~PlayerWindow() = default;
 
+bool PlayerWindow::HoldsGraph() const {
+    return pGB_ || pMC_ || pME_ || pMS_ || pVW_ || pBV_ || pBA_;
+}
+
 bool PlayerWindow::OpenMedia() {
-    state = PlayerState::Stopped;
-    volume = 0;
+    state_ = PlayerState::Stopped;
+    volume_ = 0;
     CreateVideoWindow();
-    if (SUCCEEDED(BuildGraph(mediaPath))) return true;
+    if (SUCCEEDED(BuildGraph(mediaPath_))) return true;
     CloseMedia();
     return false;
 }
 
 HRESULT PlayerWindow::BuildGraph(const QString& path) {
-    HRESULT hr = instance.mediaGraphs->CreateFilterGraph(pGB);
+    HRESULT hr = instance_.mediaGraphs->CreateFilterGraph(pGB_);
     if (FAILED(hr)) {
         ShowDiagnostic(QString::asprintf(
             "FAILED(hr=0x%x) in CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC_SERVER, "
@@ -32,32 +36,35 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
             static_cast<unsigned>(hr)));
         return hr;
     }
-    hr = pGB->RenderFile(path);
+    hr = pGB_->RenderFile(path);
     if (FAILED(hr)) {
-        instance.messages->Show(nullptr,
-                                "Cannot play the file.  The file is either corrupt or\nthe player "
-                                "does not support the format you are trying to play.\nIf you want "
-                                "more decoders, please visit our website.",
-                                "Error", MB_OK);
+        instance_.messages->Show(nullptr,
+                                 "Cannot play the file.  The file is either corrupt or\nthe player "
+                                 "does not support the format you are trying to play.\nIf you want "
+                                 "more decoders, please visit our website.",
+                                 "Error", MB_OK);
         return hr;
     }
     const auto query = [this](auto& pointer, const char* call) {
-        const HRESULT result = pGB->QueryInterface(pointer);
+        const HRESULT result = pGB_->QueryInterface(pointer);
         if (FAILED(result))
             ShowDiagnostic(
                 QString::asprintf("FAILED(hr=0x%x) in %s\n", static_cast<unsigned>(result), call));
         return result;
     };
-    if (FAILED(hr = query(pMC, "pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)"))) return hr;
-    if (FAILED(hr = query(pME, "pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)"))) return hr;
-    if (FAILED(hr = query(pMS, "pGB->QueryInterface(IID_IMediaSeeking, (void **)&pMS)"))) return hr;
-    if (FAILED(hr = query(pVW, "pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)"))) return hr;
-    if (FAILED(hr = query(pBV, "pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)"))) return hr;
-    if (FAILED(hr = query(pBA, "pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)"))) return hr;
+    if (FAILED(hr = query(pMC_, "pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)")))
+        return hr;
+    if (FAILED(hr = query(pME_, "pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)")))
+        return hr;
+    if (FAILED(hr = query(pMS_, "pGB->QueryInterface(IID_IMediaSeeking, (void **)&pMS)")))
+        return hr;
+    if (FAILED(hr = query(pVW_, "pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)"))) return hr;
+    if (FAILED(hr = query(pBV_, "pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)"))) return hr;
+    if (FAILED(hr = query(pBA_, "pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)"))) return hr;
 
     DetectVideo();
 
-    hr = pME->SetNotifyWindow(m_hWnd.get(), WM_GRAPHNOTIFY_PLAYER, 0);
+    hr = pME_->SetNotifyWindow(videoWindow_.get(), WM_GRAPHNOTIFY_PLAYER, 0);
     if (FAILED(hr)) {
         ShowDiagnostic(QString::asprintf(
             "FAILED(hr=0x%x) in pME->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hWnd), "
@@ -66,10 +73,10 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
         return hr;
     }
 
-    if (!audioOnly) {
+    if (!audioOnly_) {
         // The renderer becomes a child of the video window, and its input goes there.
-        pVW->put_Owner(m_hWnd.get());
-        pVW->put_MessageDrain(m_hWnd.get());
+        pVW_->put_Owner(videoWindow_.get());
+        pVW_->put_MessageDrain(videoWindow_.get());
         hr = InitVideoWindow(1, 1);
         if (FAILED(hr)) {
             ShowDiagnostic(QString::asprintf("FAILED(hr=0x%x) in InitVideoWindow(1, 1)\n",
@@ -78,34 +85,34 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
         }
     }
 
-    if (m_hWnd) {
-        if (!audioOnly) {
-            videoShown = true;
-            m_hWnd->showNormal();
-            m_hWnd->raise();
-            m_hWnd->activateWindow();
-            m_hWnd->setFocus();
+    if (videoWindow_) {
+        if (!audioOnly_) {
+            videoShown_ = true;
+            videoWindow_->showNormal();
+            videoWindow_->raise();
+            videoWindow_->activateWindow();
+            videoWindow_->setFocus();
         } else {
-            m_hWnd->hide();
+            videoWindow_->hide();
         }
-        m_hWnd->update();
+        videoWindow_->update();
     }
     UpdateTitle();
-    if (m_hWnd)
-        m_hWnd->timers().SetTimer(ID_PLAYER_POSITION_TIMER, PLAYER_POSITION_TIMER_PERIOD_MS);
+    if (videoWindow_)
+        videoWindow_->timers().SetTimer(ID_PLAYER_POSITION_TIMER, PLAYER_POSITION_TIMER_PERIOD_MS);
     return S_OK;
 }
 
 void PlayerWindow::DetectVideo() {
-    if (!pVW || !pBV) {
-        audioOnly = true;
+    if (!pVW_ || !pBV_) {
+        audioOnly_ = true;
         return;
     }
-    audioOnly = false;
+    audioOnly_ = false;
     long visible = OAFALSE;
-    const HRESULT hr = pVW->get_Visible(&visible);
+    const HRESULT hr = pVW_->get_Visible(&visible);
     if (hr == E_NOINTERFACE) {
-        audioOnly = true;
+        audioOnly_ = true;
     } else if (FAILED(hr)) {
         ShowDiagnostic(
             QString::asprintf("Failed(%08lx) in pVW->get_Visible()!\r\n",
@@ -114,63 +121,63 @@ void PlayerWindow::DetectVideo() {
 }
 
 void PlayerWindow::Run() {
-    if (!pMC) return;
-    if (state == PlayerState::Stopped && SUCCEEDED(pMC->Run())) state = PlayerState::Running;
-    if (pMS && SUCCEEDED(pMS->SetRate(1.0))) UpdateTitle();
+    if (!pMC_) return;
+    if (state_ == PlayerState::Stopped && SUCCEEDED(pMC_->Run())) state_ = PlayerState::Running;
+    if (pMS_ && SUCCEEDED(pMS_->SetRate(1.0))) UpdateTitle();
 }
 
 void PlayerWindow::Stop() {
-    if (!pMC || !pMS) return;
-    if (state == PlayerState::Running) {
-        pMC->Stop();
-        state = PlayerState::Stopped;
+    if (!pMC_ || !pMS_) return;
+    if (state_ == PlayerState::Running) {
+        pMC_->Stop();
+        state_ = PlayerState::Stopped;
         REFERENCE_TIME start = 0;
-        pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
-                          AM_SEEKING_NoPositioning);
+        pMS_->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                           AM_SEEKING_NoPositioning);
         // Held paused, the graph shows the first frame.
-        pMC->Pause();
+        pMC_->Pause();
     }
     UpdateTitle();
 }
 
 void PlayerWindow::CloseMedia() {
-    if (pMC) pMC->Stop();
-    audioOnly = true;
-    if (windowCreated) DestroyVideoWindow();
+    if (pMC_) pMC_->Stop();
+    audioOnly_ = true;
+    if (windowCreated_) DestroyVideoWindow();
     ReleaseGraph();
-    mediaPath.clear();
-    state = PlayerState::Closed;
-    if (mainWindow) mainWindow->update();
+    mediaPath_.clear();
+    state_ = PlayerState::Closed;
+    if (mainWindow_) mainWindow_->update();
 }
 
 void PlayerWindow::ReleaseGraph() {
-    if (pVW) {
-        pVW->put_Visible(OAFALSE);
-        pVW->put_Owner(nullptr);
+    if (pVW_) {
+        pVW_->put_Visible(OAFALSE);
+        pVW_->put_Owner(nullptr);
     }
-    if (pME) pME->SetNotifyWindow(nullptr, 0, 0);
-    pME.reset();
-    pMS.reset();
-    pMC.reset();
-    pBA.reset();
-    pBV.reset();
-    pVW.reset();
-    pGB.reset();
+    if (pME_) pME_->SetNotifyWindow(nullptr, 0, 0);
+    pME_.reset();
+    pMS_.reset();
+    pMC_.reset();
+    pBA_.reset();
+    pBV_.reset();
+    pVW_.reset();
+    pGB_.reset();
 }
 
 HRESULT PlayerWindow::Seek(REFERENCE_TIME position) {
-    if (!pMS) return S_OK;
-    if (pMS->IsFormatSupported(TIME_FORMAT_MEDIA_TIME) != S_OK) return E_NOINTERFACE;
+    if (!pMS_) return S_OK;
+    if (pMS_->IsFormatSupported(TIME_FORMAT_MEDIA_TIME) != S_OK) return E_NOINTERFACE;
     TimeFormat saved = TimeFormat::None;
-    HRESULT hr = pMS->GetTimeFormat(&saved);
+    HRESULT hr = pMS_->GetTimeFormat(&saved);
     if (FAILED(hr)) return hr;
-    hr = pMS->SetTimeFormat(TIME_FORMAT_MEDIA_TIME);
+    hr = pMS_->SetTimeFormat(TIME_FORMAT_MEDIA_TIME);
     if (FAILED(hr)) return hr;
     if (position < 0) position = 0;
-    hr = pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
-                           AM_SEEKING_NoPositioning);
+    hr = pMS_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
+                            AM_SEEKING_NoPositioning);
     if (FAILED(hr)) return hr;
-    if (saved != TIME_FORMAT_MEDIA_TIME) return pMS->SetTimeFormat(saved);
+    if (saved != TIME_FORMAT_MEDIA_TIME) return pMS_->SetTimeFormat(saved);
     return hr;
 }
 
@@ -193,49 +200,49 @@ long PlayerWindow::VolumeOf(float fraction) {
 }
 
 HRESULT PlayerWindow::SetVolume(float fraction) {
-    if (!pGB || !pBA) return S_OK;
-    volume = VolumeOf(fraction);
-    return pBA->put_Volume(volume);
+    if (!pGB_ || !pBA_) return S_OK;
+    volume_ = VolumeOf(fraction);
+    return pBA_->put_Volume(volume_);
 }
 
 void PlayerWindow::SetChannel(int newChannel) {
-    if (pBA) {
+    if (pBA_) {
         long balance = 0;
-        const HRESULT probe = pBA->get_Balance(&balance);
+        const HRESULT probe = pBA_->get_Balance(&balance);
         if (SUCCEEDED(probe) && probe != E_NOTIMPL) {
             const long balances[] = {-10000, 0, 10000};
             if (newChannel >= kChannelLeft && newChannel <= kChannelRight)
-                pBA->put_Balance(balances[newChannel - kChannelLeft]);
+                pBA_->put_Balance(balances[newChannel - kChannelLeft]);
         }
     }
-    channel = newChannel;
+    channel_ = newChannel;
 }
 
 void PlayerWindow::HandleGraphEvents() {
-    if (!pME) return;
+    if (!pME_) return;
     long code = 0;
     std::intptr_t param1 = 0;
     std::intptr_t param2 = 0;
-    while (pME && SUCCEEDED(pME->GetEvent(&code, &param1, &param2, 0))) {
-        pME->FreeEventParams(code, param1, param2);
+    while (pME_ && SUCCEEDED(pME_->GetEvent(&code, &param1, &param2, 0))) {
+        pME_->FreeEventParams(code, param1, param2);
         if (code == EC_COMPLETE) {
             Stop();
-            if (mainWindow) PostCommand(mainWindow, IDC_STOP);
+            if (mainWindow_) PostCommand(mainWindow_, IDC_STOP);
         }
     }
 }
 
 void PlayerWindow::PollPosition() {
-    if (!pMS || pMS->IsFormatSupported(TIME_FORMAT_MEDIA_TIME) != S_OK) return;
+    if (!pMS_ || pMS_->IsFormatSupported(TIME_FORMAT_MEDIA_TIME) != S_OK) return;
     TimeFormat saved = TimeFormat::None;
-    if (FAILED(pMS->GetTimeFormat(&saved))) return;
-    if (FAILED(pMS->SetTimeFormat(TIME_FORMAT_MEDIA_TIME))) return;
-    if (FAILED(pMS->GetStopPosition(&stopPosition))) return;
-    if (FAILED(pMS->GetCurrentPosition(&currentPosition))) return;
-    if (saved != TIME_FORMAT_MEDIA_TIME && FAILED(pMS->SetTimeFormat(saved))) return;
-    if (mainWindow) PostWindowMessage(mainWindow, WM_PLAYER_POSITION);
+    if (FAILED(pMS_->GetTimeFormat(&saved))) return;
+    if (FAILED(pMS_->SetTimeFormat(TIME_FORMAT_MEDIA_TIME))) return;
+    if (FAILED(pMS_->GetStopPosition(&stopPosition_))) return;
+    if (FAILED(pMS_->GetCurrentPosition(&currentPosition_))) return;
+    if (saved != TIME_FORMAT_MEDIA_TIME && FAILED(pMS_->SetTimeFormat(saved))) return;
+    if (mainWindow_) PostWindowMessage(mainWindow_, WM_PLAYER_POSITION);
 }
 
 void PlayerWindow::ShowDiagnostic(const QString& text) {
-    instance.messages->Show(nullptr, text, "Message", MB_OK);
+    instance_.messages->Show(nullptr, text, "Message", MB_OK);
 }

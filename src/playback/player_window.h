@@ -27,6 +27,8 @@ class PlayerWindow {
     // Releases nothing of its own: CloseMedia does that beforehand.
     virtual ~PlayerWindow();
 
+    // The file OpenMedia opens.
+    void SetMediaPath(const QString& path) { mediaPath_ = path; }
     bool OpenMedia();
     void Run();
     void Stop();
@@ -52,30 +54,26 @@ class PlayerWindow {
 
     // The volume in hundredths of a decibel for a slider fraction.
     static long VolumeOf(float fraction);
-
     // One flag for the whole process: which window the next left click on a video brings
     // to the front.
-    static bool frontToggle;
+    static bool frontToggle() { return frontToggle_; }
 
-    QPointer<QWidget> mainWindow;
-    Platform& instance;
-    QString mediaPath;
-    bool audioOnly = false;
-    PlayerState state = PlayerState::Closed;
-    std::shared_ptr<VideoWindow> pVW;
-    bool videoShown = false;
-    std::shared_ptr<BasicVideo> pBV;
-    long volume = 0;
-    std::shared_ptr<GraphBuilder> pGB;
-    std::shared_ptr<MediaControl> pMC;
-    std::shared_ptr<MediaEvents> pME;
-    std::shared_ptr<BasicAudio> pBA;
-    std::shared_ptr<MediaSeeking> pMS;
-    std::unique_ptr<PreviewWindow> m_hWnd;
-    bool windowCreated = false;
-    REFERENCE_TIME currentPosition = 0;
-    REFERENCE_TIME stopPosition = 0;
-    int channel = kChannelStereo;
+    Platform& instance() const { return instance_; }
+    const QString& mediaPath() const { return mediaPath_; }
+    PlayerState state() const { return state_; }
+    bool audioOnly() const { return audioOnly_; }
+    bool videoShown() const { return videoShown_; }
+    long volume() const { return volume_; }
+    int channel() const { return channel_; }
+    REFERENCE_TIME currentPosition() const { return currentPosition_; }
+    REFERENCE_TIME stopPosition() const { return stopPosition_; }
+    // Empty until CreateVideoWindow and again after DestroyVideoWindow.
+    PreviewWindow* videoWindow() const { return videoWindow_.get(); }
+    // Whether any of the graph's interfaces is still held.
+    bool HoldsGraph() const;
+    const std::shared_ptr<VideoWindow>& pVW() const { return pVW_; }
+    const std::shared_ptr<BasicVideo>& pBV() const { return pBV_; }
+    const std::shared_ptr<BasicAudio>& pBA() const { return pBA_; }
 
   private:
     HRESULT BuildGraph(const QString& path);
@@ -83,4 +81,26 @@ class PlayerWindow {
     void ReleaseGraph();
     void FitVideoToClientArea();
     void ShowDiagnostic(const QString& text);
+
+    static bool frontToggle_;
+
+    QPointer<QWidget> mainWindow_;
+    Platform& instance_;
+    QString mediaPath_;
+    bool audioOnly_ = false;
+    PlayerState state_ = PlayerState::Closed;
+    std::shared_ptr<VideoWindow> pVW_;
+    bool videoShown_ = false;
+    std::shared_ptr<BasicVideo> pBV_;
+    long volume_ = 0;
+    std::shared_ptr<GraphBuilder> pGB_;
+    std::shared_ptr<MediaControl> pMC_;
+    std::shared_ptr<MediaEvents> pME_;
+    std::shared_ptr<BasicAudio> pBA_;
+    std::shared_ptr<MediaSeeking> pMS_;
+    std::unique_ptr<PreviewWindow> videoWindow_;
+    bool windowCreated_ = false;
+    REFERENCE_TIME currentPosition_ = 0;
+    REFERENCE_TIME stopPosition_ = 0;
+    int channel_ = kChannelStereo;
 };

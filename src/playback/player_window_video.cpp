@@ -36,37 +36,38 @@ void SetStaysOnTop(QWidget* window, bool onTop) {
 }  // namespace
 
 void PlayerWindow::CreateVideoWindow() {
-    const QRect workArea = WorkAreaOf(mainWindow);
-    const int mainTop = mainWindow ? mainWindow->frameGeometry().top() : workArea.bottom();
+    const QRect workArea = WorkAreaOf(mainWindow_);
+    const int mainTop = mainWindow_ ? mainWindow_->frameGeometry().top() : workArea.bottom();
     const int left = workArea.left() + 100;
     const int top = workArea.top() + 5;
     const int right = workArea.left() + ((mainTop - workArea.top() - 5) * 4) / 3;
     const int bottom = mainTop;
 
-    m_hWnd = std::make_unique<PreviewWindow>(*this);
-    m_hWnd->setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
+    videoWindow_ = std::make_unique<PreviewWindow>(*this);
+    videoWindow_->setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
     // The rectangle is the outer one: the frame's corner goes to (left, top). The user never
     // resizes the window.
-    m_hWnd->setFixedSize(std::max(right - left, kLeastWidth), std::max(bottom - top, kLeastHeight));
-    m_hWnd->move(left, top);
-    windowCreated = true;
+    videoWindow_->setFixedSize(std::max(right - left, kLeastWidth),
+                               std::max(bottom - top, kLeastHeight));
+    videoWindow_->move(left, top);
+    windowCreated_ = true;
 }
 
 HRESULT PlayerWindow::InitVideoWindow(int numerator, int denominator) {
-    if (!pBV) return S_OK;
+    if (!pBV_) return S_OK;
     long nativeWidth = 0;
     long nativeHeight = 0;
-    const HRESULT sizeResult = pBV->GetVideoSize(&nativeWidth, &nativeHeight);
+    const HRESULT sizeResult = pBV_->GetVideoSize(&nativeWidth, &nativeHeight);
     if (sizeResult == E_NOINTERFACE) return S_OK;
     // Without a native size the window keeps the size it has.
     if (SUCCEEDED(sizeResult) && denominator != 0) {
         const long width = nativeWidth * numerator / denominator;
         const long height = nativeHeight * numerator / denominator;
-        if (width > 0 && height > 0) m_hWnd->setFixedSize(width, height);
+        if (width > 0 && height > 0) videoWindow_->setFixedSize(width, height);
     }
-    const QRect client = m_hWnd->rect();
+    const QRect client = videoWindow_->rect();
     const HRESULT hr =
-        pVW->SetWindowPosition(client.left(), client.top(), client.width(), client.height());
+        pVW_->SetWindowPosition(client.left(), client.top(), client.width(), client.height());
     if (FAILED(hr)) {
         ShowDiagnostic(QString::asprintf(
             "FAILED(hr=0x%x) in pVW->SetWindowPosition(rect.left, rect.top, rect.right, "
@@ -77,65 +78,65 @@ HRESULT PlayerWindow::InitVideoWindow(int numerator, int denominator) {
 }
 
 void PlayerWindow::UpdateTitle() {
-    const qsizetype separator = std::max(mediaPath.lastIndexOf('\\'), mediaPath.lastIndexOf('/'));
-    const QString fileName = separator < 0 ? mediaPath : mediaPath.mid(separator + 1);
-    const QString muted = volume == -10000 ? QStringLiteral("(Muted)") : QString();
-    if (m_hWnd) m_hWnd->setWindowTitle(fileName + ' ' + muted + ' ');
+    const qsizetype separator = std::max(mediaPath_.lastIndexOf('\\'), mediaPath_.lastIndexOf('/'));
+    const QString fileName = separator < 0 ? mediaPath_ : mediaPath_.mid(separator + 1);
+    const QString muted = volume_ == -10000 ? QStringLiteral("(Muted)") : QString();
+    if (videoWindow_) videoWindow_->setWindowTitle(fileName + ' ' + muted + ' ');
 }
 
 void PlayerWindow::DestroyVideoWindow() {
-    if (pVW) {
-        if (m_hWnd) m_hWnd->hide();
-        pVW->put_Visible(OAFALSE);
+    if (pVW_) {
+        if (videoWindow_) videoWindow_->hide();
+        pVW_->put_Visible(OAFALSE);
     }
-    if (mainWindow) mainWindow->update();
+    if (mainWindow_) mainWindow_->update();
     // The renderer and the position timer go with the window.
-    m_hWnd.reset();
+    videoWindow_.reset();
 }
 
 void PlayerWindow::ShowContextMenu(QPoint clientPoint) {
     const std::unique_ptr<QMenu> menu = LoadResourceMenu(IDR_PREVIEW_MENU);
     if (!menu) {
-        instance.messages->Show(nullptr, "error", "error", MB_OK);
+        instance_.messages->Show(nullptr, "error", "error", MB_OK);
         return;
     }
     QMenu* preview = SubMenuOf(menu.get(), 0);
     QMenu* audioChannel = SubMenuOf(preview, 0);
     const int checked[] = {ID_CHANNEL_LEFT, ID_CHANNEL_STEREO, ID_CHANNEL_RIGHT};
-    if (channel >= kChannelLeft && channel <= kChannelRight)
-        CheckMenuItem(audioChannel, checked[channel - kChannelLeft]);
-    if (!preview || !m_hWnd) return;
-    const int command =
-        instance.menus->Track(*preview, m_hWnd->mapToGlobal(clientPoint), m_hWnd.get());
-    if (command != 0) PostCommand(m_hWnd.get(), command);
+    if (channel_ >= kChannelLeft && channel_ <= kChannelRight)
+        CheckMenuItem(audioChannel, checked[channel_ - kChannelLeft]);
+    if (!preview || !videoWindow_) return;
+    const int command = instance_.menus->Track(*preview, videoWindow_->mapToGlobal(clientPoint),
+                                               videoWindow_.get());
+    if (command != 0) PostCommand(videoWindow_.get(), command);
 }
 
 void PlayerWindow::ToggleWindowOrder() {
-    if (!pVW || !mainWindow || !m_hWnd) return;
-    if (frontToggle) {
-        SetStaysOnTop(mainWindow, false);
-        m_hWnd->show();
-        m_hWnd->raise();
+    if (!pVW_ || !mainWindow_ || !videoWindow_) return;
+    if (frontToggle_) {
+        SetStaysOnTop(mainWindow_, false);
+        videoWindow_->show();
+        videoWindow_->raise();
     } else {
-        SetStaysOnTop(mainWindow, true);
+        SetStaysOnTop(mainWindow_, true);
     }
-    frontToggle = !frontToggle;
+    frontToggle_ = !frontToggle_;
 }
 
 void PlayerWindow::OnVideoWindowMovedOrSized() {
-    if (videoShown) FitVideoToClientArea();
+    if (videoShown_) FitVideoToClientArea();
 }
 
 void PlayerWindow::FitVideoToClientArea() {
-    if (!pVW || !m_hWnd) return;
-    const QRect client = m_hWnd->rect();
-    pVW->SetWindowPosition(0, 0, client.width(), client.height());
+    if (!pVW_ || !videoWindow_) return;
+    const QRect client = videoWindow_->rect();
+    pVW_->SetWindowPosition(0, 0, client.width(), client.height());
 }
 
 void PlayerWindow::OnVideoWindowCommand(int commandId) {
     switch (commandId) {
         case ID_PREVIEW_CLOSE:
-            if (m_hWnd) m_hWnd->close();
+            if (videoWindow_) videoWindow_->close();
             break;
         case ID_CHANNEL_STEREO:
             SetChannel(kChannelStereo);
@@ -152,7 +153,7 @@ void PlayerWindow::OnVideoWindowCommand(int commandId) {
 }
 
 void PlayerWindow::OnVideoWindowClose() {
-    if (mainWindow) PostCommand(mainWindow, IDC_CLOSE_MEDIA);
+    if (mainWindow_) PostCommand(mainWindow_, IDC_CLOSE_MEDIA);
 }
 
 void PlayerWindow::OnVideoWindowTimer(int timerId) {

@@ -16,7 +16,7 @@ PreviewWindow::PreviewWindow(PlayerWindow& player)
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet("PreviewWindow { background: black; }");
     timers_ =
-        player_.instance.makeTimers([this](int timerId) { player_.OnVideoWindowTimer(timerId); });
+        player_.instance().makeTimers([this](int timerId) { player_.OnVideoWindowTimer(timerId); });
 }
 
 PreviewWindow::~PreviewWindow() = default;

@@ -2,9 +2,7 @@
 
 #include <pulse/introspect.h>
 
-#include <QEventLoop>
-#include <QTimer>
-
+#include "desktop/event_loop_wait.h"
 #include "pulse/capture_inputs.h"
 #include "pulse/sound_server.h"
 
@@ -30,18 +28,6 @@ const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
     return nullptr;
 }
 
-// Runs the event loop until done() holds or timeoutMs passes.
-void RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(5);
-    if (!done()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
 }  // namespace
 
 PulseMicrophones::PulseMicrophones(SoundServer& server) : server_(server) {
@@ -60,7 +46,9 @@ PulseMicrophones::~PulseMicrophones() {
     bool drained = false;
     PulseOperation drain(pa_context_drain(
         context(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; }, &drained));
-    if (drain) RunUntil([&] { return drained; }, kDrainTimeoutMs);
+    if (drain)
+        RunEventLoopUntil([&] { return drained; }, kDrainTimeoutMs,
+                          QEventLoop::ExcludeUserInputEvents);
 }
 
 bool PulseMicrophones::WaitUntilReady(int timeoutMs) {

@@ -7,12 +7,12 @@
 #include <glib.h>
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 #include <cmath>
 #include <set>
 #include <utility>
 
+#include "desktop/event_loop_wait.h"
 #include "pulse/pulse_handles.h"
 
 namespace {
@@ -294,17 +294,8 @@ SoundServer::~SoundServer() {
 }
 
 bool SoundServer::WaitUntilReady(int timeoutMs) {
-    if (impl_->ready) return true;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &SoundServer::modelChanged, &loop, [this, &loop] {
-        if (impl_->ready) loop.quit();
-    });
-    deadline.start(timeoutMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return impl_->ready;
+    return RunEventLoopUntil([this] { return impl_->ready; }, timeoutMs,
+                             QEventLoop::ExcludeUserInputEvents);
 }
 
 bool SoundServer::IsReady() const {

@@ -19,7 +19,6 @@ constexpr TemplateControl kAboutControls[] = {
 }  // namespace
 
 const DialogTemplate& AboutDialogTemplate() {
-    static const DialogTemplate dialog{
-        IDD_ABOUTBOX, "About Tarvelo", {212, 102}, 8, kAboutControls};
+    static const DialogTemplate dialog{IDD_ABOUTBOX, "About Tarvelo", {212, 102}, kAboutControls};
     return dialog;
 }

@@ -32,11 +32,9 @@ struct DialogTemplate {
     int id;
     const char* caption;
     QSize size;  // dialog units
-    int fontPointSize;
     std::span<const TemplateControl> controls;
 };
 
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& AboutDialogTemplate();
 const DialogTemplate& InputHintDialogTemplate();
-const TemplateControl* FindControl(const DialogTemplate& dialog, int id);

@@ -34,6 +34,6 @@ constexpr TemplateControl kInputHintControls[] = {
 
 const DialogTemplate& InputHintDialogTemplate() {
     static const DialogTemplate dialog{
-        IDD_INPUT_HINT, "How to select an input device", {237, 133}, 8, kInputHintControls};
+        IDD_INPUT_HINT, "How to select an input device", {237, 133}, kInputHintControls};
     return dialog;
 }

@@ -5,8 +5,7 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_INPUT_HINT = 144;
 
-// Strings, icons, cursor, bitmap, menu.
-inline constexpr int IDS_ABOUTBOX = 101;
+// Icons, cursor, bitmap, menu.
 inline constexpr int IDR_MAINFRAME = 103;
 inline constexpr int IDB_BACKGROUND = 133;
 inline constexpr int IDC_HAND_CURSOR = 140;

@@ -42,9 +42,11 @@ std::optional<QString> FakeFileDialogs::Save(QWidget*, const FileDialogRequest& 
 
 std::optional<QString> FakeFileDialogs::Answer(bool save, const FileDialogRequest& request) {
     calls.push_back({save, request});
-    if (answers.empty()) return std::nullopt;
-    std::optional<QString> answer = answers.front();
-    answers.pop_front();
+    std::optional<QString> answer;
+    if (!answers.empty()) {
+        answer = std::move(answers.front());
+        answers.pop_front();
+    }
     return answer;
 }
 

@@ -5,8 +5,10 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "desktop/event_loop_wait.h"
+#include "pulse/sound_server.h"
 #include "resources/resource_ids.h"
-#include "support/real_capture.h"
+#include "support/main_dialog_fixture.h"
 #include "support/rig_devices.h"
 #include "support/sound_rig_env.h"
 #include "support/test_tone.h"
@@ -21,34 +23,36 @@ class DesktopRecording : public ::testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_SOUND_RIG();
-        server = &UseRealCapture(rig);
+        rig = std::make_unique<MainDialogFixture>(
+            MainDialogOptions{.quiet = true, .realCapture = true});
+        server = rig->fake.platform.soundServer.get();
         ASSERT_TRUE(server->WaitUntilReady(3000));
     }
     MainDialog& StartWindow() {
-        MainDialog& dialog = rig.Start();
-        dialog.EnableRecordingControls(true);  // as after opening a media file
-        dialog.Edit(IDC_OUTPUT_PATH)->setText(Output());
+        MainDialog& dialog = rig->Start();
+        dialog.controls().EnableRecordingControls(true);  // as after opening a media file
+        dialog.controls().outputPathBox().setText(Output());
         return dialog;
     }
     bool WaitForModel(const std::function<bool(const SoundModel&)>& done) {
-        return RunUntil([&] { return done(server->model()); }, 5000);
+        return RunEventLoopUntil([&] { return done(server->model()); }, 5000);
     }
     QString Output() const { return folder.filePath("take.wav"); }
-    QString ChosenInput() const { return rig.dialog->ComboBox(IDC_INPUT_LIST)->currentText(); }
+    QString ChosenInput() const { return rig->dialog->controls().inputList().currentText(); }
     // Records while a song of the given tone plays on sink, and answers the tone's share.
     double RecordSong(const QString& sink, double hz) {
         TestTone song(sink, hz, 3.0);
         if (!song.Start()) return 0;
-        rig.dialog->OnCommand(IDC_START);
-        RunUntil([] { return false; }, 1500);
-        rig.dialog->OnCommand(IDC_STOP);
+        rig->dialog->OnCommand(IDC_START);
+        RunEventLoopFor(1500);
+        rig->dialog->OnCommand(IDC_STOP);
         const std::optional<WavContents> wav = ReadWav(Output());
         return wav ? ToneShare(wav->Channel0(), wav->rate, hz) : 0;
     }
 
     QTemporaryDir folder;
-    MainDialogRig rig;
     RigDevices devices;
+    std::unique_ptr<MainDialogFixture> rig;
     SoundServer* server = nullptr;
 };
 
@@ -74,17 +78,18 @@ TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReported) {
     ASSERT_TRUE(WaitForModel(
         [](const SoundModel& model) { return model.SourceNamed("stage.monitor") != nullptr; }));
     MainDialog& dialog = StartWindow();
-    QComboBox* inputs = dialog.ComboBox(IDC_INPUT_LIST);
-    inputs->setCurrentIndex(inputs->findText("Stage - output mix"));
-    dialog.OnInputSelected();
+    QComboBox& inputs = dialog.controls().inputList();
+    inputs.setCurrentIndex(inputs.findText("Stage - output mix"));
+    dialog.recording().OnInputSelected();
     TestTone song("stage", 440, 5.0);
     ASSERT_TRUE(song.Start());
     dialog.OnCommand(IDC_START);
-    ASSERT_TRUE(RunUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
+    ASSERT_TRUE(
+        RunEventLoopUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
 
     ASSERT_TRUE(devices.Replug("stage"));
-    ASSERT_TRUE(RunUntil([&] { return !dialog.isRecording(); }, 5000));
-    const auto shown = rig.Shown("DirectShow Audio Capture Sample");
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog.recording().isRecording(); }, 5000));
+    const auto shown = rig->Shown("DirectShow Audio Capture Sample");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The selected input device was removed!");
 }

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "services/settings_file.h"
 
 namespace {

@@ -2,15 +2,13 @@
 
 #include <QTemporaryDir>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
-#include "fakes/fake_platform.h"
+#include "desktop/event_loop_wait.h"
 #include "karaoke_test_pipeline.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/resource_ids.h"
 #include "support/karaoke_files.h"
-#include "support/wait.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -27,11 +25,6 @@ QByteArray GreenGraphics() {
 
 class KaraokeMainWindowTest : public testing::Test {
   protected:
-    KaraokeMainWindowTest() {
-        fake.platform.mediaGraphs = MakeGstMediaGraphs();
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-    }
     QString Path(const QString& name) const { return folder.filePath(name); }
     void Open(const QString& path) {
         fake.messages->shown.clear();
@@ -42,11 +35,11 @@ class KaraokeMainWindowTest : public testing::Test {
     void ExpectOpenWithVideo(const QString& title, QSize videoSize) {
         EXPECT_TRUE(fake.messages->shown.empty());
         EXPECT_EQ(dialog.windowTitle(), title);
-        PlayerWindow* player = dialog.currentPlayer();
+        PlayerWindow* player = dialog.playback().currentPlayer();
         ASSERT_TRUE(player);
-        EXPECT_FALSE(player->audioOnly);
-        EXPECT_TRUE(player->m_hWnd->isVisible());
-        EXPECT_EQ(player->m_hWnd->size(), videoSize);
+        EXPECT_FALSE(player->audioOnly());
+        EXPECT_TRUE(player->videoWindow()->isVisible());
+        EXPECT_EQ(player->videoWindow()->size(), videoSize);
     }
     void ExpectLengthMessage(const QString& path) {
         ASSERT_EQ(fake.messages->shown.size(), 1u) << path.toStdString();
@@ -54,9 +47,9 @@ class KaraokeMainWindowTest : public testing::Test {
     }
 
     QTemporaryDir folder;
-    FakePlatform fake;
-    SettingsStore settings{*fake.settings};
-    MainDialog dialog{fake.platform, settings};
+    MainDialogFixture window{{.realPlayback = true}};
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 TEST_F(KaraokeMainWindowTest, CdgPairOpensFromEitherSideAndPlaysToTheEnd) {
@@ -66,11 +59,11 @@ TEST_F(KaraokeMainWindowTest, CdgPairOpensFromEitherSideAndPlaysToTheEnd) {
     ExpectOpenWithVideo("duet.cdg   00:00:03", QSize(600, 432));
     Open(Path("duet.mp3"));
     ExpectOpenWithVideo("duet.mp3   00:00:03", QSize(600, 432));
-    PlayerWindow* player = dialog.currentPlayer();
+    PlayerWindow* player = dialog.playback().currentPlayer();
     ASSERT_TRUE(player);
     ASSERT_EQ(player->Seek(25'000'000), S_OK);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 20000))
+    ASSERT_TRUE(RunEventLoopUntil([&] { return player->state() == PlayerState::Stopped; }, 20000))
         << "the end of the song stops the player";
 }
 
@@ -78,11 +71,11 @@ TEST_F(KaraokeMainWindowTest, KarAndLrcSongsShowTheirLyrics) {
     ASSERT_TRUE(WriteFile(Path("night.kar"), song::Kar()));
     Open(Path("night.kar"));
     ExpectOpenWithVideo("night.kar   00:00:05", QSize(640, 360));
-    PlayerWindow* player = dialog.currentPlayer();
+    PlayerWindow* player = dialog.playback().currentPlayer();
     ASSERT_TRUE(player);
     ASSERT_EQ(player->Seek(42'000'000), S_OK);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }, 20000))
+    ASSERT_TRUE(RunEventLoopUntil([&] { return player->state() == PlayerState::Stopped; }, 20000))
         << "the synthesised song ends, and its lyrics with it";
     ASSERT_TRUE(WriteFile(Path("words.lrc"), song::Lrc()));
     ASSERT_TRUE(WriteTone(Path("words.flac"), 3.5, "flacenc"));
@@ -102,7 +95,7 @@ TEST_F(KaraokeMainWindowTest, BrokenSongsEndInTheMessageAndTheWindowGoesOn) {
     for (const char* name : {"lonely.cdg", "noise.lrc", "cut.kar"}) {
         Open(Path(name));
         ExpectLengthMessage(name);
-        EXPECT_FALSE(dialog.currentPlayer()) << name;
+        EXPECT_FALSE(dialog.playback().currentPlayer()) << name;
     }
 
     // A CD+G cut short plays what it has over its whole audio.

@@ -2,34 +2,27 @@
 
 #include <QSlider>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
-#include "fakes/fake_platform.h"
+#include "desktop/event_loop_wait.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 #include "support/media_maker.h"
 #include "support/posted_event_recorder.h"
-#include "support/wait.h"
 
 namespace {
 
 class MainWindowPlaybackTest : public testing::Test {
   protected:
-    MainWindowPlaybackTest() {
-        fake.platform.mediaGraphs = MakeGstMediaGraphs();
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-    }
     void Open(const QString& path) {
         fake.fileDialogs->answers.push_back(path);
         dialog.OnCommand(IDC_OPEN);
     }
 
     MediaMaker media;
-    FakePlatform fake;
-    SettingsStore settings{*fake.settings};
-    MainDialog dialog{fake.platform, settings};
+    MainDialogFixture window{{.realPlayback = true}};
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowGoesOn) {
@@ -43,28 +36,30 @@ TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowG
         EXPECT_EQ(fake.messages->shown[0].text,
                   "Cannot open the file and get the total time. \nOr the file May be corrupt.");
         EXPECT_EQ(fake.messages->shown[0].caption, "Error");
-        EXPECT_FALSE(dialog.currentPlayer());
+        EXPECT_FALSE(dialog.playback().currentPlayer());
     }
     fake.messages->shown.clear();
     Open(song);
     EXPECT_TRUE(fake.messages->shown.empty());
     EXPECT_EQ(dialog.windowTitle(), "song.ogv   00:00:02");
-    ASSERT_TRUE(dialog.currentPlayer());
-    EXPECT_TRUE(dialog.currentPlayer()->m_hWnd->isVisible());
+    ASSERT_TRUE(dialog.playback().currentPlayer());
+    EXPECT_TRUE(dialog.playback().currentPlayer()->videoWindow()->isVisible());
 }
 
 TEST_F(MainWindowPlaybackTest, PlayingFileMovesTheTitleAndTheSeekBarAndEndsWithStop) {
     Open(media.OggVorbis("song.ogg", 20));
-    PlayerWindow* player = dialog.currentPlayer();
+    PlayerWindow* player = dialog.playback().currentPlayer();
     ASSERT_TRUE(player);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] {
-        fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
-        return dialog.Slider(IDC_SEEK_BAR)->value() > 150;
-    }));
+    ASSERT_TRUE(RunEventLoopUntil(
+        [&] {
+            fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
+            return dialog.controls().seekBar().value() > 150;
+        },
+        10000));
     EXPECT_TRUE(dialog.windowTitle().startsWith("song.ogg   00:00:0"));
     EXPECT_TRUE(dialog.windowTitle().endsWith(" / 00:00:02"));
-    ASSERT_TRUE(WaitUntil([&] { return player->state == PlayerState::Stopped; }));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return player->state() == PlayerState::Stopped; }, 10000));
 }
 
 }  // namespace

@@ -12,8 +12,9 @@
 #include <functional>
 
 #include "controls/release_slider.h"
+#include "desktop/event_loop_wait.h"
 #include "resources/resource_ids.h"
-#include "support/main_dialog_harness.h"
+#include "support/main_dialog_fixture.h"
 #include "support/rig_devices.h"
 
 // The microphone mixer against the private sound server of the test run: a null sink
@@ -29,17 +30,6 @@ QString Run(const QString& program, const QStringList& arguments) {
 
 QString Pactl(const QStringList& arguments) {
     return Run("pactl", arguments);
-}
-
-// Processes events until done() holds, for at most timeoutMs.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 // The singer's raw volume as the server reports it: "front-mono: 32767 /  50% / ...".
@@ -123,30 +113,31 @@ class MicrophoneMixerRig : public testing::Test {
         dialog.show();
         return dialog;
     }
-    QSlider& Slider() { return *harness.dialog->Slider(IDC_MICROPHONE_VOLUME); }
+    QSlider& Slider() { return harness.dialog->controls().microphoneVolume(); }
     void Release(int position) {
         Slider().setValue(position);
         emit static_cast<ReleaseSlider&>(Slider()).released();
     }
 
     std::unique_ptr<SoundServer> soundServer;
-    MainDialogHarness harness;
+    MainDialogFixture harness;
 };
 
 TEST_F(MicrophoneMixerRig, StartUpFindsTheSingerAndTurnsThePlaythroughOn) {
     Pactl({"set-source-mute", "singer", "1"});
     MainDialog& dialog = Start();
     EXPECT_TRUE(harness.MessageTexts().empty()) << harness.MessageTexts().front().toStdString();
-    EXPECT_EQ(dialog.micMixerId(), 0);
-    EXPECT_EQ(dialog.micReady(), 1);
+    EXPECT_EQ(dialog.microphone().micMixerId(), 0);
+    EXPECT_EQ(dialog.microphone().micReady(), 1);
     EXPECT_TRUE(Slider().isEnabled());
-    EXPECT_TRUE(WaitFor(PlaythroughRunning));
-    EXPECT_TRUE(WaitFor([] { return !SingerMuted(); })) << "start-up unmutes the microphone";
+    EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !SingerMuted(); }, 5000))
+        << "start-up unmutes the microphone";
 }
 
 TEST_F(MicrophoneMixerRig, TheOutputMixCarriesTheSongAndTheSinger) {
     Start();
-    ASSERT_TRUE(WaitFor(PlaythroughRunning));
+    ASSERT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
     QProcess song;
     song.start("gst-launch-1.0", {"-q", "audiotestsrc", "freq=440", "volume=0.3", "is-live=true",
                                   "!", "pulsesink", "device=speakers"});
@@ -159,7 +150,7 @@ TEST_F(MicrophoneMixerRig, TheOutputMixCarriesTheSongAndTheSinger) {
         {"-q", "pulsesrc", "device=speakers.monitor", "num-buffers=150", "!",
          "audio/x-raw,format=S16LE,rate=48000,channels=1", "!", "filesink", "location=" + raw});
     // The recorder runs while this thread keeps the playthrough fed.
-    EXPECT_TRUE(WaitFor([&] { return recorder.state() == QProcess::NotRunning; }, 15000));
+    EXPECT_TRUE(RunEventLoopUntil([&] { return recorder.state() == QProcess::NotRunning; }, 15000));
     song.kill();
     song.waitForFinished();
 
@@ -179,23 +170,23 @@ TEST_F(MicrophoneMixerRig, TheSliderSetsTheMicrophoneAndFollowsOutsideChanges) {
     for (const auto& [position, written] :
          {std::pair{200, 65535L}, {100, 32767L}, {50, 16383L}, {1, 327L}, {0, 0L}}) {
         Release(position);
-        EXPECT_TRUE(WaitFor([&] { return SingerVolume() == written; }))
+        EXPECT_TRUE(RunEventLoopUntil([&] { return SingerVolume() == written; }, 5000))
             << position << " gave " << SingerVolume();
     }
     for (const auto& [volume, position] :
          {std::pair{"65535", 200}, {"32767", 99}, {"16383", 49}, {"327", 0}}) {
         Slider().setValue(150);
         Pactl({"set-source-volume", "singer", volume});
-        EXPECT_TRUE(WaitFor([&] { return Slider().value() == position; }))
+        EXPECT_TRUE(RunEventLoopUntil([&] { return Slider().value() == position; }, 5000))
             << volume << " shows " << Slider().value();
     }
 }
 
 TEST_F(MicrophoneMixerRig, CloseEndsThePlaythroughAndGivesAnUnmutedMicrophoneBack) {
     MainDialog& dialog = Start();
-    ASSERT_TRUE(WaitFor(PlaythroughRunning));
+    ASSERT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
     dialog.close();
-    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
     EXPECT_FALSE(SingerMuted());
     EXPECT_TRUE(harness.MessageTexts().empty());
 }
@@ -204,10 +195,10 @@ TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
     Pactl({"set-source-mute", "singer", "1"});
     Connect();
     MainDialog& dialog = Start();
-    EXPECT_TRUE(WaitFor([] { return !SingerMuted(); }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !SingerMuted(); }, 5000));
     dialog.close();
-    EXPECT_TRUE(WaitFor(SingerMuted));
-    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+    EXPECT_TRUE(RunEventLoopUntil(SingerMuted, 5000));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
 }
 
 TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
@@ -218,9 +209,9 @@ TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
     Connect();
     Start();
     Release(100);
-    EXPECT_TRUE(WaitFor([] {
-        return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384};
-    })) << SourceVolumes("stereo_mic")[1];
+    EXPECT_TRUE(RunEventLoopUntil(
+        [] { return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384}; }, 5000))
+        << SourceVolumes("stereo_mic")[1];
 }
 
 TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithItsDevices) {
@@ -229,20 +220,20 @@ TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithIt
     Pactl({"set-default-source", "usb_mic"});
     Connect();
     Start();
-    ASSERT_TRUE(WaitFor([] { return PlaythroughSink() == "speakers"; }));
+    ASSERT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
     ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
     Pactl({"set-default-sink", "stage"});
-    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "stage"; }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
 
     // Unplugged, the microphone leaves no stream behind; plugged back, it is heard again.
     devices.Unplug("usb_mic");
-    EXPECT_TRUE(WaitFor([] { return Playthroughs() == 0; }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return Playthroughs() == 0; }, 5000));
     ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
     Pactl({"set-default-source", "usb_mic"});
-    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "stage"; }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
 
     devices.Unplug("stage");
-    EXPECT_TRUE(WaitFor([] { return PlaythroughSink() == "speakers"; }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
     EXPECT_EQ(Playthroughs(), 1);
 }
 
@@ -256,11 +247,12 @@ TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
     tarvelo.setProcessEnvironment(environment);
     tarvelo.start(program, {});
     ASSERT_TRUE(tarvelo.waitForStarted());
-    EXPECT_TRUE(WaitFor(PlaythroughRunning, 15000)) << "the program starts the playthrough";
+    EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 15000))
+        << "the program starts the playthrough";
     tarvelo.kill();
     tarvelo.waitForFinished();
 
-    EXPECT_TRUE(WaitFor([] { return !PlaythroughRunning(); }));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
     EXPECT_FALSE(Pactl({"list", "clients"}).contains("application.name = \"tarvelo\""));
     EXPECT_EQ(Pactl({"list", "modules", "short"}), modulesBefore);
 }

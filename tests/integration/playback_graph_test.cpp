@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QThread>
 
+#include "desktop/event_loop_wait.h"
 #include "fakes/fake_platform.h"
 #include "gst/video_renderer_widget.h"
 #include "playback/player_window.h"
@@ -10,7 +11,6 @@
 #include "resources/resource_ids.h"
 #include "support/media_maker.h"
 #include "support/posted_event_recorder.h"
-#include "support/wait.h"
 
 namespace {
 
@@ -37,17 +37,25 @@ class PlaybackGraphTest : public testing::Test {
 
     std::unique_ptr<PlayerWindow> Open(const QString& path) {
         auto player = std::make_unique<PlayerWindow>(fake.platform, &mainWindow);
-        player->mediaPath = path;
+        player->SetMediaPath(path);
         if (!player->OpenMedia()) return nullptr;
         return player;
     }
     FakeWindowTimers& VideoTimers() { return *fake.timers.back(); }
     void Poll() { VideoTimers().Fire(ID_PLAYER_POSITION_TIMER); }
+    bool WaitUntilRewound(PlayerWindow& player) {
+        return RunEventLoopUntil(
+            [&] {
+                Poll();
+                return player.currentPosition() == 0;
+            },
+            10000);
+    }
     static VideoRendererWidget* RendererOf(PlayerWindow& player) {
-        return player.m_hWnd->findChild<VideoRendererWidget*>();
+        return player.videoWindow()->findChild<VideoRendererWidget*>();
     }
     static bool ShowsRed(PlayerWindow& player) {
-        const QImage shot = player.m_hWnd->grab().toImage();
+        const QImage shot = player.videoWindow()->grab().toImage();
         return !shot.isNull() && IsRed(shot.pixel(shot.width() / 2, shot.height() / 2)) &&
                IsRed(shot.pixel(2, 2));
     }
@@ -79,11 +87,11 @@ TEST_F(PlaybackGraphTest, LengthIsWithinOneFrameOfTheGeneratedDuration) {
 TEST_F(PlaybackGraphTest, VideoFileShowsItsFirstFrameInTheVideoWindow) {
     auto player = Open(media->Path("clip.ogv"));
     ASSERT_TRUE(player);
-    EXPECT_FALSE(player->audioOnly);
-    EXPECT_TRUE(player->m_hWnd->isVisible());
-    EXPECT_EQ(player->m_hWnd->size(), QSize(320, 240));
-    EXPECT_EQ(player->m_hWnd->windowTitle(), "clip.ogv  ");
-    ASSERT_TRUE(WaitUntil([&] { return ShowsRed(*player); }));
+    EXPECT_FALSE(player->audioOnly());
+    EXPECT_TRUE(player->videoWindow()->isVisible());
+    EXPECT_EQ(player->videoWindow()->size(), QSize(320, 240));
+    EXPECT_EQ(player->videoWindow()->windowTitle(), "clip.ogv  ");
+    ASSERT_TRUE(RunEventLoopUntil([&] { return ShowsRed(*player); }, 10000));
     EXPECT_EQ(RendererOf(*player)->geometry(), QRect(0, 0, 320, 240));
     player->CloseMedia();
 }
@@ -92,22 +100,21 @@ TEST_F(PlaybackGraphTest, RunAdvancesAndStopRewindsHoldingTheFirstFrame) {
     auto player = Open(media->Path("clip.ogv"));
     ASSERT_TRUE(player);
     player->Run();
-    EXPECT_EQ(player->state, PlayerState::Running);
-    ASSERT_TRUE(WaitUntil([&] {
-        Poll();
-        return player->currentPosition > 5 * kFrame;
-    }));
-    EXPECT_NEAR(player->stopPosition, 2 * kSecond, kFrame);
+    EXPECT_EQ(player->state(), PlayerState::Running);
+    ASSERT_TRUE(RunEventLoopUntil(
+        [&] {
+            Poll();
+            return player->currentPosition() > 5 * kFrame;
+        },
+        10000));
+    EXPECT_NEAR(player->stopPosition(), 2 * kSecond, kFrame);
     DeliverPostedEvents();
     EXPECT_FALSE(mainWindow.messages.empty());
 
     player->Stop();
-    EXPECT_EQ(player->state, PlayerState::Stopped);
-    ASSERT_TRUE(WaitUntil([&] {
-        Poll();
-        return player->currentPosition == 0;
-    }));
-    ASSERT_TRUE(WaitUntil([&] { return ShowsRed(*player); }));
+    EXPECT_EQ(player->state(), PlayerState::Stopped);
+    ASSERT_TRUE(WaitUntilRewound(*player));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return ShowsRed(*player); }, 10000));
     player->CloseMedia();
 }
 
@@ -115,21 +122,20 @@ TEST_F(PlaybackGraphTest, SeeksClampToTheStartAndReachTheEnd) {
     auto player = Open(media->Path("tone.ogg"));
     ASSERT_TRUE(player);
     Poll();
-    ASSERT_GT(player->stopPosition, 0);
-    EXPECT_EQ(player->Seek(player->stopPosition / 2), S_OK);
-    ASSERT_TRUE(WaitUntil([&] {
-        Poll();
-        return std::abs(player->currentPosition - player->stopPosition / 2) < kFrame;
-    }));
+    ASSERT_GT(player->stopPosition(), 0);
+    EXPECT_EQ(player->Seek(player->stopPosition() / 2), S_OK);
+    ASSERT_TRUE(RunEventLoopUntil(
+        [&] {
+            Poll();
+            return std::abs(player->currentPosition() - player->stopPosition() / 2) < kFrame;
+        },
+        10000));
     EXPECT_EQ(player->Seek(-kSecond), S_OK);
-    ASSERT_TRUE(WaitUntil([&] {
-        Poll();
-        return player->currentPosition == 0;
-    }));
+    ASSERT_TRUE(WaitUntilRewound(*player));
     // The far end of the seek bar: running from there ends the media at once.
-    EXPECT_EQ(player->Seek(player->stopPosition), S_OK);
+    EXPECT_EQ(player->Seek(player->stopPosition()), S_OK);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }, 3000));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 3000));
     player->CloseMedia();
 }
 
@@ -137,17 +143,14 @@ TEST_F(PlaybackGraphTest, EndOfMediaRewindsThePlayerAndClicksStop) {
     auto player = Open(media->Path("short.wav"));
     ASSERT_TRUE(player);
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 10000));
     EXPECT_EQ(mainWindow.commands, (std::vector<int>{IDC_STOP}));
-    EXPECT_EQ(player->state, PlayerState::Stopped);
-    ASSERT_TRUE(WaitUntil([&] {
-        Poll();
-        return player->currentPosition == 0;
-    }));
+    EXPECT_EQ(player->state(), PlayerState::Stopped);
+    ASSERT_TRUE(WaitUntilRewound(*player));
     // Playing again from the start works after the end.
     mainWindow.commands.clear();
     player->Run();
-    ASSERT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); }));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 10000));
     player->CloseMedia();
 }
 
@@ -159,26 +162,26 @@ TEST_F(PlaybackGraphTest, TheEndOfAClosedGraphIsNeverActedOn) {
     QThread::msleep(2500);
     player->CloseMedia();
     player.reset();
-    Pump(300);
+    RunEventLoopFor(300);
     EXPECT_TRUE(mainWindow.commands.empty());
 }
 
 TEST_F(PlaybackGraphTest, AudioOnlyFileNeverShowsItsWindow) {
     auto player = Open(media->Path("tone.wav"));
     ASSERT_TRUE(player);
-    EXPECT_TRUE(player->audioOnly);
+    EXPECT_TRUE(player->audioOnly());
     long visible = 0;
-    EXPECT_EQ(player->pVW->get_Visible(&visible), E_NOINTERFACE);
+    EXPECT_EQ(player->pVW()->get_Visible(&visible), E_NOINTERFACE);
     long width = 0;
     long height = 0;
-    EXPECT_EQ(player->pBV->GetVideoSize(&width, &height), E_NOINTERFACE);
+    EXPECT_EQ(player->pBV()->GetVideoSize(&width, &height), E_NOINTERFACE);
     player->Run();
-    Pump(300);
-    EXPECT_FALSE(player->m_hWnd->isVisible());
+    RunEventLoopFor(300);
+    EXPECT_FALSE(player->videoWindow()->isVisible());
     EXPECT_EQ(player->SetVolume(0.5f), S_OK);
     player->SetChannel(kChannelRight);
     long balance = 0;
-    EXPECT_EQ(player->pBA->get_Balance(&balance), S_OK);
+    EXPECT_EQ(player->pBA()->get_Balance(&balance), S_OK);
     EXPECT_EQ(balance, 10000);
     player->CloseMedia();
 }
@@ -187,13 +190,13 @@ TEST_F(PlaybackGraphTest, VideoWithoutAudioHasNoVolumeOrBalance) {
     auto player = Open(media->Path("silent.ogv"));
     ASSERT_TRUE(player);
     EXPECT_EQ(player->SetVolume(0.0f), E_NOTIMPL);
-    EXPECT_EQ(player->volume, -10000);
+    EXPECT_EQ(player->volume(), -10000);
     player->SetChannel(kChannelLeft);
-    EXPECT_EQ(player->channel, kChannelLeft);
+    EXPECT_EQ(player->channel(), kChannelLeft);
     long balance = 0;
-    EXPECT_EQ(player->pBA->get_Balance(&balance), E_NOTIMPL);
+    EXPECT_EQ(player->pBA()->get_Balance(&balance), E_NOTIMPL);
     player->UpdateTitle();
-    EXPECT_EQ(player->m_hWnd->windowTitle(), "silent.ogv (Muted) ");
+    EXPECT_EQ(player->videoWindow()->windowTitle(), "silent.ogv (Muted) ");
     player->CloseMedia();
 }
 
@@ -217,7 +220,8 @@ TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {
         auto player = Open(path);
         if (!player) continue;
         player->Run();
-        EXPECT_TRUE(WaitUntil([&] { return !mainWindow.commands.empty(); })) << path.toStdString();
+        EXPECT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 10000))
+            << path.toStdString();
         mainWindow.commands.clear();
         player->CloseMedia();
     }

@@ -2,19 +2,19 @@
 
 #include <cmath>
 
+#include "desktop/event_loop_wait.h"
 #include "fakes/fake_platform.h"
 #include "playback/player_window.h"
 #include "support/media_maker.h"
 #include "support/monitor_capture.h"
 #include "support/posted_event_recorder.h"
-#include "support/wait.h"
 
 namespace {
 
 // What the output plays once a change has passed the sound server's buffers, which hold
 // about a second of sound on the private server's null output.
 ChannelLevels SettledLevels() {
-    Pump(1600);
+    RunEventLoopFor(1600);
     const std::optional<ChannelLevels> levels = CaptureOutputLevels(400);
     EXPECT_TRUE(levels.has_value());
     return levels.value_or(ChannelLevels{});
@@ -25,12 +25,12 @@ class PlaybackSoundTest : public testing::Test {
     void SetUp() override {
         if (!HaveSoundServer()) GTEST_SKIP() << "no private sound server";
         fake.platform.mediaGraphs = MakeGstMediaGraphs();
-        player.mediaPath = media.OggVorbis("long-tone.ogg", 200, 1000);
+        player.SetMediaPath(media.OggVorbis("long-tone.ogg", 200, 1000));
         ASSERT_TRUE(player.OpenMedia());
         player.Run();
     }
     void TearDown() override {
-        if (player.state != PlayerState::Closed) player.CloseMedia();
+        if (player.state() != PlayerState::Closed) player.CloseMedia();
     }
 
     MediaMaker media;
@@ -45,7 +45,7 @@ TEST_F(PlaybackSoundTest, VolumeSliderPositionsGiveTheirGainAtTheOutput) {
     ASSERT_GT(full.left, 0.1);
     for (int position : {75, 50, 21, 2}) {
         player.SetVolume(static_cast<float>(position) * 0.01f);
-        const double expected = std::pow(10.0, player.volume / 2000.0);
+        const double expected = std::pow(10.0, player.volume() / 2000.0);
         const ChannelLevels level = SettledLevels();
         EXPECT_NEAR(level.left / full.left, expected, expected * 0.1) << "position " << position;
         EXPECT_NEAR(level.right / full.right, expected, expected * 0.1) << "position " << position;

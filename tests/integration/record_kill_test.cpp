@@ -42,8 +42,9 @@ TEST(RecordingKilled, LeavesAReadableFileMissingAtMostTheLastSecond) {
     // The sound tools of the system read it as well.
     QProcess soxi;
     soxi.start("soxi", {"-D", path});
-    if (soxi.waitForFinished(5000) && soxi.exitCode() == 0)
+    if (soxi.waitForFinished(5000) && soxi.exitCode() == 0) {
         EXPECT_NEAR(soxi.readAllStandardOutput().trimmed().toDouble(), wav->seconds(), 0.01);
+    }
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "desktop/event_loop_wait.h"
 #include "playback/player_window.h"
 #include "resources/resource_ids.h"
 #include "services/media_graph.h"
 #include "services/window_messages.h"
+#include "support/main_dialog_fixture.h"
 #include "support/media_maker.h"
-#include "support/real_capture.h"
 #include "support/sound_rig_env.h"
 #include "support/test_tone.h"
 #include "support/tone_analysis.h"
@@ -27,75 +28,75 @@ class Recording : public ::testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_SOUND_RIG();
-        UseRealCapture(rig);
+        rig_ = std::make_unique<MainDialogFixture>(
+            MainDialogOptions{.quiet = true, .realCapture = true});
     }
     MainDialog& StartWindow() {
-        MainDialog& dialog = rig.Start();
-        dialog.EnableRecordingControls(true);  // as after opening a media file
-        dialog.Edit(IDC_OUTPUT_PATH)->setText(Output());
+        MainDialog& dialog = rig().Start();
+        dialog.controls().EnableRecordingControls(true);  // as after opening a media file
+        dialog.controls().outputPathBox().setText(Output());
         return dialog;
     }
-    MainDialog& dialog() { return *rig.dialog; }
-    SoundServer& server() { return *rig.fake.platform.soundServer; }
+    MainDialogFixture& rig() { return *rig_; }
+    MainDialog& dialog() { return *rig().dialog; }
+    SoundServer& server() { return *rig().fake.platform.soundServer; }
     QString Output() const { return folder.filePath("take.wav"); }
-    QString Status() { return dialog().Label(IDC_STATUS)->text(); }
-    void Wait(int ms) {
-        RunUntil([] { return false; }, ms);
-    }
+    QString Status() { return dialog().controls().status().text(); }
     // Records for about ms milliseconds and answers the file.
     std::optional<WavContents> Record(int ms) {
         dialog().OnCommand(IDC_START);
-        Wait(ms);
+        RunEventLoopFor(ms);
         dialog().OnCommand(IDC_STOP);
         return ReadWav(Output());
     }
     void SelectInput(int index) {
-        dialog().ComboBox(IDC_INPUT_LIST)->setCurrentIndex(index);
-        dialog().OnInputSelected();
+        dialog().controls().inputList().setCurrentIndex(index);
+        dialog().recording().OnInputSelected();
     }
 
     QTemporaryDir folder;
-    MainDialogRig rig;
+    std::unique_ptr<MainDialogFixture> rig_;
 };
 
 TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
     MainDialog& dialog = StartWindow();
-    EXPECT_EQ(dialog.captureChoices().captureDeviceCount, 1);
-    const QComboBox* inputs = dialog.ComboBox(IDC_INPUT_LIST);
+    EXPECT_EQ(dialog.recording().captureChoices().captureDeviceCount, 1);
+    const QComboBox* inputs = &dialog.controls().inputList();
     ASSERT_EQ(inputs->count(), 2);
     EXPECT_EQ(inputs->itemText(0), "Singer");
     EXPECT_EQ(inputs->itemText(1), "Speakers - output mix");
     EXPECT_EQ(inputs->currentIndex(), 1);
-    EXPECT_EQ(dialog.captureChoices().nSearchFlag, 1);
-    EXPECT_TRUE(dialog.ComboBox(IDC_DEVICE_LIST)->isHidden());
+    EXPECT_EQ(dialog.recording().captureChoices().nSearchFlag, 1);
+    EXPECT_TRUE(dialog.controls().deviceList().isHidden());
     EXPECT_TRUE(inputs->isHidden());
     dialog.close();
-    EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 0);
-    EXPECT_EQ(rig.Stored("nCapturePinIndex"), 1);
-    EXPECT_EQ(rig.Stored("nSearchFlag"), 1);
+    EXPECT_EQ(rig().Stored("nSoundCaptureIndex"), 0);
+    EXPECT_EQ(rig().Stored("nCapturePinIndex"), 1);
+    EXPECT_EQ(rig().Stored("nSearchFlag"), 1);
 
     // The stored choice is taken as it is: no search overrides it.
-    rig.Store("nCapturePinIndex", 0);
+    rig().Store("nCapturePinIndex", 0);
     MainDialog& second = StartWindow();
-    EXPECT_EQ(second.ComboBox(IDC_INPUT_LIST)->currentIndex(), 0);
-    EXPECT_EQ(second.captureChoices().nCapturePinIndex, 0);
+    EXPECT_EQ(second.controls().inputList().currentIndex(), 0);
+    EXPECT_EQ(second.recording().captureChoices().nCapturePinIndex, 0);
 }
 
 TEST_F(Recording, ASongRecordedToItsEndCarriesItsToneInACompleteFile) {
-    rig.fake.platform.mediaGraphs = MakeGstMediaGraphs();
+    rig().fake.platform.mediaGraphs = MakeGstMediaGraphs();
     MediaMaker media;
-    rig.fake.fileDialogs->answers.push_back(media.Wav("song.wav", 30, 440));
+    rig().fake.fileDialogs->answers.push_back(media.Wav("song.wav", 30, 440));
     StartWindow();
     dialog().OnCommand(IDC_OPEN);
-    ASSERT_NE(dialog().currentPlayer(), nullptr);
-    dialog().Edit(IDC_OUTPUT_PATH)->setText(Output());
+    ASSERT_NE(dialog().playback().currentPlayer(), nullptr);
+    dialog().controls().outputPathBox().setText(Output());
     dialog().OnCommand(IDC_START);
-    ASSERT_TRUE(dialog().isRecording());
+    ASSERT_TRUE(dialog().recording().isRecording());
     // The song plays to its end, and its end posts Stop.
-    ASSERT_TRUE(RunUntil([&] { return !dialog().isRecording(); }, 10000));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 10000));
 
     EXPECT_EQ(Status(), "Status : Ready");
-    for (int id : kRecordingControls) EXPECT_TRUE(dialog().Control(id)->isEnabled()) << id;
+    for (int id : kRecordingControls)
+        EXPECT_TRUE(dialog().controls().Control(id)->isEnabled()) << id;
     const std::optional<WavContents> wav = ReadWav(Output());
     ASSERT_TRUE(wav);
     EXPECT_FALSE(wav->rf64);
@@ -149,40 +150,42 @@ TEST_F(Recording, StartReplacesTheFileEachTimeAndAMissingFolderIsReported) {
     EXPECT_LT(wav->seconds(), 1.0);
     EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
 
-    dialog().Edit(IDC_OUTPUT_PATH)->setText(folder.filePath("missing/take.wav"));
+    dialog().controls().outputPathBox().setText(folder.filePath("missing/take.wav"));
     dialog().OnCommand(IDC_START);
-    ASSERT_EQ(rig.Shown("Start Recording Error").size(), 1u);
-    RunUntil([&] { return !dialog().isRecording(); }, 2000);
-    EXPECT_FALSE(dialog().isRecording());
+    ASSERT_EQ(rig().Shown("Start Recording Error").size(), 1u);
+    RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 2000);
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(Status(), "Status : Ready");
-    for (int id : kRecordingControls) EXPECT_TRUE(dialog().Control(id)->isEnabled()) << id;
+    for (int id : kRecordingControls)
+        EXPECT_TRUE(dialog().controls().Control(id)->isEnabled()) << id;
 }
 
 TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
-    SoundServer& server = *rig.fake.platform.soundServer;
+    SoundServer& server = *rig().fake.platform.soundServer;
     ASSERT_TRUE(server.WaitUntilReady(3000));
     std::uint32_t module = kNoIndex;
     server.LoadModule("module-null-sink",
                       "sink_name=stage sink_properties=device.description=Stage",
                       [&](std::uint32_t index) { module = index; });
-    ASSERT_TRUE(
-        RunUntil([&] { return server.model().SourceNamed("stage.monitor") != nullptr; }, 3000));
+    ASSERT_TRUE(RunEventLoopUntil(
+        [&] { return server.model().SourceNamed("stage.monitor") != nullptr; }, 3000));
     StartWindow();
-    ASSERT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->itemText(2), "Stage - output mix");
+    ASSERT_EQ(dialog().controls().inputList().itemText(2), "Stage - output mix");
     SelectInput(2);
     TestTone song("stage", 440, 5.0);
     ASSERT_TRUE(song.Start());
     dialog().OnCommand(IDC_START);
     // A second of the song in the file, however the server portions it out.
-    ASSERT_TRUE(RunUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
+    ASSERT_TRUE(
+        RunEventLoopUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
     server.UnloadModule(module);
-    ASSERT_TRUE(RunUntil([&] { return !dialog().isRecording(); }, 5000));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 5000));
 
     EXPECT_EQ(Status(), "Status : Ready");
-    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 0);
-    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->count(), 0);
-    EXPECT_EQ(rig.fake.messages->beeps, 1);
-    const auto shown = rig.Shown("DirectShow Audio Capture Sample");
+    EXPECT_EQ(dialog().controls().deviceList().count(), 0);
+    EXPECT_EQ(dialog().controls().inputList().count(), 0);
+    EXPECT_EQ(rig().fake.messages->beeps, 1);
+    const auto shown = rig().Shown("DirectShow Audio Capture Sample");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The selected input device was removed!");
     const std::optional<WavContents> wav = ReadWav(Output());
@@ -193,7 +196,7 @@ TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
 }
 
 TEST_F(Recording, PastTheClassicLimitTheFileContinuesAsRf64) {
-    UseRealCapture(rig, 44100 * 4);  // one second of the output mix
+    rig().UseRealCapture(44100 * 4);  // one second of the output mix
     StartWindow();
     TestTone song("speakers", 440, 3.0);
     ASSERT_TRUE(song.Start());

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "desktop/event_loop_wait.h"
 #include "pulse/sound_server.h"
 #include "support/sound_rig_env.h"
 
@@ -47,13 +48,16 @@ TEST(SoundServerReconnect, TheModelEmptiesWhenTheServerGoesAndReturnsWithIt) {
     {
         SoundServer server("tarvelo-reconnect-test");
         const SoundModel& model = server.model();
-        EXPECT_TRUE(RunUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
+        EXPECT_TRUE(
+            RunEventLoopUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
 
         own.Stop();
-        EXPECT_TRUE(RunUntil([&] { return model.sinks.empty() && !server.IsReady(); }, 5000));
+        EXPECT_TRUE(
+            RunEventLoopUntil([&] { return model.sinks.empty() && !server.IsReady(); }, 5000));
 
         own.Start();
-        EXPECT_TRUE(RunUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
+        EXPECT_TRUE(
+            RunEventLoopUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
         EXPECT_TRUE(server.IsReady());
     }
     qputenv("PULSE_SERVER", rig);

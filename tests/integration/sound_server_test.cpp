@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/event_loop_wait.h"
 #include "pulse/capture_inputs.h"
 #include "support/sound_rig_env.h"
 
@@ -27,7 +28,7 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
     server.LoadModule("module-null-sink",
                       "sink_name=stage sink_properties=device.description=Stage",
                       [&](std::uint32_t index) { module = index; });
-    ASSERT_TRUE(RunUntil(
+    ASSERT_TRUE(RunEventLoopUntil(
         [&] { return model.SinkNamed("stage") && model.SourceNamed("stage.monitor"); }, 3000));
     ASSERT_NE(module, kNoIndex);
     // A sink and its monitor arrive in one burst, reported once.
@@ -42,11 +43,11 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
 
     const std::uint32_t stageMonitor = model.SourceNamed("stage.monitor")->index;
     server.SetSourceVolume(stageMonitor, 0.25);
-    EXPECT_TRUE(RunUntil(
+    EXPECT_TRUE(RunEventLoopUntil(
         [&] { return std::abs(model.sources.at(stageMonitor).volume - 0.25) < 0.01; }, 3000));
 
     server.UnloadModule(module);
-    EXPECT_TRUE(RunUntil(
+    EXPECT_TRUE(RunEventLoopUntil(
         [&] { return !model.SinkNamed("stage") && !model.SourceNamed("stage.monitor"); }, 3000));
 }
 

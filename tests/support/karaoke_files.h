@@ -79,9 +79,9 @@ bool WriteFile(const QString& path, const QByteArray& bytes);
 
 namespace song {
 
-// A KAR song: 120 bpm, a piano note per syllable, the words "Sing a song / of the night \
-// la la" with their times in seconds: Sing 1.0, a 1.5, song 2.0, of 2.5, the 3.0, night 3.5,
-// la 4.0, la 4.5, the last note ending at 5.0 s.
+// A KAR song: 120 bpm, a piano note per syllable, the words "Sing a song / of the night",
+// then a new paragraph "la la", with their times in seconds: Sing 1.0, a 1.5, song 2.0,
+// of 2.5, the 3.0, night 3.5, la 4.0, la 4.5, the last note ending at 5.0 s.
 QByteArray Kar();
 
 // A CD+G song of the given length: the lines drawn in white on blue, each turning yellow

@@ -6,7 +6,7 @@
 
 #include "dialogs/input_hint_dialog.h"
 #include "resources/resource_ids.h"
-#include "support/main_dialog_rig.h"
+#include "support/main_dialog_fixture.h"
 #include "support/ui_helpers.h"
 
 namespace {
@@ -17,26 +17,26 @@ class CaptureDeviceChange : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.Start();
-        dialog().EnableRecordingControls(true);
-        dialog().Edit(IDC_OUTPUT_PATH)->setText("/tmp/tarvelo-device-change.wav");
+        dialog().controls().EnableRecordingControls(true);
+        dialog().controls().outputPathBox().setText("/tmp/tarvelo-device-change.wav");
     }
     MainDialog& dialog() { return *rig.dialog; }
 
-    MainDialogRig rig;
+    MainDialogFixture rig{{.quiet = true}};
 };
 
 TEST_F(CaptureDeviceChange, RemovalWhileRecordingTearsDownAndTellsTheUser) {
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
     graph->Post({EC_DEVICE_LOST, 0, 0});
     rig.Deliver();
 
-    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(graph->stopsWhenReady, 1);
-    EXPECT_EQ(dialog().Label(IDC_STATUS)->text(), "Status : Ready");
-    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 0);
-    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->count(), 0);
-    EXPECT_EQ(dialog().recorder().graph, nullptr);
+    EXPECT_EQ(dialog().controls().status().text(), "Status : Ready");
+    EXPECT_EQ(dialog().controls().deviceList().count(), 0);
+    EXPECT_EQ(dialog().controls().inputList().count(), 0);
+    EXPECT_EQ(dialog().recording().recorder().graph, nullptr);
     EXPECT_EQ(rig.fake.messages->beeps, 1);
     const auto shown = rig.Shown(kCaption);
     ASSERT_EQ(shown.size(), 1u);
@@ -44,19 +44,19 @@ TEST_F(CaptureDeviceChange, RemovalWhileRecordingTearsDownAndTellsTheUser) {
     EXPECT_EQ(shown[0].style, 0x30u);
 
     // Without a graph Start records nothing and leaves the buttons alone.
-    dialog().StartRecording();
-    EXPECT_FALSE(dialog().isRecording());
-    EXPECT_TRUE(dialog().Control(IDC_START)->isEnabled());
+    dialog().recording().StartRecording();
+    EXPECT_FALSE(dialog().recording().isRecording());
+    EXPECT_TRUE(dialog().controls().Control(IDC_START)->isEnabled());
 }
 
 TEST_F(CaptureDeviceChange, TheFirstRemovalEndsTheDrainOtherEventsAreFreedOnly) {
     std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
     graph->events = {{1, 0, 0}, {EC_DEVICE_LOST, 0, 0}, {EC_DEVICE_LOST, 0, 1}};
-    dialog().OnCaptureGraphEvent();
+    dialog().recording().OnCaptureGraphEvent();
     EXPECT_EQ(graph->freed, 2);
     EXPECT_EQ(graph->events.size(), 1u);
     EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
-    EXPECT_EQ(dialog().OnCaptureGraphEvent(), S_OK);  // no graph: nothing to read
+    EXPECT_EQ(dialog().recording().OnCaptureGraphEvent(), S_OK);  // no graph: nothing to read
 }
 
 TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
@@ -64,9 +64,9 @@ TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
     first->Post({EC_DEVICE_LOST, 0, 1});
     rig.Deliver();
     EXPECT_EQ(rig.fake.capture->graphs.size(), 2u);
-    EXPECT_EQ(dialog().recorder().graph.get(), rig.fake.capture->graphs.back().get());
-    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 1);
-    EXPECT_EQ(dialog().ComboBox(IDC_INPUT_LIST)->currentText(), "Microphone");
+    EXPECT_EQ(dialog().recording().recorder().graph.get(), rig.fake.capture->graphs.back().get());
+    EXPECT_EQ(dialog().controls().deviceList().count(), 1);
+    EXPECT_EQ(dialog().controls().inputList().currentText(), "Microphone");
     EXPECT_EQ(rig.fake.messages->beeps, 1);
     const auto shown = rig.Shown(kCaption);
     ASSERT_EQ(shown.size(), 1u);
@@ -79,10 +79,10 @@ TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {
 }
 
 TEST(CaptureDeviceReattached, TheHintComesBeforeTheReattachmentBox) {
-    MainDialogRig rig;
+    MainDialogFixture rig{{.quiet = true}};
     rig.Store("b_only_once", 0);
     MainDialog& dialog = rig.Start();
-    ASSERT_FALSE(dialog.hintSuppressed());
+    ASSERT_FALSE(dialog.launches().hintSuppressed());
     rig.fake.messages->shown.clear();
     std::size_t boxesBeforeHint = 99;
     WhenModal([&](QDialog* hint) {
@@ -91,24 +91,24 @@ TEST(CaptureDeviceReattached, TheHintComesBeforeTheReattachmentBox) {
         hint->reject();
     });
     rig.fake.capture->graphs.back()->events = {{EC_DEVICE_LOST, 0, 1}};
-    dialog.OnCaptureGraphEvent();
+    dialog.recording().OnCaptureGraphEvent();
     EXPECT_EQ(boxesBeforeHint, 0u);
     ASSERT_EQ(rig.Shown(kCaption).size(), 1u);
     EXPECT_EQ(rig.Shown(kCaption)[0].text, "The audio input device has been reattached!");
 }
 
 TEST_F(CaptureDeviceChange, AFullDiskEndsTheRecordingAndNamesTheFile) {
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     rig.graph().Post({EC_ERRORABORT, HRESULT_DISK_FULL, 0});
     rig.Deliver();
-    EXPECT_FALSE(dialog().isRecording());
-    EXPECT_EQ(dialog().Label(IDC_STATUS)->text(), "Status : Ready");
+    EXPECT_FALSE(dialog().recording().isRecording());
+    EXPECT_EQ(dialog().controls().status().text(), "Status : Ready");
     const auto shown = rig.Shown("Error");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains("disk is full")) << shown[0].text.toStdString();
     EXPECT_TRUE(shown[0].text.contains("/tmp/tarvelo-device-change.wav"));
     // The capture side stays: the next recording can start at once.
-    EXPECT_NE(dialog().recorder().graph, nullptr);
+    EXPECT_NE(dialog().recording().recorder().graph, nullptr);
 }
 
 }  // namespace

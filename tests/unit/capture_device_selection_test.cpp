@@ -5,7 +5,7 @@
 
 #include "recording/mix_input_keywords.h"
 #include "resources/resource_ids.h"
-#include "support/main_dialog_rig.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ class CaptureDeviceSelection : public ::testing::Test {
 
     QStringList Entries(int id) const {
         QStringList entries;
-        const QComboBox* list = rig.dialog->ComboBox(id);
+        const auto* list = qobject_cast<const QComboBox*>(rig.dialog->controls().Control(id));
         for (int i = 0; i < list->count(); ++i) entries << list->itemText(i);
         return entries;
     }
@@ -33,7 +33,7 @@ class CaptureDeviceSelection : public ::testing::Test {
         return enabled;
     }
 
-    MainDialogRig rig;
+    MainDialogFixture rig{{.quiet = true}};
 };
 
 TEST(MixInputKeywords, MatchTheMixInputNamesOnly) {
@@ -55,12 +55,12 @@ TEST_F(CaptureDeviceSelection, FirstRunFindsTheMixInputAndHidesBothLists) {
 
     EXPECT_EQ(Entries(IDC_INPUT_LIST),
               QStringList({"Microphone", "CD Player", "Line In", "Stereo Mix"}));
-    EXPECT_EQ(dialog.ComboBox(IDC_INPUT_LIST)->currentIndex(), 3);
+    EXPECT_EQ(dialog.controls().inputList().currentIndex(), 3);
     EXPECT_EQ(Enabled(card), std::vector<bool>({false, false, false, true}));
-    EXPECT_EQ(dialog.captureChoices().nCapturePinIndex, 3);
-    EXPECT_EQ(dialog.captureChoices().nSearchFlag, 1);
-    EXPECT_TRUE(dialog.ComboBox(IDC_DEVICE_LIST)->isHidden());
-    EXPECT_TRUE(dialog.ComboBox(IDC_INPUT_LIST)->isHidden());
+    EXPECT_EQ(dialog.recording().captureChoices().nCapturePinIndex, 3);
+    EXPECT_EQ(dialog.recording().captureChoices().nSearchFlag, 1);
+    EXPECT_TRUE(dialog.controls().deviceList().isHidden());
+    EXPECT_TRUE(dialog.controls().inputList().isHidden());
     EXPECT_EQ(rig.graph().added, std::vector<QString>({"Audio Capture"}));
 
     dialog.close();
@@ -73,21 +73,21 @@ TEST_F(CaptureDeviceSelection, TheSearchPassesOverMicrophonesNamedLikeAMix) {
     FakeDevice& card = Device("Webcam", {});
     card.AddInput("Webcam Analog Stereo").kind = InputKind::DeviceInput;
     card.AddInput("Speakers - output mix").kind = InputKind::OutputMix;
-    EXPECT_EQ(rig.Start().captureChoices().nCapturePinIndex, 1);
+    EXPECT_EQ(rig.Start().recording().captureChoices().nCapturePinIndex, 1);
 }
 
 TEST_F(CaptureDeviceSelection, TheFirstMatchingInputWins) {
     Device("Sound Card", {"Microphone", "Wave", "Stereo Mix"});
-    EXPECT_EQ(rig.Start().captureChoices().nCapturePinIndex, 1);
+    EXPECT_EQ(rig.Start().recording().captureChoices().nCapturePinIndex, 1);
 }
 
 TEST_F(CaptureDeviceSelection, WithoutAMatchTheStoredInputIsUsedAndTheListStays) {
     FakeDevice& card = Device("Sound Card", {"Microphone", "Line In"});
     MainDialog& dialog = rig.Start();
-    EXPECT_EQ(dialog.captureChoices().nSearchFlag, 0);
-    EXPECT_EQ(dialog.ComboBox(IDC_INPUT_LIST)->currentIndex(), 0);
+    EXPECT_EQ(dialog.recording().captureChoices().nSearchFlag, 0);
+    EXPECT_EQ(dialog.controls().inputList().currentIndex(), 0);
     EXPECT_EQ(Enabled(card), std::vector<bool>({true, false}));
-    EXPECT_FALSE(dialog.ComboBox(IDC_INPUT_LIST)->isHidden());
+    EXPECT_FALSE(dialog.controls().inputList().isHidden());
 }
 
 TEST_F(CaptureDeviceSelection, AFoundMixInputIsNotSearchedAgain) {
@@ -95,8 +95,8 @@ TEST_F(CaptureDeviceSelection, AFoundMixInputIsNotSearchedAgain) {
     rig.Store("nSearchFlag", 1);
     rig.Store("nCapturePinIndex", 2);
     MainDialog& dialog = rig.Start();
-    EXPECT_EQ(dialog.ComboBox(IDC_INPUT_LIST)->currentIndex(), 2);
-    EXPECT_EQ(dialog.captureChoices().nCapturePinIndex, 2);
+    EXPECT_EQ(dialog.controls().inputList().currentIndex(), 2);
+    EXPECT_EQ(dialog.recording().captureChoices().nCapturePinIndex, 2);
 }
 
 TEST_F(CaptureDeviceSelection, AStoredInputBeyondTheListSelectsNothing) {
@@ -104,13 +104,15 @@ TEST_F(CaptureDeviceSelection, AStoredInputBeyondTheListSelectsNothing) {
     rig.Store("nSearchFlag", 1);
     rig.Store("nCapturePinIndex", 5);
     MainDialog& dialog = rig.Start();
-    EXPECT_EQ(dialog.ComboBox(IDC_INPUT_LIST)->currentIndex(), -1);
+    EXPECT_EQ(dialog.controls().inputList().currentIndex(), -1);
     EXPECT_EQ(Enabled(card), std::vector<bool>({false, false}));
 
     // The slider then sets no level and keeps every input disabled.
-    dialog.OnRecordingSliderReleased();
+    dialog.recording().OnRecordingSliderReleased();
     for (const auto& pin : card.filter->pins) {
-        if (pin->mixer) EXPECT_TRUE(pin->mixer->levelsSet.empty());
+        if (pin->mixer) {
+            EXPECT_TRUE(pin->mixer->levelsSet.empty());
+        }
     }
     dialog.close();
     EXPECT_EQ(rig.Stored("nCapturePinIndex"), -1);
@@ -123,21 +125,21 @@ TEST_F(CaptureDeviceSelection, TwoDevicesKeepBothListsAndEachEntrySelectsItsOwnD
     MainDialog& dialog = rig.Start();
 
     EXPECT_EQ(Entries(IDC_DEVICE_LIST), QStringList({"USB Audio", "USB Audio"}));
-    EXPECT_EQ(dialog.captureChoices().captureDeviceCount, 2);
-    EXPECT_FALSE(dialog.ComboBox(IDC_DEVICE_LIST)->isHidden());
-    EXPECT_FALSE(dialog.ComboBox(IDC_INPUT_LIST)->isHidden());
+    EXPECT_EQ(dialog.recording().captureChoices().captureDeviceCount, 2);
+    EXPECT_FALSE(dialog.controls().deviceList().isHidden());
+    EXPECT_FALSE(dialog.controls().inputList().isHidden());
     EXPECT_EQ(first.binds, 1);
 
     // Another device: a fresh graph, its inputs, the same input index without a search.
-    dialog.ComboBox(IDC_DEVICE_LIST)->setCurrentIndex(1);
-    dialog.SelectCaptureDevice();
+    dialog.controls().deviceList().setCurrentIndex(1);
+    dialog.recording().SelectCaptureDevice();
     EXPECT_EQ(second.binds, 1);
     EXPECT_EQ(rig.fake.capture->graphs.size(), 2u);
     EXPECT_EQ(Entries(IDC_INPUT_LIST), QStringList({"Line In", "What U Hear"}));
     EXPECT_EQ(Enabled(second), std::vector<bool>({false, true}));
 
-    dialog.ComboBox(IDC_DEVICE_LIST)->setCurrentIndex(0);
-    dialog.SelectCaptureDevice();
+    dialog.controls().deviceList().setCurrentIndex(0);
+    dialog.recording().SelectCaptureDevice();
     dialog.close();
     EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 0);
 }
@@ -166,8 +168,8 @@ TEST_F(CaptureDeviceSelection, AFailingEnumeratorEndsTheProgramSilently) {
     int ended = 0;
     QObject::connect(&dialog, &QDialog::rejected, [&] { ++ended; });
     EXPECT_TRUE(rig.Shown("No audio capture hardware!").empty());
-    EXPECT_EQ(dialog.ComboBox(IDC_DEVICE_LIST)->count(), 0);
-    EXPECT_EQ(dialog.recorder().graph, nullptr);
+    EXPECT_EQ(dialog.controls().deviceList().count(), 0);
+    EXPECT_EQ(dialog.recording().recorder().graph, nullptr);
     rig.Deliver();
     EXPECT_EQ(ended, 1);
 }
@@ -177,9 +179,9 @@ TEST_F(CaptureDeviceSelection, AnUnreadableDeviceIsLeftOutButALastOneFailsTheSta
     Device("Sound Card", {"Stereo Mix"});
     MainDialog& dialog = rig.Start();
     EXPECT_EQ(Entries(IDC_DEVICE_LIST), QStringList({"Sound Card"}));
-    EXPECT_NE(dialog.recorder().graph, nullptr);
+    EXPECT_NE(dialog.recording().recorder().graph, nullptr);
 
-    MainDialogRig lastFails;
+    MainDialogFixture lastFails{{.quiet = true}};
     lastFails.fake.capture->AddDevice("Broken").nameResult = E_FAIL;
     int ended = 0;
     QObject::connect(&lastFails.Start(), &QDialog::rejected, [&] { ++ended; });
@@ -194,33 +196,33 @@ TEST_F(CaptureDeviceSelection, UnreadablePinsShowAsErrorsAndPinsWithoutMixerAreL
     MainDialog& dialog = rig.Start();
     EXPECT_EQ(Entries(IDC_INPUT_LIST), QStringList({"Microphone", "<ERROR>", "Stereo Mix"}));
     // "<ERROR>" takes no pin index: the mix input is the second named pin.
-    EXPECT_EQ(dialog.captureChoices().nCapturePinIndex, 1);
+    EXPECT_EQ(dialog.recording().captureChoices().nCapturePinIndex, 1);
     EXPECT_TRUE(card.filter->pins[3]->mixer->enabled);
     EXPECT_EQ(card.filter->pins[1]->mixer, nullptr);
 
-    MainDialogRig noPins;
+    MainDialogFixture noPins{{.quiet = true}};
     noPins.fake.capture->devices.front()->filter->enumResult = E_FAIL;
     noPins.Start();
-    EXPECT_EQ(noPins.dialog->ComboBox(IDC_INPUT_LIST)->itemText(0), "<ERROR>");
+    EXPECT_EQ(noPins.dialog->controls().inputList().itemText(0), "<ERROR>");
 }
 
 TEST_F(CaptureDeviceSelection, TheSliderFollowsTheSelectedInputsLevel) {
     FakeDevice& card = Device("Sound Card", {"Microphone", "Stereo Mix"});
     card.filter->pins[2]->mixer->level = 0.5;
     MainDialog& dialog = rig.Start();
-    EXPECT_EQ(dialog.Slider(IDC_RECORDING_VOLUME)->value(), 100);
+    EXPECT_EQ(dialog.controls().recordingVolume().value(), 100);
 
     card.filter->pins[2]->mixer->level = -1.0;  // automatic gain
-    dialog.ApplyInputSelection();
-    EXPECT_EQ(dialog.Slider(IDC_RECORDING_VOLUME)->value(), 0);
+    dialog.recording().ApplyInputSelection();
+    EXPECT_EQ(dialog.controls().recordingVolume().value(), 0);
 
     card.filter->pins[2]->mixer->level = 0.8;
     card.filter->pins[2]->mixer->levelResult = E_FAIL;
-    dialog.ApplyInputSelection();
-    EXPECT_EQ(dialog.Slider(IDC_RECORDING_VOLUME)->value(), 0);
+    dialog.recording().ApplyInputSelection();
+    EXPECT_EQ(dialog.controls().recordingVolume().value(), 0);
 
-    dialog.Slider(IDC_RECORDING_VOLUME)->setValue(150);
-    dialog.OnRecordingSliderReleased();
+    dialog.controls().recordingVolume().setValue(150);
+    dialog.recording().OnRecordingSliderReleased();
     EXPECT_EQ(card.filter->pins[2]->mixer->levelsSet, std::vector<double>({0.75}));
     EXPECT_TRUE(card.filter->pins[1]->mixer->levelsSet.empty());
     EXPECT_EQ(Enabled(card), std::vector<bool>({false, true}));

@@ -5,28 +5,21 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
 #include "controls/flat_button.h"
 #include "controls/hyperlink_label.h"
 #include "controls/painted_label.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/input_hint_dialog.h"
-#include "fakes/fake_platform.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 #include "support/ui_helpers.h"
 
 namespace {
 
 struct Window {
-    Window() : settings(*fake.settings), dialog(fake.platform, settings) {
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-    }
-
-    FakePlatform fake;
-    SettingsStore settings;
-    MainDialog dialog;
+    MainDialogFixture window;
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 void PressEscape(QDialog* dialog) {
@@ -49,41 +42,38 @@ void AnswerHint(bool ticked) {
 
 TEST(InputHint, OkWithTheBoxTickedStoresOneAndEndsTheHint) {
     Window w;
-    ASSERT_FALSE(w.dialog.hintSuppressed());
+    ASSERT_FALSE(w.dialog.launches().hintSuppressed());
     AnswerHint(true);
-    w.dialog.ShowInputDeviceHint();
+    w.dialog.launches().ShowInputDeviceHint();
     EXPECT_EQ(w.fake.settings->Value("Option", "b_only_once"), "1");
-    EXPECT_TRUE(w.dialog.hintSuppressed());
+    EXPECT_TRUE(w.dialog.launches().hintSuppressed());
 
     // No dialog any more: the call returns at once.
-    w.dialog.ShowInputDeviceHint();
+    w.dialog.launches().ShowInputDeviceHint();
     EXPECT_EQ(w.fake.settings->writes.back(), "Option/b_only_once");
 }
 
 TEST(InputHint, OkWithTheBoxClearedStoresZeroAndKeepsTheHint) {
     Window w;
     AnswerHint(false);
-    w.dialog.ShowInputDeviceHint();
+    w.dialog.launches().ShowInputDeviceHint();
     EXPECT_EQ(w.fake.settings->Value("Option", "b_only_once"), "0");
-    EXPECT_FALSE(w.dialog.hintSuppressed());
+    EXPECT_FALSE(w.dialog.launches().hintSuppressed());
 }
 
 TEST(InputHint, EscapeStoresNothing) {
     Window w;
     w.fake.settings->writes.clear();
     WhenModal(PressEscape);
-    w.dialog.ShowInputDeviceHint();
+    w.dialog.launches().ShowInputDeviceHint();
     EXPECT_TRUE(w.fake.settings->writes.empty());
-    EXPECT_FALSE(w.dialog.hintSuppressed());
+    EXPECT_FALSE(w.dialog.launches().hintSuppressed());
 }
 
 TEST(InputHint, AStoredWishIsKeptAtStartUp) {
-    FakePlatform fake;
-    fake.settings->Set("Option", "b_only_once", "1");
-    SettingsStore settings(*fake.settings);
-    MainDialog dialog(fake.platform, settings);
-    dialog.OnInitDialog();
-    EXPECT_TRUE(dialog.hintSuppressed());
+    MainDialogFixture window;
+    window.Store("b_only_once", 1);
+    EXPECT_TRUE(window.Start().launches().hintSuppressed());
 }
 
 TEST(AboutDialog, LinksLeadToTheSiteAndItsContactPage) {
@@ -125,7 +115,7 @@ TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
                                                 {IDC_ABOUT, "About"},
                                                 {IDC_HELP, "Help"}};
     for (const auto& [id, tip] : tips) {
-        auto* button = qobject_cast<FlatButton*>(w.dialog.Control(id));
+        auto* button = qobject_cast<FlatButton*>(w.dialog.controls().Control(id));
         ASSERT_NE(button, nullptr) << id;
         EXPECT_EQ(button->toolTip(), tip);
         EXPECT_EQ(button->flat(), id != IDC_OPEN && id != IDC_START && id != IDC_STOP) << id;
@@ -134,18 +124,17 @@ TEST(MainWindowButtons, IconButtonsHaveTheFullBorderAndEveryButtonItsTip) {
     for (int id : {IDC_MEDIA_VOLUME_LABEL, IDC_MICROPHONE_VOLUME_LABEL, IDC_RECORDING_VOLUME_LABEL,
                    IDC_OUTPUT_LABEL, IDC_MEDIA_VOLUME_MAX, IDC_MICROPHONE_VOLUME_MAX,
                    IDC_RECORDING_VOLUME_MAX, IDC_DEVICE_LABEL, IDC_SPARE_LABEL})
-        EXPECT_NE(qobject_cast<PaintedLabel*>(w.dialog.Control(id)), nullptr) << id;
+        EXPECT_NE(qobject_cast<PaintedLabel*>(w.dialog.controls().Control(id)), nullptr) << id;
 }
 
 TEST(MainWindowButtons, TheWindowOpensWithTheFocusOnOpen) {
-    FakePlatform fake;
-    SettingsStore settings(*fake.settings);
-    MainDialog dialog(fake.platform, settings);
+    MainDialogFixture window;
+    MainDialog& dialog = window.Create();
     QWidget* focused = nullptr;
     WhenModal([&](QDialog* shown) {
         focused = shown->focusWidget();
         shown->done(QDialog::Rejected);
     });
     dialog.DoModal();
-    EXPECT_EQ(focused, dialog.Control(IDC_OPEN));
+    EXPECT_EQ(focused, dialog.controls().Control(IDC_OPEN));
 }

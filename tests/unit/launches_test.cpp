@@ -1,18 +1,24 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
 #include "desktop/file_exists.h"
-#include "fakes/fake_platform.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -20,11 +26,6 @@ const QString kProductPage = "https://tarvelo.example.org/products/tarvelo-playe
 constexpr std::int64_t kInterval = 15552000;
 
 struct Window {
-    Window() : settings(*fake.settings), dialog(fake.platform, settings) {
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-    }
-
     std::optional<QString> StoredTime() const {
         return fake.settings->Value("Setup", "t_first_update");
     }
@@ -35,14 +36,14 @@ struct Window {
         return asked;
     }
     void PlayWith(const QString& path) {
-        dialog.Edit(IDC_OUTPUT_PATH)->setEnabled(true);
-        dialog.Edit(IDC_OUTPUT_PATH)->setText(path);
+        dialog.controls().outputPathBox().setEnabled(true);
+        dialog.controls().outputPathBox().setText(path);
         dialog.OnCommand(IDC_PLAY);
     }
 
-    FakePlatform fake;
-    SettingsStore settings;
-    MainDialog dialog;
+    MainDialogFixture window;
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 // A socket file: it exists, but it cannot be opened for reading, whoever runs the test.
@@ -59,12 +60,48 @@ struct SocketFile {
     bool bound;
 };
 
+// Opens a named pipe for writing once the deadline has passed: a reader blocked on opening
+// it is let go, so that the test fails instead of hanging.
+class PipeWatchdog {
+  public:
+    PipeWatchdog(const QString& path, std::chrono::seconds deadline)
+        : path_(QFile::encodeName(path)), thread_([this, deadline] { Watch(deadline); }) {}
+    ~PipeWatchdog() { Stop(); }
+
+    // Ends the watch; answers whether the deadline passed first.
+    bool Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+        return fired_;
+    }
+
+  private:
+    void Watch(std::chrono::seconds deadline) {
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, deadline, [this] { return stopped_; })) return;
+        fired_ = true;
+        const int writer = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+
+    const QByteArray path_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopped_ = false;
+    std::atomic<bool> fired_ = false;
+    std::thread thread_;  // last: it starts once everything it uses exists
+};
+
 }  // namespace
 
 TEST(PromptForUpdate, FirstExitStoresTheTimeWithoutAsking) {
     Window w;
     w.fake.clock->now = 1'700'000'000;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1700000000");
 }
@@ -73,13 +110,13 @@ TEST(PromptForUpdate, AsksOnlyWhenMoreThanTheIntervalHasPassed) {
     Window w;
     w.fake.settings->Set("Setup", "t_first_update", "1700000000");
     w.fake.clock->now = 1'700'000'000 + kInterval;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1700000000");
 
     w.fake.clock->now += 1;
     w.fake.messages->answers = {IDNO};
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     ASSERT_EQ(w.Questions(), 1);
     const ShownMessage& question = w.fake.messages->shown[0];
     EXPECT_EQ(question.text, "Do you want to check the lastest version on our website?");
@@ -93,7 +130,7 @@ TEST(PromptForUpdate, YesOpensTheProductPageAndAFailedBrowserIsReported) {
     w.fake.settings->Set("Setup", "t_first_update", "1000");
     w.fake.clock->now = 1'700'000'000;
     w.fake.messages->answers = {IDYES};
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.fake.launcher->opened, std::vector<QString>{kProductPage});
     EXPECT_EQ(w.fake.messages->shown.size(), 1u);
     EXPECT_EQ(w.StoredTime(), "1700000000");
@@ -103,7 +140,7 @@ TEST(PromptForUpdate, YesOpensTheProductPageAndAFailedBrowserIsReported) {
     w.fake.messages->answers = {IDYES};
     w.fake.launcher->openAnswers = {SE_ERR_NOASSOC};
     w.fake.clock->now += 5;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     ASSERT_EQ(w.fake.messages->shown.size(), 2u);
     const ShownMessage& failure = w.fake.messages->shown[1];
     EXPECT_EQ(failure.caption, "unknown errors");
@@ -119,7 +156,7 @@ TEST(PromptForUpdate, AStoredTimeInTheFutureAsksNothingAndStays) {
     Window w;
     w.fake.settings->Set("Setup", "t_first_update", "1800000000");
     w.fake.clock->now = 1'700'000'000;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     EXPECT_EQ(w.StoredTime(), "1800000000");
 }
@@ -128,15 +165,15 @@ TEST(PromptForUpdate, KeepsItsRhythmAfterThe32BitClockWraps) {
     Window w;
     const std::int64_t after2038 = (std::int64_t{1} << 31) + 1000;
     w.fake.clock->now = after2038;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     ASSERT_TRUE(w.StoredTime());
 
     w.fake.clock->now = after2038 + kInterval;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 0);
     w.fake.clock->now += 1;
-    w.dialog.PromptForUpdate(kProductPage);
+    w.dialog.launches().PromptForUpdate(kProductPage);
     EXPECT_EQ(w.Questions(), 1);
 }
 
@@ -186,4 +223,22 @@ TEST(Launches, HomepageAndHelpOpenTheirPages) {
     EXPECT_EQ(w.fake.launcher->opened[0], "https://tarvelo.example.org/index.htm");
     EXPECT_TRUE(w.fake.launcher->opened[1].endsWith("/Introduction.htm"));
     EXPECT_TRUE(FileExists(w.fake.launcher->opened[1])) << "the help ships with the program";
+}
+
+TEST(OutputPathAsNamedPipe, PlayAndStartDoNotWaitForAWriter) {
+    MainDialogFixture window({.quiet = true});
+    MainDialog& dialog = window.StartAndForget();
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath("take.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    dialog.controls().EnableRecordingControls(true);
+    dialog.controls().outputPathBox().setText(pipe);
+
+    PipeWatchdog watchdog(pipe, std::chrono::seconds(5));
+    dialog.OnCommand(IDC_PLAY);
+    dialog.OnCommand(IDC_START);
+    EXPECT_FALSE(watchdog.Stop()) << "Play or Start waited for a writer of the pipe";
+    EXPECT_EQ(window.fake.launcher->opened, std::vector<QString>{pipe});
+    EXPECT_TRUE(dialog.recording().isRecording());
+    EXPECT_FALSE(QFileInfo::exists(pipe)) << "Start replaces what the output path names";
 }

@@ -11,7 +11,7 @@
 
 #include "resources/resource_ids.h"
 #include "services/window_messages.h"
-#include "support/main_dialog_harness.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -20,32 +20,32 @@ const QString kMicrophoneMessage =
     "please adjust it in Volume control or Recording Control";
 
 void ExpectNoMediaState(MainDialog& dialog, const QString& folder) {
-    EXPECT_TRUE(dialog.Control(IDC_OPEN)->isEnabled());
+    EXPECT_TRUE(dialog.controls().Control(IDC_OPEN)->isEnabled());
     for (int id : {IDC_START, IDC_STOP, IDC_PLAY, IDC_BROWSE, IDC_OUTPUT_PATH})
-        EXPECT_FALSE(dialog.Control(id)->isEnabled()) << id;
+        EXPECT_FALSE(dialog.controls().Control(id)->isEnabled()) << id;
     EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
-    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 0);
-    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), folder);
+    EXPECT_EQ(dialog.controls().seekBar().value(), 0);
+    EXPECT_EQ(dialog.controls().outputPathBox().text(), folder);
     EXPECT_EQ(dialog.outputPath(), folder);
 }
 
 TEST(MainDialogStartUp, FirstRunEndsInTheNoMediaStateWithTheMusicFolder) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
 
     ExpectNoMediaState(dialog, "/home/singer/Music/");
     EXPECT_EQ(dialog.outputFolder(), "/home/singer/Music/");
-    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->maximum(), 600);
-    EXPECT_EQ(dialog.Slider(IDC_RECORDING_VOLUME)->maximum(), 200);
-    EXPECT_EQ(dialog.Slider(IDC_RECORDING_VOLUME)->value(), 200);
-    EXPECT_EQ(dialog.Slider(IDC_MEDIA_VOLUME)->maximum(), 100);
-    EXPECT_EQ(dialog.Slider(IDC_MEDIA_VOLUME)->value(), 100);
-    EXPECT_EQ(dialog.Slider(IDC_MICROPHONE_VOLUME)->maximum(), 200);
-    EXPECT_EQ(dialog.Slider(IDC_MICROPHONE_VOLUME)->value(), 200);
-    EXPECT_FALSE(dialog.hintSuppressed());
+    EXPECT_EQ(dialog.controls().seekBar().maximum(), 600);
+    EXPECT_EQ(dialog.controls().recordingVolume().maximum(), 200);
+    EXPECT_EQ(dialog.controls().recordingVolume().value(), 200);
+    EXPECT_EQ(dialog.controls().mediaVolume().maximum(), 100);
+    EXPECT_EQ(dialog.controls().mediaVolume().value(), 100);
+    EXPECT_EQ(dialog.controls().microphoneVolume().maximum(), 200);
+    EXPECT_EQ(dialog.controls().microphoneVolume().value(), 200);
+    EXPECT_FALSE(dialog.launches().hintSuppressed());
     for (int id : {IDC_SPARE_LABEL, IDC_CLOSE_MEDIA, IDC_DEVICE_LABEL})
-        EXPECT_TRUE(dialog.Control(id)->isHidden()) << id;
-    const CaptureChoices& choices = dialog.captureChoices();
+        EXPECT_TRUE(dialog.controls().Control(id)->isHidden()) << id;
+    const CaptureChoices& choices = dialog.recording().captureChoices();
     EXPECT_EQ(choices.nSoundCaptureIndex, 0);
     EXPECT_EQ(choices.nCapturePinIndex, 0);
     EXPECT_EQ(choices.nSearchFlag, 0);
@@ -53,7 +53,7 @@ TEST(MainDialogStartUp, FirstRunEndsInTheNoMediaStateWithTheMusicFolder) {
 }
 
 TEST(MainDialogStartUp, FailingQueriesShowTheirMessagesInOrderAndFallBackToHome) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     harness.fake.system->version.reset();
     harness.fake.system->musicFolder.reset();
     MainDialog& dialog = harness.Start();
@@ -68,7 +68,7 @@ TEST(MainDialogStartUp, FailingQueriesShowTheirMessagesInOrderAndFallBackToHome)
 }
 
 TEST(MainDialogStartUp, AStoredOutputFolderWinsButAFailingQueryIsStillReported) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     harness.fake.settings->Set("Option", "last_output_folder", "/srv/Rec/");
     harness.fake.system->musicFolder.reset();
     MainDialog& dialog = harness.Start();
@@ -77,7 +77,7 @@ TEST(MainDialogStartUp, AStoredOutputFolderWinsButAFailingQueryIsStillReported) 
 }
 
 TEST(MainDialogStartUp, StoredChoicesAreLoaded) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     harness.fake.capture->devices.clear();
     for (const char* name : {"First", "Second", "Third"}) {
         FakeDevice& device = harness.fake.capture->AddDevice(name);
@@ -88,36 +88,37 @@ TEST(MainDialogStartUp, StoredChoicesAreLoaded) {
     harness.fake.settings->Set("Option", "nSearchFlag", "1");
     harness.fake.settings->Set("Option", "b_only_once", "1");
     MainDialog& dialog = harness.Start();
-    EXPECT_EQ(dialog.captureChoices().nSoundCaptureIndex, 2);
-    EXPECT_EQ(dialog.captureChoices().nCapturePinIndex, 5);
-    EXPECT_EQ(dialog.captureChoices().nSearchFlag, 1);
-    EXPECT_TRUE(dialog.hintSuppressed());
-    EXPECT_FALSE(dialog.Control(IDC_INPUT_LIST)->isHidden()) << "several devices keep the lists";
+    EXPECT_EQ(dialog.recording().captureChoices().nSoundCaptureIndex, 2);
+    EXPECT_EQ(dialog.recording().captureChoices().nCapturePinIndex, 5);
+    EXPECT_EQ(dialog.recording().captureChoices().nSearchFlag, 1);
+    EXPECT_TRUE(dialog.launches().hintSuppressed());
+    EXPECT_FALSE(dialog.controls().Control(IDC_INPUT_LIST)->isHidden())
+        << "several devices keep the lists";
 }
 
 TEST(MainDialogStartUp, WithoutAMicrophoneControlTheSliderIsDisabledWithAMessage) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
     // Without any mixer device the search has its own box first.
     ASSERT_EQ(harness.fake.messages->shown.size(), 2u);
     EXPECT_EQ(harness.fake.messages->shown.back().text, kMicrophoneMessage);
     EXPECT_EQ(harness.fake.messages->shown.back().caption, "Message");
-    EXPECT_FALSE(dialog.Control(IDC_MICROPHONE_VOLUME)->isEnabled());
+    EXPECT_FALSE(dialog.controls().Control(IDC_MICROPHONE_VOLUME)->isEnabled());
 }
 
 TEST(MainDialogPlaybackVolume, AStoredValueOutsideTheRangeIsShownAtTheNearerEndAndKept) {
     for (const auto& [stored, position] : {std::pair{"150", 100}, std::pair{"-5", 0}}) {
-        MainDialogHarness harness;
+        MainDialogFixture harness;
         harness.fake.settings->Set("Option", "PlaybackVolume", stored);
         MainDialog& dialog = harness.Start();
-        EXPECT_EQ(dialog.Slider(IDC_MEDIA_VOLUME)->value(), position);
+        EXPECT_EQ(dialog.controls().mediaVolume().value(), position);
         dialog.close();
         EXPECT_EQ(harness.Stored("Option", "PlaybackVolume"), stored);
     }
 }
 
 TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTheVolume) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     harness.fake.settings->Set("Option", "nCapturePinIndex", "3");
     MainDialog& dialog = harness.Start();
     dialog.show();
@@ -135,7 +136,7 @@ TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTh
 
 TEST(MainDialogShutdown, EndingWithoutTheCloseBoxStoresOnlyTheVolume) {
     for (const bool accepted : {true, false}) {
-        MainDialogHarness harness;
+        MainDialogFixture harness;
         MainDialog& dialog = harness.Start();
         dialog.show();
         accepted ? dialog.accept() : dialog.reject();
@@ -145,7 +146,7 @@ TEST(MainDialogShutdown, EndingWithoutTheCloseBoxStoresOnlyTheVolume) {
 }
 
 TEST(MainDialogShutdown, EscapeDoesNotEndTheWindow) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
     dialog.show();
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -155,9 +156,9 @@ TEST(MainDialogShutdown, EscapeDoesNotEndTheWindow) {
 }
 
 TEST(MainDialogShutdown, TheTypedOutputPathIsReadAtClose) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
-    dialog.Edit(IDC_OUTPUT_PATH)->setText("/tmp/typed.wav");
+    dialog.controls().outputPathBox().setText("/tmp/typed.wav");
     EXPECT_EQ(dialog.outputPath(), "/home/singer/Music/") << "typing alone changes nothing";
     dialog.close();
     EXPECT_EQ(dialog.outputPath(), "/tmp/typed.wav");
@@ -165,14 +166,14 @@ TEST(MainDialogShutdown, TheTypedOutputPathIsReadAtClose) {
 }
 
 TEST(MainDialogCloseMedia, ThePostedCloseCommandReturnsToNoMedia) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
-    dialog.EnableRecordingControls(true);
+    dialog.controls().EnableRecordingControls(true);
     dialog.DeriveOutputPath("/media/Song One.mp3");
     dialog.setWindowTitle("Song One.mp3   00:03:00");
-    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), "/home/singer/Music/Song One.wav");
+    EXPECT_EQ(dialog.controls().outputPathBox().text(), "/home/singer/Music/Song One.wav");
     for (int id : {IDC_START, IDC_STOP, IDC_PLAY, IDC_BROWSE, IDC_OUTPUT_PATH, IDC_OPEN})
-        EXPECT_TRUE(dialog.Control(id)->isEnabled()) << id;
+        EXPECT_TRUE(dialog.controls().Control(id)->isEnabled()) << id;
 
     PostCommand(&dialog, IDC_CLOSE_MEDIA);
     QCoreApplication::processEvents();
@@ -181,7 +182,7 @@ TEST(MainDialogCloseMedia, ThePostedCloseCommandReturnsToNoMedia) {
 
 class MainDialogBrowse : public testing::Test {
   protected:
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
     void Browse(std::optional<QString> answer) {
         harness.fake.fileDialogs->answers.push_back(answer);
@@ -207,14 +208,14 @@ TEST_F(MainDialogBrowse, CancelChangesNothing) {
     Browse(std::nullopt);
     EXPECT_EQ(dialog.outputPath(), "/home/singer/Music/");
     EXPECT_EQ(dialog.outputFolder(), "/home/singer/Music/");
-    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), "/home/singer/Music/");
+    EXPECT_EQ(dialog.controls().outputPathBox().text(), "/home/singer/Music/");
     EXPECT_TRUE(harness.fake.settings->writes.empty());
 }
 
 TEST_F(MainDialogBrowse, ANameWithoutExtensionInADottedFolderGetsWav) {
     Browse("/d/My.Songs/take1");
     EXPECT_EQ(dialog.outputPath(), "/d/My.Songs/take1.wav");
-    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), "/d/My.Songs/take1.wav");
+    EXPECT_EQ(dialog.controls().outputPathBox().text(), "/d/My.Songs/take1.wav");
     EXPECT_EQ(dialog.outputFolder(), "/d/My.Songs/");
     EXPECT_EQ(harness.Stored("Option", "last_output_folder"), "/d/My.Songs/");
 
@@ -224,7 +225,7 @@ TEST_F(MainDialogBrowse, ANameWithoutExtensionInADottedFolderGetsWav) {
 }
 
 TEST(MainDialogBrowseBare, AnOutputPathWithoutFolderOpensTheDialogInTheCurrentFolder) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     harness.fake.settings->Set("Option", "last_output_folder", "");
     MainDialog& dialog = harness.Start();
     dialog.DeriveOutputPath("/media/track");
@@ -234,7 +235,7 @@ TEST(MainDialogBrowseBare, AnOutputPathWithoutFolderOpensTheDialogInTheCurrentFo
 }
 
 TEST(MainDialogOutputName, OpenedMediaNamesTheRecording) {
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
     dialog.DeriveOutputPath("/media/a.b.mp3");
     EXPECT_EQ(dialog.outputPath(), "/home/singer/Music/a.b.wav");

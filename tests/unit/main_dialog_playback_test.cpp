@@ -3,12 +3,10 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
-#include "fakes/fake_platform.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
 #include "support/posted_event_recorder.h"
 
 namespace {
@@ -17,12 +15,6 @@ constexpr REFERENCE_TIME kSecond = 10'000'000;
 
 class MainDialogPlaybackTest : public testing::Test {
   protected:
-    MainDialogPlaybackTest() {
-        dialog.OnInitDialog();
-        fake.messages->shown.clear();
-        fake.settings->writes.clear();
-    }
-
     // Scripts the next Open: the chosen path, the length query's graph, the player's graph.
     FakeGraph& ScriptOpen(const QString& path, REFERENCE_TIME length) {
         fake.fileDialogs->answers.push_back(path);
@@ -34,16 +26,16 @@ class MainDialogPlaybackTest : public testing::Test {
     }
     FakeGraph& PlayerGraph() { return *fake.mediaGraphs->created.back(); }
     void Release(int sliderId, int position) {
-        dialog.Slider(sliderId)->setValue(position);
+        qobject_cast<QSlider*>(dialog.controls().Control(sliderId))->setValue(position);
         if (sliderId == IDC_SEEK_BAR)
-            dialog.SeekFromSlider();
+            dialog.playback().SeekFromSlider();
         else
-            dialog.ApplyMediaVolume();
+            dialog.playback().ApplyMediaVolume();
     }
 
-    FakePlatform fake;
-    SettingsStore settings{*fake.settings};
-    MainDialog dialog{fake.platform, settings};
+    MainDialogFixture window;
+    FakePlatform& fake = window.fake;
+    MainDialog& dialog = window.StartAndForget();
 };
 
 TEST_F(MainDialogPlaybackTest, OpenDialogAsksForMediaFromTheLastFolder) {
@@ -80,21 +72,21 @@ TEST_F(MainDialogPlaybackTest, OpenDialogAsksForMediaFromTheLastFolder) {
     // Cancelled: nothing changes, nothing is stored.
     EXPECT_TRUE(fake.settings->writes.empty());
     EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
-    EXPECT_FALSE(dialog.currentPlayer());
+    EXPECT_FALSE(dialog.playback().currentPlayer());
 }
 
 TEST_F(MainDialogPlaybackTest, OpeningAFileTitlesItNamesTheOutputAndStartsAPlayer) {
     ScriptOpen("/home/singer/Songs/my.song.ogg", 3 * 3600 * kSecond + 5'000'000);
     dialog.OnCommand(IDC_OPEN);
     EXPECT_EQ(dialog.windowTitle(), "my.song.ogg   03:00:00");
-    EXPECT_EQ(dialog.totalSeconds(), 3 * 3600);
+    EXPECT_EQ(dialog.playback().totalSeconds(), 3 * 3600);
     EXPECT_EQ(dialog.outputPath(), dialog.outputFolder() + "my.song.wav");
-    EXPECT_EQ(dialog.Edit(IDC_OUTPUT_PATH)->text(), dialog.outputPath());
-    ASSERT_TRUE(dialog.currentPlayer());
-    EXPECT_EQ(dialog.currentPlayer()->state, PlayerState::Stopped);
+    EXPECT_EQ(dialog.controls().outputPathBox().text(), dialog.outputPath());
+    ASSERT_TRUE(dialog.playback().currentPlayer());
+    EXPECT_EQ(dialog.playback().currentPlayer()->state(), PlayerState::Stopped);
     EXPECT_EQ(PlayerGraph().renderedPath, "/home/singer/Songs/my.song.ogg");
     for (int id : {IDC_START, IDC_STOP, IDC_PLAY, IDC_OPEN, IDC_OUTPUT_PATH, IDC_BROWSE})
-        EXPECT_TRUE(dialog.Control(id)->isEnabled()) << id;
+        EXPECT_TRUE(dialog.controls().Control(id)->isEnabled()) << id;
     EXPECT_EQ(fake.settings->Value("Option", "LastPhotoFolder"), "/home/singer/Songs/");
 }
 
@@ -112,14 +104,14 @@ TEST_F(MainDialogPlaybackTest, TitlesGiveHoursAsManyDigitsAsTheyNeed) {
     fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
     DeliverPostedEvents();
     EXPECT_EQ(dialog.windowTitle(), "long.wav   100:00:59 / 100:01:01");
-    EXPECT_EQ(dialog.seekPosition(), 599);
-    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 599);
+    EXPECT_EQ(dialog.playback().seekPosition(), 599);
+    EXPECT_EQ(dialog.controls().seekBar().value(), 599);
 }
 
 TEST_F(MainDialogPlaybackTest, AFileWhoseLengthCannotBeReadChangesNothing) {
     ScriptOpen("/s/first.mp3", 10 * kSecond);
     dialog.OnCommand(IDC_OPEN);
-    PlayerWindow* first = dialog.currentPlayer();
+    PlayerWindow* first = dialog.playback().currentPlayer();
     fake.settings->writes.clear();
 
     fake.fileDialogs->answers.push_back("/other/broken.mp3");
@@ -132,8 +124,8 @@ TEST_F(MainDialogPlaybackTest, AFileWhoseLengthCannotBeReadChangesNothing) {
     EXPECT_EQ(fake.messages->shown[0].text,
               "Cannot open the file and get the total time. \nOr the file May be corrupt.");
     EXPECT_EQ(fake.messages->shown[0].caption, "Error");
-    EXPECT_EQ(dialog.currentPlayer(), first);
-    EXPECT_EQ(dialog.mediaPath(), "/s/first.mp3");
+    EXPECT_EQ(dialog.playback().currentPlayer(), first);
+    EXPECT_EQ(dialog.playback().mediaPath(), "/s/first.mp3");
     EXPECT_EQ(dialog.windowTitle(), "first.mp3   00:00:10");
     EXPECT_TRUE(fake.settings->writes.empty());
 }
@@ -141,20 +133,20 @@ TEST_F(MainDialogPlaybackTest, AFileWhoseLengthCannotBeReadChangesNothing) {
 TEST_F(MainDialogPlaybackTest, APlayerThatCannotOpenLeavesNoFileOpen) {
     ScriptOpen("/s/odd.mp3", 10 * kSecond).renderResult = E_FAIL;
     dialog.OnCommand(IDC_OPEN);
-    EXPECT_FALSE(dialog.currentPlayer());
-    EXPECT_TRUE(dialog.mediaPath().isEmpty());
+    EXPECT_FALSE(dialog.playback().currentPlayer());
+    EXPECT_TRUE(dialog.playback().mediaPath().isEmpty());
     EXPECT_EQ(dialog.windowTitle(), "odd.mp3   00:00:10");
-    EXPECT_TRUE(dialog.Control(IDC_START)->isEnabled());
+    EXPECT_TRUE(dialog.controls().Control(IDC_START)->isEnabled());
     EXPECT_EQ(fake.settings->Value("Option", "LastPhotoFolder"), "");
 }
 
 TEST_F(MainDialogPlaybackTest, OpeningASecondFileClosesTheFirstPlayerBeforeBuildingTheNext) {
     ScriptOpen("/s/one.mp3", 10 * kSecond);
     dialog.OnCommand(IDC_OPEN);
-    dialog.currentPlayer()->Run();
-    dialog.Slider(IDC_MEDIA_VOLUME)->setValue(30);
-    dialog.ApplyMediaVolume();
-    dialog.currentPlayer()->SetChannel(kChannelLeft);
+    dialog.playback().currentPlayer()->Run();
+    dialog.controls().mediaVolume().setValue(30);
+    dialog.playback().ApplyMediaVolume();
+    dialog.playback().currentPlayer()->SetChannel(kChannelLeft);
     std::weak_ptr<FakeGraph> first = fake.mediaGraphs->created.back();
 
     ScriptOpen("/s/two.mp3", 10 * kSecond);
@@ -171,10 +163,10 @@ TEST_F(MainDialogPlaybackTest, OpeningASecondFileClosesTheFirstPlayerBeforeBuild
     fake.mediaGraphs->created.erase(fake.mediaGraphs->created.begin() + 1);
     EXPECT_TRUE(first.expired());
     // The new player starts in Stereo at full volume; the slider keeps its place.
-    EXPECT_EQ(dialog.currentPlayer()->channel, kChannelStereo);
-    EXPECT_EQ(dialog.currentPlayer()->volume, 0);
+    EXPECT_EQ(dialog.playback().currentPlayer()->channel(), kChannelStereo);
+    EXPECT_EQ(dialog.playback().currentPlayer()->volume(), 0);
     EXPECT_TRUE(PlayerGraph().volumes.empty());
-    EXPECT_EQ(dialog.Slider(IDC_MEDIA_VOLUME)->value(), 30);
+    EXPECT_EQ(dialog.controls().mediaVolume().value(), 30);
 }
 
 TEST_F(MainDialogPlaybackTest, SeekBarSeeksOnlyOnceTheLengthIsKnown) {
@@ -188,7 +180,7 @@ TEST_F(MainDialogPlaybackTest, SeekBarSeeksOnlyOnceTheLengthIsKnown) {
     graph.stopPosition = 60 * kSecond + 7;
     fake.timers.back()->Fire(ID_PLAYER_POSITION_TIMER);
     DeliverPostedEvents();
-    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 0);
+    EXPECT_EQ(dialog.controls().seekBar().value(), 0);
 
     Release(IDC_SEEK_BAR, 600);
     EXPECT_EQ(graph.currentPosition, 60 * kSecond + 7);
@@ -203,25 +195,25 @@ TEST_F(MainDialogPlaybackTest, MediaVolumeSliderSetsThePlayerAndIsStoredAtExit) 
     ScriptOpen("/s/a.mp3", 60 * kSecond);
     dialog.OnCommand(IDC_OPEN);
     Release(IDC_MEDIA_VOLUME, 21);
-    EXPECT_EQ(dialog.playbackVolume(), 21);
+    EXPECT_EQ(dialog.playback().playbackVolume(), 21);
     EXPECT_EQ(PlayerGraph().volumes, (std::vector<long>{-2370}));
     dialog.close();
     dialog.reject();
     EXPECT_EQ(fake.settings->Value("Option", "PlaybackVolume"), "21");
-    EXPECT_FALSE(dialog.currentPlayer());
+    EXPECT_FALSE(dialog.playback().currentPlayer());
 }
 
 TEST_F(MainDialogPlaybackTest, ChannelMenuOnlyWhileAFileIsOpenAndItsChoiceReachesThePlayer) {
-    dialog.ShowChannelMenu(QPoint(10, 10));
+    dialog.playback().ShowChannelMenu(QPoint(10, 10));
     EXPECT_TRUE(fake.menus->tracked.empty());
 
     ScriptOpen("/s/a.mp3", 60 * kSecond);
     dialog.OnCommand(IDC_OPEN);
     fake.menus->answer = ID_CHANNEL_LEFT;
-    dialog.ShowChannelMenu(QPoint(10, 10));
+    dialog.playback().ShowChannelMenu(QPoint(10, 10));
     DeliverPostedEvents();
     fake.menus->answer = 0;
-    dialog.ShowChannelMenu(QPoint(10, 10));
+    dialog.playback().ShowChannelMenu(QPoint(10, 10));
     ASSERT_EQ(fake.menus->tracked.size(), 2u);
     EXPECT_EQ(fake.menus->tracked[0].checked, (std::vector<QString>{"Audio channel/Stereo"}));
     EXPECT_EQ(fake.menus->tracked[1].checked, (std::vector<QString>{"Audio channel/Left"}));
@@ -231,13 +223,13 @@ TEST_F(MainDialogPlaybackTest, ChannelMenuOnlyWhileAFileIsOpenAndItsChoiceReache
 TEST_F(MainDialogPlaybackTest, ClosingTheVideoWindowClosesTheFile) {
     ScriptOpen("/s/a.mp3", 60 * kSecond);
     dialog.OnCommand(IDC_OPEN);
-    dialog.Slider(IDC_SEEK_BAR)->setValue(200);
-    dialog.currentPlayer()->m_hWnd->close();
+    dialog.controls().seekBar().setValue(200);
+    dialog.playback().currentPlayer()->videoWindow()->close();
     DeliverPostedEvents();
-    EXPECT_FALSE(dialog.currentPlayer());
+    EXPECT_FALSE(dialog.playback().currentPlayer());
     EXPECT_EQ(dialog.windowTitle(), "Tarvelo");
-    EXPECT_EQ(dialog.Slider(IDC_SEEK_BAR)->value(), 0);
-    EXPECT_FALSE(dialog.Control(IDC_START)->isEnabled());
+    EXPECT_EQ(dialog.controls().seekBar().value(), 0);
+    EXPECT_FALSE(dialog.controls().Control(IDC_START)->isEnabled());
 
     // A position notice that arrives after the player is gone resets the title.
     dialog.setWindowTitle("x");

@@ -9,7 +9,7 @@
 #include "controls/dialog_units.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
-#include "support/main_dialog_harness.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ QString TextOf(QWidget* widget) {
 
 class MainWindowLayout : public testing::Test {
   protected:
-    MainDialogHarness harness;
+    MainDialogFixture harness;
     MainDialog& dialog = harness.Start();
     DialogUnits units{dialog.font()};
 };
@@ -40,20 +40,21 @@ TEST_F(MainWindowLayout, EveryTemplateControlStandsAtItsRectangleWithItsText) {
     EXPECT_EQ(main.controls.size(), 26u);
     for (const TemplateControl& control : main.controls) {
         SCOPED_TRACE(control.id);
-        QWidget* widget = dialog.Control(control.id);
+        QWidget* widget = dialog.controls().Control(control.id);
         ASSERT_NE(widget, nullptr);
         const QRect expected = units.ToPixels(control.rect);
         EXPECT_EQ(widget->geometry().topLeft(), expected.topLeft());
         EXPECT_EQ(widget->width(), expected.width());
-        if (control.kind != ControlKind::DropDownList)
+        if (control.kind != ControlKind::DropDownList) {
             EXPECT_EQ(widget->height(), expected.height());
+        }
         EXPECT_EQ(TextOf(widget), QString::fromUtf8(control.text));
     }
 }
 
 TEST_F(MainWindowLayout, NoLabelOrButtonTextIsClipped) {
     for (const TemplateControl& control : MainDialogTemplate().controls) {
-        QWidget* widget = dialog.Control(control.id);
+        QWidget* widget = dialog.controls().Control(control.id);
         const QString text = TextOf(widget);
         if (text.isEmpty() || control.id == IDC_CLOSE_MEDIA) continue;  // hidden
         SCOPED_TRACE(text.toStdString());

@@ -5,7 +5,7 @@
 
 #include "controls/release_slider.h"
 #include "resources/resource_ids.h"
-#include "support/main_dialog_harness.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ constexpr DWORD kRecordingVolume = 3;
 constexpr DWORD kRecordingMute = 4;
 
 class MicrophoneMixer : public testing::Test {
-protected:
-    MainDialogHarness harness;
+  protected:
+    MainDialogFixture harness;
     FakeMixer& mixer = *harness.fake.mixer;
 
-    QSlider& Slider() { return *harness.dialog->Slider(IDC_MICROPHONE_VOLUME); }
+    QSlider& Slider() { return harness.dialog->controls().microphoneVolume(); }
     // The user lets go of the thumb at position.
     void Release(int position) {
         Slider().setValue(position);
@@ -46,7 +46,7 @@ TEST_F(MicrophoneMixer, WithoutMixerDevicesBothBoxesShowAndCloseShowsTheFirstAga
     EXPECT_EQ(Shown()[0].style, MB_OK);
     EXPECT_EQ(Shown()[1].caption, "Message");
     EXPECT_FALSE(Slider().isEnabled());
-    EXPECT_EQ(dialog.micMixerId(), -1);
+    EXPECT_EQ(dialog.microphone().micMixerId(), -1);
 
     dialog.close();
     ASSERT_EQ(Shown().size(), 3u);
@@ -58,8 +58,8 @@ TEST_F(MicrophoneMixer, StartUpUnmutesBothMicrophonesAndBindsTheRecordingVolume)
     MainDialog& dialog = harness.Start();
 
     EXPECT_TRUE(Shown().empty());
-    EXPECT_EQ(dialog.micMixerId(), 0);
-    EXPECT_EQ(dialog.micReady(), 1);
+    EXPECT_EQ(dialog.microphone().micMixerId(), 0);
+    EXPECT_EQ(dialog.microphone().micReady(), 1);
     EXPECT_TRUE(Slider().isEnabled());
     EXPECT_EQ(Values(0, kSpeakersMute), std::vector<DWORD>{0});
     EXPECT_EQ(Values(0, kRecordingMute), std::vector<DWORD>{0});
@@ -114,7 +114,7 @@ TEST_F(MicrophoneMixer, OnlyTheLeftValueFollowsTheSliderAndIsReadBack) {
 
 TEST_F(MicrophoneMixer, CloseMutesThePlaythroughAndGivesTheRecordingMuteBack) {
     for (const DWORD before : {0u, 1u}) {
-        MainDialogHarness run;
+        MainDialogFixture run;
         FakeMixer& fake = *run.fake.mixer;
         fake.AddMicrophoneDevice("Card");
         fake.Control(0, kRecordingMute)->values = {before};
@@ -133,8 +133,7 @@ TEST_F(MicrophoneMixer, CloseMutesThePlaythroughAndGivesTheRecordingMuteBack) {
 TEST_F(MicrophoneMixer, ARecordingMuteThisRunNeverTouchedIsLeftAlone) {
     mixer.AddMicrophoneDevice("Card");
     Values(0, kRecordingMute) = {0};
-    harness.dialog = std::make_unique<MainDialog>(harness.fake.platform, harness.settings);
-    harness.dialog->FindMicrophoneMixer(1);
+    harness.Create().microphone().FindMicrophoneMixer(1);
     EXPECT_EQ(Values(0, kRecordingMute), std::vector<DWORD>{0});
     EXPECT_EQ(Values(0, kSpeakersMute), std::vector<DWORD>{1});
 }
@@ -148,8 +147,8 @@ TEST_F(MicrophoneMixer, ADeviceWithoutMicrophoneIsOpenedProbedClosedAndSkipped) 
     mixer.AddMicrophoneDevice("Card");
     MainDialog& dialog = harness.Start();
 
-    EXPECT_EQ(dialog.micMixerId(), 1);
-    EXPECT_EQ(dialog.micReady(), 1);
+    EXPECT_EQ(dialog.microphone().micMixerId(), 1);
+    EXPECT_EQ(dialog.microphone().micReady(), 1);
     EXPECT_EQ(Values(0, lineMute), std::vector<DWORD>{1});
     EXPECT_EQ(Values(1, kSpeakersMute), std::vector<DWORD>{0});
     EXPECT_EQ(mixer.log,
@@ -179,7 +178,7 @@ TEST_F(MicrophoneMixer, ADisabledVolumeShowsOnlyItsOwnBoxThenDisablesTheSlider) 
                                                             kMicrophoneMessage}));
     EXPECT_EQ(Shown()[0].caption, "Tarvelo");
     EXPECT_EQ(Shown()[0].style, MB_ICONEXCLAMATION);
-    EXPECT_EQ(dialog.micReady(), 0);
+    EXPECT_EQ(dialog.microphone().micReady(), 0);
     EXPECT_FALSE(Slider().isEnabled());
 
     mixer.ChangeFromOutside(0, 1, {100, 100});
@@ -197,7 +196,7 @@ TEST_F(MicrophoneMixer, AnUnopenableDeviceEndsTheSearch) {
     MainDialog& dialog = harness.Start();
     EXPECT_EQ(harness.MessageTexts(),
               (std::vector<QString>{"mixerOpen() failed on uMxId=0, mmr=4!", kMicrophoneMessage}));
-    EXPECT_EQ(dialog.micMixerId(), -1);
+    EXPECT_EQ(dialog.microphone().micMixerId(), -1);
 }
 
 TEST_F(MicrophoneMixer, FailuresAreReportedWithHandlesAndIdsInHex) {
@@ -216,7 +215,7 @@ TEST_F(MicrophoneMixer, FailuresAreReportedWithHandlesAndIdsInHex) {
     ASSERT_GE(texts.size(), expected.size());
     EXPECT_EQ(std::vector<QString>(texts.begin(), texts.begin() + 4), expected);
 
-    MainDialogHarness small;
+    MainDialogFixture small;
     small.fake.mixer->AddMicrophoneDevice("Card");
     small.fake.mixer->failing["lineInfo(lineid)"] = MIXERR_INVALLINE;
     small.Start();

@@ -17,7 +17,7 @@ class PlayerWindowTest : public testing::Test {
   protected:
     // Opens the player on a scripted graph; the graph is prepared before the call.
     bool Open(const QString& path = "/music/song.mp3") {
-        player.mediaPath = path;
+        player.SetMediaPath(path);
         return player.OpenMedia();
     }
     FakeGraph& Graph() { return *fake.mediaGraphs->created.back(); }
@@ -61,15 +61,15 @@ TEST_F(PlayerWindowTest, VolumeCurveFollowsTheSliderBandsExactly) {
 TEST_F(PlayerWindowTest, VolumeIsKeptForTheTitleEvenWhenTheGraphHasNoAudio) {
     Prepare().audioResult = E_NOTIMPL;
     ASSERT_TRUE(Open("D:\\Music\\song.mp3"));
-    EXPECT_EQ(player.m_hWnd->windowTitle(), "song.mp3  ");
+    EXPECT_EQ(player.videoWindow()->windowTitle(), "song.mp3  ");
     EXPECT_EQ(player.SetVolume(0.0f), E_NOTIMPL);
-    EXPECT_EQ(player.volume, -10000);
+    EXPECT_EQ(player.volume(), -10000);
     player.UpdateTitle();
-    EXPECT_EQ(player.m_hWnd->windowTitle(), "song.mp3 (Muted) ");
+    EXPECT_EQ(player.videoWindow()->windowTitle(), "song.mp3 (Muted) ");
 
     player.SetChannel(kChannelLeft);
     EXPECT_TRUE(Graph().balances.empty());
-    EXPECT_EQ(player.channel, kChannelLeft);
+    EXPECT_EQ(player.channel(), kChannelLeft);
 }
 
 TEST_F(PlayerWindowTest, ChannelsSetTheBalance) {
@@ -119,11 +119,10 @@ TEST_P(BuildGraphFailureTest, ShowsItsMessageAndClosesEverything) {
     if (step == "position") expected.push_back("FAILED(hr=0x8000ffff) in InitVideoWindow(1, 1)\n");
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(fake.messages->shown.front().caption, failure.caption);
-    EXPECT_EQ(player.state, PlayerState::Closed);
-    EXPECT_FALSE(player.m_hWnd);
-    EXPECT_TRUE(player.mediaPath.isEmpty());
-    EXPECT_FALSE(player.pGB || player.pMC || player.pME || player.pMS || player.pVW || player.pBV ||
-                 player.pBA);
+    EXPECT_EQ(player.state(), PlayerState::Closed);
+    EXPECT_FALSE(player.videoWindow());
+    EXPECT_TRUE(player.mediaPath().isEmpty());
+    EXPECT_FALSE(player.HoldsGraph());
     // The engine held the last references: the graph is gone.
     fake.mediaGraphs->created.clear();
     EXPECT_TRUE(graph.expired());
@@ -181,7 +180,7 @@ TEST_F(PlayerWindowTest, AnUnexpectedVisibilityFailureIsReportedAndTheFileStillO
     ASSERT_EQ(fake.messages->shown.size(), 1u);
     EXPECT_EQ(fake.messages->shown[0].text, "Failed(80004005) in pVW->get_Visible()!\r\n");
     EXPECT_EQ(fake.messages->shown[0].caption, "Message");
-    EXPECT_FALSE(player.audioOnly);
+    EXPECT_FALSE(player.audioOnly());
 }
 
 TEST_F(PlayerWindowTest, AudioOnlyFileKeepsItsWindowHiddenButPollsAndHearsTheGraph) {
@@ -189,14 +188,14 @@ TEST_F(PlayerWindowTest, AudioOnlyFileKeepsItsWindowHiddenButPollsAndHearsTheGra
     graph.videoResult = E_NOINTERFACE;
     graph.stopPosition = 30'000'000;
     ASSERT_TRUE(Open());
-    EXPECT_TRUE(player.audioOnly);
-    EXPECT_FALSE(player.videoShown);
-    EXPECT_FALSE(player.m_hWnd->isVisible());
-    EXPECT_EQ(graph.notifyWindow, player.m_hWnd.get());
+    EXPECT_TRUE(player.audioOnly());
+    EXPECT_FALSE(player.videoShown());
+    EXPECT_FALSE(player.videoWindow()->isVisible());
+    EXPECT_EQ(graph.notifyWindow, player.videoWindow());
     EXPECT_EQ(VideoTimers().running.at(ID_PLAYER_POSITION_TIMER), 1000);
 
     VideoTimers().Fire(ID_PLAYER_POSITION_TIMER);
-    EXPECT_EQ(player.stopPosition, 30'000'000);
+    EXPECT_EQ(player.stopPosition(), 30'000'000);
     DeliverPostedEvents();
     EXPECT_EQ(mainWindow.messages, (std::vector<int>{WM_PLAYER_POSITION}));
 }
@@ -206,14 +205,14 @@ TEST_F(PlayerWindowTest, VideoFileSizesItsWindowToTheVideoAndShowsIt) {
     graph.videoWidth = 352;
     graph.videoHeight = 288;
     ASSERT_TRUE(Open());
-    EXPECT_TRUE(player.videoShown);
-    EXPECT_TRUE(player.m_hWnd->isVisible());
-    EXPECT_EQ(player.m_hWnd->size(), QSize(352, 288));
-    EXPECT_EQ(graph.owner, player.m_hWnd.get());
+    EXPECT_TRUE(player.videoShown());
+    EXPECT_TRUE(player.videoWindow()->isVisible());
+    EXPECT_EQ(player.videoWindow()->size(), QSize(352, 288));
+    EXPECT_EQ(graph.owner, player.videoWindow());
     EXPECT_EQ(graph.calls.back(), "SetWindowPosition 0 0 352 288");
     // A move refits the renderer while the video is shown.
     graph.calls.clear();
-    player.m_hWnd->move(player.m_hWnd->pos() + QPoint(10, 10));
+    player.videoWindow()->move(player.videoWindow()->pos() + QPoint(10, 10));
     DeliverPostedEvents();
     EXPECT_EQ(graph.calls, (Calls{"SetWindowPosition 0 0 352 288"}));
 }
@@ -224,13 +223,13 @@ TEST_F(PlayerWindowTest, RunAndStopMoveBetweenStoppedAndRunning) {
     graph.calls.clear();
     player.Run();
     player.Run();
-    EXPECT_EQ(player.state, PlayerState::Running);
+    EXPECT_EQ(player.state(), PlayerState::Running);
     EXPECT_EQ(graph.calls, (Calls{"Run", "SetRate 1.000000", "SetRate 1.000000"}));
 
     graph.calls.clear();
     graph.currentPosition = 12'345;
     player.Stop();
-    EXPECT_EQ(player.state, PlayerState::Stopped);
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
     EXPECT_EQ(graph.calls, (Calls{"Stop", "SetPositions 0", "Pause"}));
     graph.calls.clear();
     player.Stop();
@@ -241,7 +240,7 @@ TEST_F(PlayerWindowTest, AFailedRunStaysStopped) {
     Prepare().runResult = E_FAIL;
     ASSERT_TRUE(Open());
     player.Run();
-    EXPECT_EQ(player.state, PlayerState::Stopped);
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
 }
 
 TEST_F(PlayerWindowTest, EndOfMediaRewindsAndClicksStopOnTheMainWindow) {
@@ -250,7 +249,7 @@ TEST_F(PlayerWindowTest, EndOfMediaRewindsAndClicksStopOnTheMainWindow) {
     Graph().Notify(EC_ERRORABORT);
     Graph().Notify(EC_COMPLETE);
     DeliverPostedEvents();
-    EXPECT_EQ(player.state, PlayerState::Stopped);
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
     EXPECT_EQ(Graph().currentPosition, 0);
     EXPECT_EQ(mainWindow.commands, (std::vector<int>{IDC_STOP}));
 }
@@ -270,11 +269,11 @@ TEST_F(PlayerWindowTest, SeekClampsNegativePositionsAndNeedsMediaTime) {
 
 TEST_F(PlayerWindowTest, ClosingTheVideoWindowAsksTheMainWindowToCloseTheFile) {
     ASSERT_TRUE(Open());
-    player.m_hWnd->close();
-    PostCommand(player.m_hWnd.get(), ID_PREVIEW_CLOSE);
+    player.videoWindow()->close();
+    PostCommand(player.videoWindow(), ID_PREVIEW_CLOSE);
     DeliverPostedEvents();
     EXPECT_EQ(mainWindow.commands, (std::vector<int>{IDC_CLOSE_MEDIA, IDC_CLOSE_MEDIA}));
-    EXPECT_TRUE(player.m_hWnd->isVisible());
+    EXPECT_TRUE(player.videoWindow()->isVisible());
 }
 
 TEST_F(PlayerWindowTest, CloseMediaReleasesTheGraphAfterDetachingIt) {
@@ -287,8 +286,8 @@ TEST_F(PlayerWindowTest, CloseMediaReleasesTheGraphAfterDetachingIt) {
                                   "SetNotifyWindow(null)"}));
     fake.mediaGraphs->created.clear();
     EXPECT_TRUE(graph.expired());
-    EXPECT_EQ(player.state, PlayerState::Closed);
-    EXPECT_FALSE(player.m_hWnd);
+    EXPECT_EQ(player.state(), PlayerState::Closed);
+    EXPECT_FALSE(player.videoWindow());
 }
 
 TEST_F(PlayerWindowTest, ContextMenuChecksTheChannelAndItsChoiceSetsIt) {
@@ -303,21 +302,21 @@ TEST_F(PlayerWindowTest, ContextMenuChecksTheChannelAndItsChoiceSetsIt) {
                                     "Audio channel/Right", "Close"}));
     EXPECT_EQ(fake.menus->tracked[0].checked, (std::vector<QString>{"Audio channel/Stereo"}));
     EXPECT_EQ(fake.menus->tracked[1].checked, (std::vector<QString>{"Audio channel/Right"}));
-    EXPECT_EQ(player.channel, kChannelRight);
+    EXPECT_EQ(player.channel(), kChannelRight);
 }
 
 TEST_F(PlayerWindowTest, LeftClicksAlternateWhichWindowIsInFrontAcrossPlayers) {
     ASSERT_TRUE(Open());
-    PlayerWindow::frontToggle = true;
+    const bool first = PlayerWindow::frontToggle();
     player.ToggleWindowOrder();
-    EXPECT_FALSE(PlayerWindow::frontToggle);
+    EXPECT_EQ(PlayerWindow::frontToggle(), !first);
     player.CloseMedia();
 
     PlayerWindow next(fake.platform, &mainWindow);
-    next.mediaPath = "/music/next.mp3";
+    next.SetMediaPath("/music/next.mp3");
     ASSERT_TRUE(next.OpenMedia());
     next.ToggleWindowOrder();
-    EXPECT_TRUE(PlayerWindow::frontToggle);
+    EXPECT_EQ(PlayerWindow::frontToggle(), first);
     next.CloseMedia();
 }
 

@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "app/output_naming.h"
+#include "core/output_naming.h"
 #include "playback/player_window.h"
 #include "resources/resource_ids.h"
 #include "services/window_messages.h"
-#include "support/main_dialog_rig.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -22,12 +22,12 @@ class RecordingControl : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.Start();
-        dialog().EnableRecordingControls(true);  // as after opening a media file
-        dialog().Edit(IDC_OUTPUT_PATH)->setText(folder.filePath("song.wav"));
+        dialog().controls().EnableRecordingControls(true);  // as after opening a media file
+        dialog().controls().outputPathBox().setText(folder.filePath("song.wav"));
     }
     MainDialog& dialog() { return *rig.dialog; }
-    QString Status() { return dialog().Label(IDC_STATUS)->text(); }
-    bool Enabled(int id) { return dialog().Control(id)->isEnabled(); }
+    QString Status() { return dialog().controls().status().text(); }
+    bool Enabled(int id) { return dialog().controls().Control(id)->isEnabled(); }
     std::vector<QString> AllBut(const char* caption) {
         std::vector<QString> texts;
         for (const ShownMessage& shown : rig.fake.messages->shown) {
@@ -37,13 +37,13 @@ class RecordingControl : public ::testing::Test {
     }
 
     QTemporaryDir folder;
-    MainDialogRig rig;
+    MainDialogFixture rig{{.quiet = true}};
 };
 
 TEST_F(RecordingControl, StartAddsABranchAndCountsStopWindsItUp) {
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     FakeCaptureGraph& graph = rig.graph();
-    EXPECT_TRUE(dialog().isRecording());
+    EXPECT_TRUE(dialog().recording().isRecording());
     EXPECT_EQ(graph.added, std::vector<QString>({"Audio Capture", "WAV Dest", "File Writer"}));
     EXPECT_EQ(rig.fake.capture->fileWriters.back()->mode, AM_FILE_OVERWRITE);
     EXPECT_EQ(rig.fake.capture->fileWriters.back()->path, folder.filePath("song.wav"));
@@ -62,8 +62,8 @@ TEST_F(RecordingControl, StartAddsABranchAndCountsStopWindsItUp) {
     rig.timers().Fire(ID_RECORDING_TIMER);
     EXPECT_EQ(Status(), "Status : Recording - Used Time: 00:00:01");
 
-    dialog().StopRecording();
-    EXPECT_FALSE(dialog().isRecording());
+    dialog().recording().StopRecording();
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(graph.stopsWhenReady, 1);
     EXPECT_EQ(graph.removed, std::vector<QString>({"WAV Dest", "File Writer"}));
     EXPECT_FALSE(rig.timers().IsRunning(ID_RECORDING_TIMER));
@@ -74,7 +74,7 @@ TEST_F(RecordingControl, StartAddsABranchAndCountsStopWindsItUp) {
 }
 
 TEST_F(RecordingControl, TheStatusCountsHoursPastNinetyNine) {
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     for (int i = 0; i < 3725; ++i) rig.timers().Fire(ID_RECORDING_TIMER);
     EXPECT_EQ(Status(), "Status : Recording - Used Time: 01:02:05");
     for (int i = 3725; i < 360000; ++i) rig.timers().Fire(ID_RECORDING_TIMER);
@@ -82,8 +82,8 @@ TEST_F(RecordingControl, TheStatusCountsHoursPastNinetyNine) {
 }
 
 TEST_F(RecordingControl, StopWhileNotRecordingTouchesNothing) {
-    dialog().Label(IDC_STATUS)->setText("Status : elsewhere");
-    dialog().Control(IDC_PLAY)->setEnabled(false);
+    dialog().controls().status().setText("Status : elsewhere");
+    dialog().controls().Control(IDC_PLAY)->setEnabled(false);
     dialog().OnCommand(IDC_STOP);
     EXPECT_EQ(Status(), "Status : elsewhere");
     EXPECT_FALSE(Enabled(IDC_PLAY));
@@ -103,9 +103,9 @@ TEST_F(RecordingControl, AFailedRunShowsTheMessageAndThePostedStopEndsAtReady) {
               "3. Or the output wav file is played by other program now. Please exit the "
               "program.\n"
               "4. Or the output wav file has incorrect directory name.");
-    EXPECT_TRUE(dialog().isRecording());
+    EXPECT_TRUE(dialog().recording().isRecording());
     rig.Deliver();
-    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(Status(), "Status : Ready");
     for (int id : kRecordingControls) EXPECT_TRUE(Enabled(id)) << id;
 }
@@ -115,19 +115,19 @@ TEST_F(RecordingControl, AnExistingFileIsDeletedAndAnEmptyBoxRecordsToTheHomeFol
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.write("old take");
     existing.close();
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     EXPECT_FALSE(QFile::exists(folder.filePath("song.wav")));
-    dialog().StopRecording();
+    dialog().recording().StopRecording();
 
-    dialog().Edit(IDC_OUTPUT_PATH)->clear();
-    dialog().StartRecording();
+    dialog().controls().outputPathBox().clear();
+    dialog().recording().StartRecording();
     EXPECT_EQ(rig.fake.capture->fileWriters.back()->path, HomeFolder() + "karaoke.wav");
 }
 
 TEST_F(RecordingControl, EveryStartAddsAFreshPairOfFilters) {
-    dialog().StartRecording();
-    dialog().StopRecording();
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
+    dialog().recording().StopRecording();
+    dialog().recording().StartRecording();
     EXPECT_EQ(rig.graph().added, std::vector<QString>({"Audio Capture", "WAV Dest", "File Writer",
                                                        "WAV Dest", "File Writer"}));
     EXPECT_EQ(rig.fake.capture->fileWriters.size(), 2u);
@@ -136,18 +136,18 @@ TEST_F(RecordingControl, EveryStartAddsAFreshPairOfFilters) {
 
 TEST_F(RecordingControl, AMissingWavWriterOrAFailedRenderRecordsNothing) {
     rig.fake.capture->wavDestMissing = true;
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     const auto shown = rig.Shown("Error");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text,
               "The program does not detect its file writer. Please install the program again!");
-    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_TRUE(Enabled(IDC_START));
 
     rig.fake.capture->wavDestMissing = false;
     rig.graph().renderResult = E_FAIL;
-    dialog().StartRecording();
-    EXPECT_FALSE(dialog().isRecording());
+    dialog().recording().StartRecording();
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(rig.graph().runs, 0);
     EXPECT_EQ(Status(), "Status : Ready");
     // The half-built branch left the graph again.
@@ -155,7 +155,7 @@ TEST_F(RecordingControl, AMissingWavWriterOrAFailedRenderRecordsNothing) {
 }
 
 TEST(RecordingWithMedia, TheCaptureStartsBeforeTheSongAndStopsAfterIt) {
-    MainDialogRig rig;
+    MainDialogFixture rig{{.quiet = true}};
     MainDialog& dialog = rig.Start();
     rig.fake.fileDialogs->answers.push_back("/home/singer/song.ogg");
     auto query = std::make_shared<FakeGraph>();
@@ -163,7 +163,7 @@ TEST(RecordingWithMedia, TheCaptureStartsBeforeTheSongAndStopsAfterIt) {
     rig.fake.mediaGraphs->prepared.push_back(query);
     rig.fake.mediaGraphs->prepared.push_back(std::make_shared<FakeGraph>());
     dialog.OnCommand(IDC_OPEN);
-    ASSERT_NE(dialog.currentPlayer(), nullptr);
+    ASSERT_NE(dialog.playback().currentPlayer(), nullptr);
     const std::string player = std::to_string(rig.fake.mediaGraphs->created.back()->number);
     auto& journal = *rig.fake.mediaGraphs->journal;
 
@@ -181,25 +181,25 @@ TEST(RecordingWithMedia, TheCaptureStartsBeforeTheSongAndStopsAfterIt) {
 }
 
 TEST_F(RecordingControl, ChangingTheInputWhileRecordingStopsTheRecording) {
-    dialog().StartRecording();
-    dialog().OnInputSelected();
-    EXPECT_FALSE(dialog().isRecording());
+    dialog().recording().StartRecording();
+    dialog().recording().OnInputSelected();
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(Status(), "Status : Ready");
 }
 
 TEST_F(RecordingControl, ClosingTheMediaOrTheWindowEndsTheRecordingWithTheFileComplete) {
-    dialog().StartRecording();
+    dialog().recording().StartRecording();
     dialog().CloseMediaCommand();
-    EXPECT_FALSE(dialog().isRecording());
+    EXPECT_FALSE(dialog().recording().isRecording());
     EXPECT_EQ(rig.graph().stopsWhenReady, 1);
 
-    dialog().EnableRecordingControls(true);
-    dialog().StartRecording();
+    dialog().controls().EnableRecordingControls(true);
+    dialog().recording().StartRecording();
     std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
     dialog().close();
     EXPECT_EQ(graph->stops, 1);
-    EXPECT_EQ(dialog().recorder().graph, nullptr);
-    EXPECT_EQ(dialog().ComboBox(IDC_DEVICE_LIST)->count(), 0);
+    EXPECT_EQ(dialog().recording().recorder().graph, nullptr);
+    EXPECT_EQ(dialog().controls().deviceList().count(), 0);
 }
 
 }  // namespace

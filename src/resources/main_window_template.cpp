@@ -38,12 +38,6 @@ constexpr TemplateControl kMainControls[] = {
 }  // namespace
 
 const DialogTemplate& MainDialogTemplate() {
-    static const DialogTemplate dialog{IDD_MAIN, "Tarvelo", {274, 180}, 8, kMainControls};
+    static const DialogTemplate dialog{IDD_MAIN, "Tarvelo", {274, 180}, kMainControls};
     return dialog;
-}
-
-const TemplateControl* FindControl(const DialogTemplate& dialog, int id) {
-    for (const TemplateControl& control : dialog.controls)
-        if (control.id == id) return &control;
-    return nullptr;
 }

@@ -1,6 +1,5 @@
-#include "app/main_dialog.h"
 #include "platform/platform.h"
-#include "resources/resource_ids.h"
+#include "recording/recording_controller.h"
 #include "services/message_boxes.h"
 #include "services/window_messages.h"
 
@@ -10,11 +9,11 @@ constexpr char kDeviceChangeCaption[] = "DirectShow Audio Capture Sample";
 
 }  // namespace
 
-void MainDialog::OnCaptureGraphNotify(const PostedMessage& message) {
+void RecordingController::OnCaptureGraphNotify(const PostedMessage& message) {
     if (message.lParam() == 0) OnCaptureGraphEvent();
 }
 
-HRESULT MainDialog::OnCaptureGraphEvent() {
+HRESULT RecordingController::OnCaptureGraphEvent() {
     HRESULT hr = S_OK;
     if (!recorder_.events) return hr;
     long code = 0;
@@ -33,32 +32,32 @@ HRESULT MainDialog::OnCaptureGraphEvent() {
         TearDownCaptureSide();
         if (param2 == 0) {
             platform_.messages->Beep();
-            platform_.messages->Show(this, "The selected input device was removed!",
+            platform_.messages->Show(&window_, "The selected input device was removed!",
                                      kDeviceChangeCaption, MB_OK | MB_ICONEXCLAMATION);
             break;
         }
         if (SUCCEEDED(BuildBaseGraph())) EnumerateCaptureDevices();
         platform_.messages->Beep();
-        platform_.messages->Show(this, "The audio input device has been reattached!",
+        platform_.messages->Show(&window_, "The audio input device has been reattached!",
                                  kDeviceChangeCaption, MB_OK | MB_ICONINFORMATION);
     }
     return hr;
 }
 
-void MainDialog::TearDownCaptureSide() {
+void RecordingController::TearDownCaptureSide() {
     StopRecording();
     TearDownCaptureGraph();
     ResetCaptureGraph();
 }
 
-void MainDialog::OnRecordingWriteFailed(HRESULT failure) {
+void RecordingController::OnRecordingWriteFailed(HRESULT failure) {
     if (!isRecording_) return;
     const QString path = recordingPath_;
     StopRecording();
     const QString reason = failure == HRESULT_DISK_FULL
                                ? QStringLiteral("The disk is full.")
                                : QStringLiteral("The recording can not be written any more.");
-    platform_.messages->Show(this,
+    platform_.messages->Show(&window_,
                              reason +
                                  " The recording has stopped; everything recorded until "
                                  "then is kept in\n" +

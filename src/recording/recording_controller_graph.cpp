@@ -1,14 +1,15 @@
+#include <QComboBox>
 #include <QLineEdit>
 
-#include "app/main_dialog.h"
-#include "app/output_naming.h"
+#include "core/main_controls.h"
+#include "core/output_naming.h"
 #include "platform/platform.h"
 #include "recording/capture_log.h"
-#include "resources/resource_ids.h"
+#include "recording/recording_controller.h"
 #include "services/message_boxes.h"
 #include "services/window_messages.h"
 
-HRESULT MainDialog::BuildBaseGraph() {
+HRESULT RecordingController::BuildBaseGraph() {
     CaptureSystem& capture = *platform_.capture;
     if (FAILED(capture.CreateFilterGraph(&recorder_.graph)) || !recorder_.graph)
         return E_NOINTERFACE;
@@ -27,10 +28,10 @@ HRESULT MainDialog::BuildBaseGraph() {
         qCDebug(captureLog, "FAILED(0x%x) querying the media events", unsigned(hr));
         return hr;
     }
-    return recorder_.events->SetNotifyWindow(this, WM_GRAPHNOTIFY_CAPTURE, 0);
+    return recorder_.events->SetNotifyWindow(&window_, WM_GRAPHNOTIFY_CAPTURE, 0);
 }
 
-void MainDialog::ReleaseCaptureGraph() {
+void RecordingController::ReleaseCaptureGraph() {
     if (recorder_.events) recorder_.events->SetNotifyWindow(nullptr, 0, 0);
     recorder_.control.reset();
     recorder_.events.reset();
@@ -41,18 +42,30 @@ void MainDialog::ReleaseCaptureGraph() {
     recorder_.captureBuilder.reset();
 }
 
-void MainDialog::ResetCaptureGraph() {
-    recorder_ = RecorderGraph();
-    SetOutputPathText(outputPath_);
+void RecordingController::StopCaptureGraph() {
+    if (recorder_.control) recorder_.control->Stop();
 }
 
-HRESULT MainDialog::AddRecordingBranch() {
+void RecordingController::TearDownCaptureGraph() {
+    ReleaseDeviceList();
+    controls_.inputList().clear();
+    RemoveRecordingBranch();
+    ReleaseCaptureGraph();
+}
+
+void RecordingController::ResetCaptureGraph() {
+    recorder_ = RecorderGraph();
+    host_.ShowOutputPath();
+}
+
+HRESULT RecordingController::AddRecordingBranch() {
     // Without a graph (the device was removed) there is nothing to record into.
     if (!recorder_.graph) return E_POINTER;
     CaptureSystem& capture = *platform_.capture;
     if (FAILED(capture.CreateWavDest(&recorder_.wavDest)) || !recorder_.wavDest) {
         platform_.messages->Show(
-            this, "The program does not detect its file writer. Please install the program again!",
+            &window_,
+            "The program does not detect its file writer. Please install the program again!",
             "Error", MB_OK);
         return E_NOINTERFACE;
     }
@@ -66,7 +79,7 @@ HRESULT MainDialog::AddRecordingBranch() {
     if (FAILED(hr)) return hr;
     sink->SetMode(AM_FILE_OVERWRITE);
 
-    QString path = Edit(IDC_OUTPUT_PATH)->text();
+    QString path = controls_.outputPathBox().text();
     if (path.isEmpty()) path = HomeFolder() + "karaoke.wav";
     hr = sink->SetFileName(path);
     if (FAILED(hr)) return hr;
@@ -78,7 +91,7 @@ HRESULT MainDialog::AddRecordingBranch() {
     return hr;
 }
 
-HRESULT MainDialog::RemoveRecordingBranch() {
+HRESULT RecordingController::RemoveRecordingBranch() {
     HRESULT hr = S_OK;
     if (recorder_.wavDest) {
         hr = recorder_.graph ? recorder_.graph->RemoveFilter(recorder_.wavDest) : S_OK;
@@ -91,8 +104,8 @@ HRESULT MainDialog::RemoveRecordingBranch() {
     return hr;
 }
 
-HRESULT MainDialog::GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction,
-                           int n, std::shared_ptr<Pin>* pin) {
+HRESULT RecordingController::GetPin(const std::shared_ptr<MediaFilter>& filter,
+                                    PinDirection direction, int n, std::shared_ptr<Pin>* pin) {
     if (!filter) return E_POINTER;
     std::shared_ptr<PinEnumerator> pins;
     HRESULT hr = filter->EnumPins(&pins);

@@ -1,10 +1,11 @@
+#include "playback/playback_controller.h"
+
 #include <QMenu>
-#include <QMouseEvent>
 #include <QSlider>
 
-#include "app/main_dialog.h"
-#include "app/output_naming.h"
-#include "app/settings_store.h"
+#include "core/main_controls.h"
+#include "core/output_naming.h"
+#include "core/settings_store.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
@@ -47,13 +48,19 @@ std::vector<FileFilter> MediaFileFilters() {
 
 }  // namespace
 
-void MainDialog::OpenMediaFile() {
+PlaybackController::PlaybackController(Platform& platform, SettingsStore& settings, QWidget& window,
+                                       const MainControls& controls, PlaybackWindow& host)
+    : platform_(platform), settings_(settings), window_(window), controls_(controls), host_(host) {}
+
+PlaybackController::~PlaybackController() = default;
+
+void PlaybackController::OpenMediaFile() {
     FileDialogRequest request;
     request.title = "Select an Media file";
     request.initialFolder = settings_.ReadString(kOptionSection, kLastPhotoFolderValue, "");
     request.filters = MediaFileFilters();
     request.filterIndex = 1;
-    const std::optional<QString> chosen = platform_.fileDialogs->Open(this, request);
+    const std::optional<QString> chosen = platform_.fileDialogs->Open(&window_, request);
     if (!chosen) return;
 
     // The path becomes the open file's only once it can be measured: a file that cannot
@@ -61,23 +68,22 @@ void MainDialog::OpenMediaFile() {
     REFERENCE_TIME length = 0;
     if (FAILED(QueryMediaLength(*chosen, &length))) {
         platform_.messages->Show(
-            this, "Cannot open the file and get the total time. \nOr the file May be corrupt.",
+            &window_, "Cannot open the file and get the total time. \nOr the file May be corrupt.",
             "Error", MB_OK);
         return;
     }
     mediaPath_ = *chosen;
-    mediaLength_ = length;
     mediaLengthSeconds_ = static_cast<int>(length / kUnitsPerSecond);
     const QString name = DisplayNameOf(mediaPath_).value_or(QString());
-    setWindowTitle(name + "   " + ClockOf(mediaLengthSeconds_));
-    DeriveOutputPath(mediaPath_);
+    window_.setWindowTitle(name + "   " + ClockOf(mediaLengthSeconds_));
+    host_.DeriveOutputPath(mediaPath_);
     ReleasePlayer();
     StartPlayer(mediaPath_);
-    EnableRecordingControls(true);
+    controls_.EnableRecordingControls(true);
     settings_.WriteString(kOptionSection, kLastPhotoFolderValue, FolderOf(mediaPath_));
 }
 
-HRESULT MainDialog::QueryMediaLength(const QString& path, REFERENCE_TIME* length) {
+HRESULT PlaybackController::QueryMediaLength(const QString& path, REFERENCE_TIME* length) {
     std::shared_ptr<GraphBuilder> graph;
     HRESULT hr = platform_.mediaGraphs->CreateFilterGraph(graph);
     if (FAILED(hr)) return hr;
@@ -87,82 +93,104 @@ HRESULT MainDialog::QueryMediaLength(const QString& path, REFERENCE_TIME* length
     return seeking->GetStopPosition(length);
 }
 
-void MainDialog::StartPlayer(const QString& path) {
-    currentPlayer_ = std::make_unique<PlayerWindow>(platform_, this);
-    currentPlayer_->mediaPath = path;
+void PlaybackController::StartPlayer(const QString& path) {
+    currentPlayer_ = std::make_unique<PlayerWindow>(platform_, &window_);
+    currentPlayer_->SetMediaPath(path);
     if (!currentPlayer_->OpenMedia()) {
         mediaPath_.clear();
         ReleasePlayer();
     }
 }
 
-void MainDialog::ReleasePlayer() {
+void PlaybackController::ReleasePlayer() {
     if (currentPlayer_) {
-        if (currentPlayer_->state != PlayerState::Closed) currentPlayer_->CloseMedia();
+        if (currentPlayer_->state() != PlayerState::Closed) currentPlayer_->CloseMedia();
         currentPlayer_.reset();
     }
     seekPosition_ = 0;
-    Slider(IDC_SEEK_BAR)->setValue(0);
-    update();
+    controls_.seekBar().setValue(0);
+    window_.update();
 }
 
-void MainDialog::SeekFromSlider() {
-    seekPosition_ = Slider(IDC_SEEK_BAR)->value();
-    if (!currentPlayer_ || currentPlayer_->stopPosition == 0) return;
+void PlaybackController::CloseMedia() {
+    ReleasePlayer();
+    mediaLengthSeconds_ = 0;
+    mediaPath_.clear();
+    window_.setWindowTitle("Tarvelo");
+}
+
+void PlaybackController::SeekFromSlider() {
+    seekPosition_ = controls_.seekBar().value();
+    if (!currentPlayer_ || currentPlayer_->stopPosition() == 0) return;
     const double target =
-        static_cast<double>(currentPlayer_->stopPosition) * seekPosition_ * (1.0 / kSeekSteps);
+        static_cast<double>(currentPlayer_->stopPosition()) * seekPosition_ * (1.0 / kSeekSteps);
     currentPlayer_->Seek(static_cast<REFERENCE_TIME>(target));
 }
 
-void MainDialog::ApplyMediaVolume() {
-    playbackVolume_ = Slider(IDC_MEDIA_VOLUME)->value();
+void PlaybackController::ApplyMediaVolume() {
+    playbackVolume_ = controls_.mediaVolume().value();
     if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 }
 
-void MainDialog::UpdatePlaybackTime(const PostedMessage&) {
-    if (!currentPlayer_) {
-        setWindowTitle("Tarvelo");
-        return;
-    }
-    const int seconds = static_cast<int>(currentPlayer_->currentPosition / kUnitsPerSecond);
-    const QString name = DisplayNameOf(mediaPath_).value_or(QString());
-    setWindowTitle(name + "   " + ClockOf(seconds) + " / " + ClockOf(mediaLengthSeconds_));
-    const REFERENCE_TIME stop = currentPlayer_->stopPosition;
-    seekPosition_ = stop == 0
-                        ? 0
-                        : static_cast<int>(static_cast<double>(currentPlayer_->currentPosition) /
-                                           static_cast<double>(stop) * kSeekSteps);
-    Slider(IDC_SEEK_BAR)->setValue(seekPosition_);
+void PlaybackController::LoadPlaybackVolume() {
+    controls_.mediaVolume().setRange(0, 100);
+    playbackVolume_ = settings_.ReadInt(kOptionSection, kPlaybackVolumeValue, 100);
+    controls_.mediaVolume().setValue(playbackVolume_);
+    if (currentPlayer_) currentPlayer_->SetVolume(static_cast<float>(playbackVolume_) * 0.01f);
 }
 
-void MainDialog::ShowChannelMenu(QPoint clientPoint) {
+void PlaybackController::StorePlaybackVolume() {
+    settings_.WriteInt(kOptionSection, kPlaybackVolumeValue, playbackVolume_);
+}
+
+void PlaybackController::RunPlayer() {
+    if (currentPlayer_) currentPlayer_->Run();
+}
+
+void PlaybackController::StopPlayer() {
+    if (currentPlayer_) currentPlayer_->Stop();
+}
+
+void PlaybackController::UpdatePlaybackTime() {
+    if (!currentPlayer_) {
+        window_.setWindowTitle("Tarvelo");
+        return;
+    }
+    const int seconds = static_cast<int>(currentPlayer_->currentPosition() / kUnitsPerSecond);
+    const QString name = DisplayNameOf(mediaPath_).value_or(QString());
+    window_.setWindowTitle(name + "   " + ClockOf(seconds) + " / " + ClockOf(mediaLengthSeconds_));
+    const REFERENCE_TIME stop = currentPlayer_->stopPosition();
+    seekPosition_ = stop == 0
+                        ? 0
+                        : static_cast<int>(static_cast<double>(currentPlayer_->currentPosition()) /
+                                           static_cast<double>(stop) * kSeekSteps);
+    controls_.seekBar().setValue(seekPosition_);
+}
+
+void PlaybackController::ShowChannelMenu(QPoint clientPoint) {
     if (mediaPath_.isEmpty() || !currentPlayer_) return;
     const std::unique_ptr<QMenu> menu = LoadResourceMenu(IDR_PREVIEW_MENU);
     QMenu* preview = SubMenuOf(menu.get(), 0);
     if (!preview) return;
     const int checked[] = {ID_CHANNEL_LEFT, ID_CHANNEL_STEREO, ID_CHANNEL_RIGHT};
-    const int channel = currentPlayer_->channel;
+    const int channel = currentPlayer_->channel();
     if (channel >= kChannelLeft && channel <= kChannelRight)
         CheckMenuItem(SubMenuOf(preview, 0), checked[channel - kChannelLeft]);
-    const int command = platform_.menus->Track(*preview, mapToGlobal(clientPoint), this);
-    if (command != 0) PostCommand(this, command);
+    const int command =
+        platform_.menus->Track(*preview, window_.mapToGlobal(clientPoint), &window_);
+    if (command != 0) PostCommand(&window_, command);
 }
 
-void MainDialog::ForwardPlayerCommand(int commandId) {
+void PlaybackController::ForwardPlayerCommand(int commandId) {
     switch (commandId) {
         case ID_PREVIEW_CLOSE:
         case ID_CHANNEL_STEREO:
         case ID_CHANNEL_LEFT:
         case ID_CHANNEL_RIGHT:
-            if (currentPlayer_ && currentPlayer_->m_hWnd)
-                PostCommand(currentPlayer_->m_hWnd.get(), commandId);
+            if (currentPlayer_ && currentPlayer_->videoWindow())
+                PostCommand(currentPlayer_->videoWindow(), commandId);
             break;
         default:
             break;
     }
-}
-
-void MainDialog::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) ShowChannelMenu(event->position().toPoint());
-    QDialog::mouseReleaseEvent(event);
 }

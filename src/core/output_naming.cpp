@@ -1,4 +1,4 @@
-#include "app/output_naming.h"
+#include "core/output_naming.h"
 
 #include <QDir>
 

@@ -2,10 +2,10 @@
 #include <QSlider>
 #include <functional>
 
-#include "app/main_dialog.h"
+#include "core/main_controls.h"
 #include "platform/platform.h"
 #include "recording/mix_input_keywords.h"
-#include "resources/resource_ids.h"
+#include "recording/recording_controller.h"
 #include "services/message_boxes.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::shared_ptr<DeviceMoniker> MonikerOf(const QComboBox& list, int entry) {
 
 }  // namespace
 
-HRESULT MainDialog::EnumerateCaptureDevices() {
+HRESULT RecordingController::EnumerateCaptureDevices() {
     std::shared_ptr<DeviceEnumerator> enumerator;
     HRESULT hr = platform_.capture->CreateDeviceEnumerator(&enumerator);
     if (FAILED(hr)) return hr;
@@ -31,7 +31,7 @@ HRESULT MainDialog::EnumerateCaptureDevices() {
     hr = enumerator->CreateClassEnumerator(&devices);
     if (FAILED(hr)) return hr;
 
-    QComboBox* deviceList = ComboBox(IDC_DEVICE_LIST);
+    QComboBox* deviceList = &controls_.deviceList();
     const bool noDevices = !devices;
     if (noDevices) {
         deviceList->addItem("<< No entries >>");
@@ -56,7 +56,7 @@ HRESULT MainDialog::EnumerateCaptureDevices() {
 
     if (FAILED(hr)) return hr;
     if (noDevices) {
-        platform_.messages->Show(this, kNoDevicesText, "No audio capture hardware!",
+        platform_.messages->Show(&window_, kNoDevicesText, "No audio capture hardware!",
                                  MB_OK | MB_ICONHAND);
         return E_FAIL;
     }
@@ -65,30 +65,29 @@ HRESULT MainDialog::EnumerateCaptureDevices() {
     return hr;
 }
 
-void MainDialog::SelectCaptureDevice() {
+void RecordingController::SelectCaptureDevice() {
     if (recorder_.captureFilter) {
-        ComboBox(IDC_INPUT_LIST)->clear();
+        controls_.inputList().clear();
         ReleaseCaptureGraph();
         if (FAILED(BuildBaseGraph())) return;
     }
-    QComboBox* deviceList = ComboBox(IDC_DEVICE_LIST);
+    QComboBox* deviceList = &controls_.deviceList();
     captureChoices_.nSoundCaptureIndex = deviceList->currentIndex();
     const std::shared_ptr<DeviceMoniker> moniker =
         MonikerOf(*deviceList, deviceList->currentIndex());
     if (!moniker) return;
     if (FAILED(moniker->BindToObject(&recorder_.captureFilter)) || !recorder_.captureFilter) return;
     if (FAILED(recorder_.graph->AddFilter(recorder_.captureFilter, "Audio Capture"))) return;
-    if (FAILED(
-            FillInputList(recorder_.captureFilter, PinDirection::Input, ComboBox(IDC_INPUT_LIST))))
+    if (FAILED(FillInputList(recorder_.captureFilter, PinDirection::Input, &controls_.inputList())))
         return;
-    QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
+    QComboBox* inputList = &controls_.inputList();
     const int pinIndex = captureChoices_.nCapturePinIndex;
     inputList->setCurrentIndex(pinIndex < inputList->count() ? pinIndex : -1);
     OnInputSelected();
 }
 
-HRESULT MainDialog::FillInputList(const std::shared_ptr<MediaFilter>& filter,
-                                  PinDirection direction, QComboBox* list) {
+HRESULT RecordingController::FillInputList(const std::shared_ptr<MediaFilter>& filter,
+                                           PinDirection direction, QComboBox* list) {
     list->clear();
     if (!filter) return E_NOINTERFACE;
     std::shared_ptr<PinEnumerator> pins;
@@ -120,19 +119,19 @@ HRESULT MainDialog::FillInputList(const std::shared_ptr<MediaFilter>& filter,
     return hr;
 }
 
-void MainDialog::OnInputSelected() {
-    ShowInputDeviceHint();
+void RecordingController::OnInputSelected() {
+    host_.ShowInputDeviceHint();
     StopRecording();
     ApplyInputSelection();
 }
 
-HRESULT MainDialog::ApplyInputSelection() {
+HRESULT RecordingController::ApplyInputSelection() {
     return EnableSelectedInput([this](AudioInputMixer& mixer) { ShowInputLevel(mixer); });
 }
 
-HRESULT MainDialog::EnableSelectedInput(
+HRESULT RecordingController::EnableSelectedInput(
     const std::function<void(AudioInputMixer&)>& beforeEnabling) {
-    const QComboBox* inputList = ComboBox(IDC_INPUT_LIST);
+    const QComboBox* inputList = &controls_.inputList();
     const int count = inputList->count();
     const int selected = inputList->currentIndex();
     captureChoices_.nCapturePinIndex = selected;
@@ -152,23 +151,23 @@ HRESULT MainDialog::EnableSelectedInput(
     return hr;
 }
 
-void MainDialog::ReleaseDeviceList() {
+void RecordingController::ReleaseDeviceList() {
     // The entries' device references go with the entries.
-    ComboBox(IDC_DEVICE_LIST)->clear();
+    controls_.deviceList().clear();
 }
 
-void MainDialog::OnRecordingSliderReleased() {
-    SetRecordingLevel(Slider(IDC_RECORDING_VOLUME)->value() * 0.005);
+void RecordingController::OnRecordingSliderReleased() {
+    SetRecordingLevel(controls_.recordingVolume().value() * 0.005);
 }
 
-HRESULT MainDialog::SetRecordingLevel(double fraction) {
+HRESULT RecordingController::SetRecordingLevel(double fraction) {
     return EnableSelectedInput(
         [fraction](AudioInputMixer& mixer) { mixer.put_MixLevel(fraction); });
 }
 
-int MainDialog::ShowInputLevel(AudioInputMixer& mixer) {
+int RecordingController::ShowInputLevel(AudioInputMixer& mixer) {
     double level = 0.0;
     if (FAILED(mixer.get_MixLevel(&level))) level = 0.0;
-    Slider(IDC_RECORDING_VOLUME)->setValue(static_cast<int>(level * 200));
+    controls_.recordingVolume().setValue(static_cast<int>(level * 200));
     return 0;
 }

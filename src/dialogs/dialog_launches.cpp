@@ -1,29 +1,51 @@
+#include "dialogs/dialog_launches.h"
+
 #include <QCoreApplication>
 #include <QLineEdit>
 
-#include "app/main_dialog.h"
-#include "app/settings_store.h"
+#include "core/main_controls.h"
+#include "core/settings_store.h"
 #include "desktop/file_exists.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/input_hint_dialog.h"
 #include "dialogs/update_interval.h"
 #include "platform/platform.h"
 #include "resources/product_site.h"
-#include "resources/resource_ids.h"
 #include "services/launcher.h"
 #include "services/message_boxes.h"
 
-void MainDialog::OpenHomePage() {
+DialogLaunches::DialogLaunches(Platform& platform, SettingsStore& settings, QWidget& window,
+                               const MainControls& controls)
+    : platform_(platform), settings_(settings), window_(window), controls_(controls) {}
+
+void DialogLaunches::ShowAboutBox() {
+    AboutDialog dialog(platform_, &window_);
+    dialog.exec();
+}
+
+void DialogLaunches::ShowInputDeviceHint() {
+    if (hintSuppressed_) return;
+    InputHintDialog dialog(platform_, settings_, &window_);
+    if (dialog.exec() == QDialog::Accepted) hintSuppressed_ = dialog.onlyOnce();
+}
+
+void DialogLaunches::LoadInputHintWish() {
+    hintSuppressed_ = settings_.ReadInt(kOptionSection, kOnlyOnceValue, 0) != 0;
+}
+
+void DialogLaunches::OpenHomePage() {
     platform_.launcher->Open(QString(kProductSite) + kHomePagePath);
 }
 
 // The help pages ship with the program and open in the web browser.
-void MainDialog::ShowHelp() {
+void DialogLaunches::ShowHelp() {
     platform_.launcher->Open(QCoreApplication::applicationDirPath() + '/' +
                              TARVELO_HELP_DIR_FROM_PROGRAM + "/Introduction.htm");
 }
 
 // Hands the file the output box names right now to the program the desktop plays it with.
-void MainDialog::PlayRecording() {
-    const QString path = Edit(IDC_OUTPUT_PATH)->text();
+void DialogLaunches::PlayRecording() {
+    const QString path = controls_.outputPathBox().text();
     if (!FileExists(path)) {
         platform_.messages->Show(nullptr, path + " does not exist!", "Error", MB_OK);
         return;
@@ -32,7 +54,7 @@ void MainDialog::PlayRecording() {
 }
 
 // At most once in 180 days, at an exit, offers to look for a newer version.
-void MainDialog::PromptForUpdate(const QString& productPageUrl) {
+void DialogLaunches::PromptForUpdate(const QString& productPageUrl) {
     const std::int64_t now = platform_.clock->Now();
     const std::int64_t stored = WidenStoredTime(
         settings_.ReadInt(kSetupSection, kFirstUpdateValue, StoredTimeOf(now)), now);

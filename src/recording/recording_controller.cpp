@@ -1,0 +1,97 @@
+#include "recording/recording_controller.h"
+
+#include <QFile>
+#include <QLabel>
+
+#include "core/main_controls.h"
+#include "core/settings_store.h"
+#include "desktop/file_exists.h"
+#include "platform/platform.h"
+#include "resources/resource_ids.h"
+#include "services/message_boxes.h"
+#include "services/window_messages.h"
+#include "services/window_timers.h"
+
+namespace {
+
+constexpr char kReadyStatus[] = "Status : Ready";
+
+}  // namespace
+
+RecordingController::RecordingController(Platform& platform, SettingsStore& settings,
+                                         QWidget& window, const MainControls& controls,
+                                         WindowTimers& timers, RecordingWindow& host)
+    : platform_(platform),
+      settings_(settings),
+      window_(window),
+      controls_(controls),
+      timers_(timers),
+      host_(host) {}
+
+void RecordingController::LoadCaptureChoices() {
+    captureChoices_.captureDeviceCount = 0;
+    captureChoices_.nSoundCaptureIndex =
+        settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
+    captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
+    captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
+}
+
+void RecordingController::StoreCaptureChoices() {
+    settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
+    settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
+    settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
+}
+
+void RecordingController::StartRecording() {
+    const QString outputPath = host_.TakeOutputPathFromBox();
+    if (FileExists(outputPath)) QFile::remove(outputPath);
+    if (FAILED(AddRecordingBranch())) {
+        // Filters of a branch that could not be completed leave the graph at once.
+        RemoveRecordingBranch();
+        return;
+    }
+    bool runFailed = false;
+    if (recorder_.control) {
+        if (FAILED(recorder_.control->Run())) {
+            platform_.messages->Show(
+                &window_,
+                "1. Your audio hardware may be used by other program. Please exit the program.\n"
+                "2. Or your audio hardware has unknown problem. The program can not start "
+                "recording.\n"
+                "3. Or the output wav file is played by other program now. Please exit the "
+                "program.\n"
+                "4. Or the output wav file has incorrect directory name.",
+                "Start Recording Error", MB_OK);
+            runFailed = true;
+        }
+        controls_.status().setText("Status : Recording - Used Time: 00:00:00");
+        elapsedSeconds_ = 0;
+        timers_.SetTimer(ID_RECORDING_TIMER, RECORDING_TIMER_PERIOD_MS);
+        // The song starts once the capture runs, so that the recording holds all of it.
+        host_.RunSong();
+    }
+    isRecording_ = true;
+    controls_.SetEnabled({IDC_START, IDC_PLAY, IDC_OPEN}, false);
+    if (runFailed) PostCommand(&window_, IDC_STOP);
+}
+
+void RecordingController::StopRecording() {
+    if (!isRecording_) return;
+    host_.StopSong();
+    if (recorder_.control) {
+        recorder_.control->StopWhenReady();
+        timers_.KillTimer(ID_RECORDING_TIMER);
+        elapsedSeconds_ = 0;
+    }
+    RemoveRecordingBranch();
+    isRecording_ = false;
+    controls_.EnableRecordingControls(true);
+    controls_.status().setText(kReadyStatus);
+}
+
+void RecordingController::OnRecordingTimer() {
+    ++elapsedSeconds_;
+    const int s = elapsedSeconds_;
+    controls_.status().setText(QString::asprintf("Status : Recording - Used Time: %02d:%02d:%02d",
+                                                 s / 3600, s % 3600 / 60, s % 60));
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "recording/capture_choices.h"
+#include "recording/recorder_graph.h"
+#include "services/result_codes.h"
+
+class MainControls;
+class PostedMessage;
+class QComboBox;
+class QWidget;
+class SettingsStore;
+class WindowTimers;
+struct Platform;
+
+// What the recording asks of the window it records for.
+class RecordingWindow {
+  public:
+    // The song plays while the recording runs: Start runs it once the capture runs, Stop
+    // stops it first.
+    virtual void RunSong() = 0;
+    virtual void StopSong() = 0;
+    // Shown at a change of input or capture device, until the user asks for it no more.
+    virtual void ShowInputDeviceHint() = 0;
+    // The output path becomes what the output box shows; answers it.
+    virtual QString TakeOutputPathFromBox() = 0;
+    // The output box shows the output path again.
+    virtual void ShowOutputPath() = 0;
+
+  protected:
+    ~RecordingWindow() = default;
+};
+
+// The main window's recording: the capture graph and its WAV branch, Start and Stop with
+// the elapsed time, the device and input lists with the capture choices, the recording
+// level, and a capture device's removal and return.
+class RecordingController {
+  public:
+    RecordingController(Platform& platform, SettingsStore& settings, QWidget& window,
+                        const MainControls& controls, WindowTimers& timers, RecordingWindow& host);
+
+    // The stored capture choices, loaded at start-up and stored at close.
+    void LoadCaptureChoices();
+    void StoreCaptureChoices();
+
+    // Recording graph and recording control.
+    HRESULT BuildBaseGraph();
+    void ReleaseCaptureGraph();
+    // Stops the capture graph, finishing a recording's file, and keeps it.
+    void StopCaptureGraph();
+    void ResetCaptureGraph();
+    // Empties the device and input lists, removes the recording branch, releases the graph.
+    void TearDownCaptureGraph();
+    HRESULT AddRecordingBranch();
+    HRESULT RemoveRecordingBranch();
+    void StartRecording();
+    void StopRecording();
+    void OnRecordingTimer();
+    static HRESULT GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction, int n,
+                          std::shared_ptr<Pin>* pin);
+
+    // Capture devices and input selection.
+    HRESULT EnumerateCaptureDevices();
+    void SelectCaptureDevice();
+    HRESULT FillInputList(const std::shared_ptr<MediaFilter>& filter, PinDirection direction,
+                          QComboBox* list);
+    void OnInputSelected();
+    HRESULT ApplyInputSelection();
+    // Enables the selected input alone, after handing its mixer to beforeEnabling.
+    HRESULT EnableSelectedInput(const std::function<void(AudioInputMixer&)>& beforeEnabling);
+    void ReleaseDeviceList();
+    void OnRecordingSliderReleased();
+    HRESULT SetRecordingLevel(double fraction);
+    int ShowInputLevel(AudioInputMixer& mixer);
+
+    // Capture device removal and re-attachment.
+    void OnCaptureGraphNotify(const PostedMessage& message);
+    HRESULT OnCaptureGraphEvent();
+
+    const CaptureChoices& captureChoices() const { return captureChoices_; }
+    bool isRecording() const { return isRecording_; }
+    int elapsedSeconds() const { return elapsedSeconds_; }
+    const RecorderGraph& recorder() const { return recorder_; }
+
+  private:
+    void TearDownCaptureSide();
+    void OnRecordingWriteFailed(HRESULT failure);
+
+    Platform& platform_;
+    SettingsStore& settings_;
+    QWidget& window_;
+    const MainControls& controls_;
+    WindowTimers& timers_;
+    RecordingWindow& host_;
+
+    RecorderGraph recorder_;
+    CaptureChoices captureChoices_;
+    bool isRecording_ = false;
+    int elapsedSeconds_ = 0;
+    QString recordingPath_;
+};
