@@ -52,6 +52,11 @@ class InputPin final : public Pin {
     InputKind QueryInputKind() override {
         return input_.outputMix ? InputKind::OutputMix : InputKind::DeviceInput;
     }
+    StableInputName QueryStableName() override {
+        return {filter_->card(),
+                input_.songOutput ? QString::fromUtf8(kSongOutputMixName) : input_.source,
+                input_.port};
+    }
     std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() override {
         return std::make_shared<InputMixer>(filter_, input_);
     }

@@ -36,6 +36,7 @@ class PulseCaptureFilter : public MediaFilter,
     void Enable(const CaptureInput& input, bool enable);
     const std::optional<CaptureInput>& enabled() const { return enabled_; }
     SoundServer& server() const { return server_; }
+    const QString& card() const { return card_; }
 
   private:
     SoundServer& server_;

@@ -21,6 +21,11 @@ class PulseMoniker final : public DeviceMoniker {
         return S_OK;
     }
 
+    HRESULT ReadStableName(QString* name) override {
+        *name = device_.card;
+        return S_OK;
+    }
+
     HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) override {
         if (!device_.card.isEmpty() && CardIndexOf(server_.model(), device_.card) == kNoIndex)
             return E_FAIL;

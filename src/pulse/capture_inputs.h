@@ -27,6 +27,9 @@ struct CaptureInput {
 };
 
 inline constexpr char kCardlessDeviceName[] = "Other inputs";
+// The stable name of the song output's mix, whichever output that is: the sound server's
+// own name for the default output's monitor.
+inline constexpr char kSongOutputMixName[] = "@DEFAULT_MONITOR@";
 inline constexpr char kOutputMixSuffix[] = " - output mix";
 
 std::vector<CaptureDeviceInfo> CaptureDevicesOf(const SoundModel& model);

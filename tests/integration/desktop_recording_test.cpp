@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -73,7 +74,7 @@ TEST_F(DesktopRecording, TheFirstRunRecordsTheOutputTheSongPlaysOnWhereverItMove
     EXPECT_GT(RecordSong("speakers", 523), 0.5);
 }
 
-TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReported) {
+TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReportedAndTheTakeKept) {
     ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
     ASSERT_TRUE(WaitForModel(
         [](const SoundModel& model) { return model.SourceNamed("stage.monitor") != nullptr; }));
@@ -92,6 +93,41 @@ TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReported) {
     const auto shown = rig->Shown("DirectShow Audio Capture Sample");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The selected input device was removed!");
+
+    // Without a capture graph Start records nothing, and the take stays.
+    const qint64 kept = QFileInfo(Output()).size();
+    dialog.OnCommand(IDC_START);
+    EXPECT_FALSE(dialog.recording().isRecording());
+    EXPECT_EQ(QFileInfo(Output()).size(), kept);
+}
+
+TEST_F(DesktopRecording, TheChoiceIsFoundAgainByNameAndReportedOnceWhenGone) {
+    ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
+    ASSERT_TRUE(WaitForModel(
+        [](const SoundModel& model) { return model.SourceNamed("stage.monitor") != nullptr; }));
+    MainDialog& first = StartWindow();
+    QComboBox& inputs = first.controls().inputList();
+    inputs.setCurrentIndex(inputs.findText("Stage - output mix"));
+    first.recording().OnInputSelected();
+    first.close();
+
+    // A microphone plugged in meanwhile moves every output mix one place down.
+    ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
+    ASSERT_TRUE(WaitForModel(
+        [](const SoundModel& model) { return model.SourceNamed("usb_mic") != nullptr; }));
+    StartWindow();
+    EXPECT_EQ(ChosenInput(), "Stage - output mix");
+    rig->dialog->close();
+
+    devices.Unplug("stage");
+    ASSERT_TRUE(WaitForModel(
+        [](const SoundModel& model) { return model.SourceNamed("stage.monitor") == nullptr; }));
+    StartWindow();
+    EXPECT_EQ(rig->dialog->controls().status().text(),
+              "Status : Ready - the input \"Stage - output mix\" is not there");
+    rig->dialog->close();
+    StartWindow();
+    EXPECT_EQ(rig->dialog->controls().status().text(), "Status : Ready");
 }
 
 }  // namespace
