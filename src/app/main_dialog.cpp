@@ -34,6 +34,12 @@ MainDialog::~MainDialog() = default;
 
 int MainDialog::DoModal() {
     OnInitDialog();
+    // Without capture the program ends after the stop box; the window is never shown, so
+    // no nested loop that ran the queued quit early can leave it standing.
+    if (endingAtStart_) {
+        done(QDialog::Rejected);
+        return QDialog::Rejected;
+    }
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
     controls_.Control(IDC_OPEN)->setFocus();
     return exec();
@@ -71,7 +77,8 @@ void MainDialog::OnInitDialog() {
     recording_.ResetCaptureGraph();
     if (FAILED(recording_.BuildBaseGraph()) || FAILED(recording_.EnumerateCaptureDevices())) {
         recording_.TearDownCaptureGraph();
-        // Like a posted quit: the rest of the start-up runs, then the modal loop ends.
+        // Like a posted quit: the modal loop ends when it meets it.
+        endingAtStart_ = true;
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
     }
 
@@ -88,6 +95,8 @@ void MainDialog::OnInitDialog() {
 
     playback_.LoadPlaybackVolume();
 
+    // The microphone's boxes only for a program that goes on.
+    if (endingAtStart_) return;
     microphone_.FindMicrophoneMixer(0);
     controls_.microphoneVolume().setRange(0, 200);
     controls_.microphoneVolume().setValue(200);

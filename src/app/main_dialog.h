@@ -106,4 +106,6 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     OsVersion osVersion_;
     QPixmap backgroundBitmap_;
     bool destroyed_ = false;
+    // Start-up found no capture: the program ends without showing the window.
+    bool endingAtStart_ = false;
 };
