@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -38,6 +39,11 @@ int MainDialog::DoModal() {
     // no nested loop that ran the queued quit early can leave it standing.
     if (endingAtStart_) {
         done(QDialog::Rejected);
+        return QDialog::Rejected;
+    }
+    // Asked to end during the start-up: it ends as its close box ends it.
+    if (closingOnRequest_) {
+        close();
         return QDialog::Rejected;
     }
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
@@ -119,7 +125,8 @@ void MainDialog::OnClose() {
     outputPath_ = controls_.outputPathBox().text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
     microphone_.FindMicrophoneMixer(1);
-    launches_.PromptForUpdate(QString(kProductSite) + kProductPagePath);
+    // A session that is ending waits for no question.
+    if (!closingOnRequest_) launches_.PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {
@@ -150,6 +157,18 @@ QString MainDialog::TakeOutputPathFromBox() {
 
 void MainDialog::ShowOutputPath() {
     SetOutputPathText(outputPath_);
+}
+
+void MainDialog::CloseOnRequest() {
+    if (closingOnRequest_) return;
+    closingOnRequest_ = true;
+    if (!isVisible()) return;  // the start-up is still running: DoModal ends it
+    // Boxes and dialogs over the window close first, so that their loops return; then the
+    // window closes as by its close box.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != this && widget->isVisible() && widget->isModal()) widget->close();
+    }
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {

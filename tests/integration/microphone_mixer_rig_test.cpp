@@ -210,7 +210,10 @@ TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
     Start();
     Release(100);
     EXPECT_TRUE(RunEventLoopUntil(
-        [] { return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384}; }, 5000))
+        [] {
+            return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384};
+        },
+        5000))
         << SourceVolumes("stereo_mic")[1];
 }
 
@@ -237,16 +240,21 @@ TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithIt
     EXPECT_EQ(Playthroughs(), 1);
 }
 
-TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
+// The built program, started on the test's display; false when it is not built.
+bool StartProgram(QProcess& tarvelo) {
     const QString program = QCoreApplication::applicationDirPath() + "/../src/tarvelo";
-    if (!QFile::exists(program)) GTEST_SKIP() << "the program is not built";
-    const QString modulesBefore = Pactl({"list", "modules", "short"});
-    QProcess tarvelo;
+    if (!QFile::exists(program)) return false;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     tarvelo.setProcessEnvironment(environment);
     tarvelo.start(program, {});
-    ASSERT_TRUE(tarvelo.waitForStarted());
+    return tarvelo.waitForStarted();
+}
+
+TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
+    const QString modulesBefore = Pactl({"list", "modules", "short"});
+    QProcess tarvelo;
+    if (!StartProgram(tarvelo)) GTEST_SKIP() << "the program is not built";
     EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 15000))
         << "the program starts the playthrough";
     tarvelo.kill();
@@ -255,6 +263,20 @@ TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
     EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
     EXPECT_FALSE(Pactl({"list", "clients"}).contains("application.name = \"tarvelo\""));
     EXPECT_EQ(Pactl({"list", "modules", "short"}), modulesBefore);
+}
+
+TEST_F(MicrophoneMixerRig, ATerminationSignalEndsTheProgramAsItsCloseBoxDoes) {
+    Pactl({"set-source-mute", "singer", "1"});
+    QProcess tarvelo;
+    if (!StartProgram(tarvelo)) GTEST_SKIP() << "the program is not built";
+    ASSERT_TRUE(RunEventLoopUntil([] { return !SingerMuted(); }, 15000))
+        << "the program unmutes the microphone";
+    tarvelo.terminate();
+    ASSERT_TRUE(tarvelo.waitForFinished(10000));
+    EXPECT_EQ(tarvelo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tarvelo.exitCode(), 0);
+    EXPECT_TRUE(SingerMuted());
+    EXPECT_FALSE(PlaythroughRunning());
 }
 
 }  // namespace
