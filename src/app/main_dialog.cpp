@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QSlider>
 
@@ -12,9 +13,12 @@
 #include "platform/platform.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/menu_resources.h"
 #include "resources/product_site.h"
 #include "resources/resource_ids.h"
 #include "services/message_boxes.h"
+#include "services/popup_menus.h"
+#include "services/window_messages.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -26,7 +30,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
       controls_(BuildControls(*this, MainDialogTemplate(), platform)),
       playback_(platform, settings, *this, controls_, *this),
       recording_(platform, settings, *this, controls_, *timers_, *this),
-      microphone_(platform, *this, controls_.microphoneVolume()),
+      microphone_(platform, settings, *this, controls_.microphoneVolume()),
       launches_(platform, settings, *this, controls_) {
     ConnectControls();
 }
@@ -171,6 +175,23 @@ void MainDialog::CloseOnRequest() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+void MainDialog::ShowContextMenu(QPoint clientPoint) {
+    const std::unique_ptr<QMenu> previewMenu = LoadResourceMenu(IDR_PREVIEW_MENU);
+    QMenu ownMenu;
+    // While a file is open the song's channel is chosen here too, as in the video window.
+    QMenu* menu = playback_.ChannelMenuOf(*previewMenu);
+    if (menu)
+        menu->addSeparator();
+    else
+        menu = &ownMenu;
+    QAction* hear = menu->addAction("Hear the microphone");
+    hear->setData(ID_HEAR_MICROPHONE);
+    hear->setCheckable(true);
+    hear->setChecked(microphone_.hearMicrophone());
+    const int command = platform_.menus->Track(*menu, mapToGlobal(clientPoint), this);
+    if (command != 0) PostCommand(this, command);
+}
+
 void MainDialog::closeEvent(QCloseEvent* event) {
     OnClose();
     QDialog::closeEvent(event);
@@ -192,7 +213,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainDialog::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) playback_.ShowChannelMenu(event->position().toPoint());
+    if (event->button() == Qt::RightButton) ShowContextMenu(event->position().toPoint());
     QDialog::mouseReleaseEvent(event);
 }
 

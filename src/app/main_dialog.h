@@ -34,6 +34,9 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     // The program is asked to end from outside (a signal, the session ending): the window
     // closes as by its close box, without the update question.
     void CloseOnRequest();
+    // The right-click menu: the song's channel while a file is open, and whether the
+    // microphone is heard.
+    void ShowContextMenu(QPoint clientPoint);
 
     // Routes a command id as a click or a posted command would.
     void OnCommand(int commandId);

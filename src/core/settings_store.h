@@ -17,6 +17,7 @@ inline constexpr char kCaptureSourceValue[] = "CaptureSource";
 inline constexpr char kCapturePortValue[] = "CapturePort";
 inline constexpr char kCaptureInputValue[] = "CaptureInput";
 inline constexpr char kOnlyOnceValue[] = "b_only_once";
+inline constexpr char kHearMicrophoneValue[] = "b_hear_microphone";
 inline constexpr char kPlaybackVolumeValue[] = "PlaybackVolume";
 inline constexpr char kLastOutputFolderValue[] = "last_output_folder";
 inline constexpr char kLastPhotoFolderValue[] = "LastPhotoFolder";

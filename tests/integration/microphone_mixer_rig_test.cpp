@@ -201,6 +201,24 @@ TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
     EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
 }
 
+TEST_F(MicrophoneMixerRig, HearingTheMicrophoneIsSwitchedInTheMenuAndRemembered) {
+    MainDialog& first = Start();
+    ASSERT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    harness.fake.menus->answer = ID_HEAR_MICROPHONE;
+    first.ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
+    EXPECT_FALSE(SingerMuted()) << "the recording microphone stays on";
+    first.close();
+
+    MainDialog& second = Start();
+    RunEventLoopFor(500);
+    EXPECT_FALSE(PlaythroughRunning());
+    EXPECT_FALSE(SingerMuted());
+    second.ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    EXPECT_EQ(harness.Stored("Option", "b_hear_microphone"), "1");
+}
+
 TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
     RigDevices devices;
     ASSERT_TRUE(devices.PlugMicrophone("stereo_mic", "Stereo Microphone", 2, "microphone"));
