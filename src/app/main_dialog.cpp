@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -52,7 +53,13 @@ int MainDialog::DoModal() {
     }
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
     controls_.Control(IDC_OPEN)->setFocus();
-    return exec();
+    // The window's own loop, without Qt's modality: that would block the video window, a
+    // top-level window of its own, and keep its clicks, its close box and its menu from it.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 void MainDialog::OnInitDialog() {
@@ -186,7 +193,8 @@ void MainDialog::ShowContextMenu(QPoint clientPoint) {
         menu = &ownMenu;
     QAction* hear = menu->addAction("Hear the microphone");
     hear->setData(ID_HEAR_MICROPHONE);
-    hear->setCheckable(true);
+    // Marked while on; unmarked, as a classic menu shows it, without an empty box.
+    hear->setCheckable(microphone_.hearMicrophone());
     hear->setChecked(microphone_.hearMicrophone());
     const int command = platform_.menus->Track(*menu, mapToGlobal(clientPoint), this);
     if (command != 0) PostCommand(this, command);

@@ -7,7 +7,6 @@
 
 #include "capture/pulse_capture_filter.h"
 #include "pulse/sound_server.h"
-#include "services/window_messages.h"
 
 namespace {
 
@@ -60,10 +59,9 @@ std::shared_ptr<FileSinkFilter> MakeFileWriter() {
 }
 
 ServerCaptureGraph::ServerCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit)
-    : server_(server), classicDataLimit_(classicDataLimit), mailbox_(std::make_unique<QObject>()) {
-    QObject::connect(&server_, &SoundServer::modelChanged, mailbox_.get(),
-                     [this] { WatchDevices(); });
-    QObject::connect(&server_, &SoundServer::sourceRemoved, mailbox_.get(),
+    : server_(server), classicDataLimit_(classicDataLimit) {
+    QObject::connect(&server_, &SoundServer::modelChanged, &receiver_, [this] { WatchDevices(); });
+    QObject::connect(&server_, &SoundServer::sourceRemoved, &receiver_,
                      [this](const QString& name) {
                          if (!recording_ || recording_->source().device != name) return;
                          recording_->Seal();
@@ -102,15 +100,8 @@ HRESULT ServerCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
         return E_FAIL;
     const std::optional<CaptureSourceChoice> choice = output->filter()->Choice();
     if (!choice || choice->rate <= 0 || choice->channels <= 0) return E_FAIL;
-    QObject* mailbox = mailbox_.get();
-    auto failed = [mailbox, this](HRESULT result) {
-        QMetaObject::invokeMethod(
-            mailbox,
-            [this, result] {
-                Queue({EC_ERRORABORT, result, 0});
-            },
-            Qt::QueuedConnection);
-    };
+    // The streaming thread queues the failure itself; the recording ends before the queue.
+    auto failed = [this](HRESULT result) { events_.Push(EC_ERRORABORT, result); };
     recording_ =
         MakeWavRecording(WavRecording::Source{choice->source, choice->rate, choice->channels},
                          fileWriter->path(), failed, classicDataLimit_);
@@ -124,7 +115,8 @@ HRESULT ServerCaptureGraph::QueryMediaControl(std::shared_ptr<CaptureControl>* c
 }
 
 HRESULT ServerCaptureGraph::QueryMediaEvent(std::shared_ptr<CaptureEvents>* events) {
-    *events = shared_from_this();
+    // The queue lives as long as the graph; the holder keeps the graph alive.
+    *events = std::shared_ptr<CaptureEvents>(shared_from_this(), &events_);
     return S_OK;
 }
 
@@ -149,40 +141,12 @@ HRESULT ServerCaptureGraph::Stop() {
     return StopWhenReady();
 }
 
-HRESULT ServerCaptureGraph::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
-    notifyWindow_ = window;
-    notifyMessage_ = message;
-    notifyInstance_ = instance;
-    return S_OK;
-}
-
-HRESULT ServerCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                                     long) {
-    // Events are queued on this thread only, so waiting could not bring a new one.
-    if (events_.empty()) return E_ABORT;
-    const Event event = events_.front();
-    events_.pop_front();
-    *code = event.code;
-    *param1 = event.param1;
-    *param2 = event.param2;
-    return S_OK;
-}
-
-HRESULT ServerCaptureGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
-    return S_OK;
-}
-
-void ServerCaptureGraph::Queue(Event event) {
-    events_.push_back(event);
-    if (notifyWindow_) PostWindowMessage(notifyWindow_, notifyMessage_, 0, notifyInstance_);
-}
-
 void ServerCaptureGraph::WatchDevices() {
     const bool lost = std::exchange(recordedSourceLost_, false);
     for (auto& [device, present] : devicePresent_) {
         const bool now = !lost && device->IsPresent();
         if (now == present) continue;
         present = now;
-        Queue({EC_DEVICE_LOST, 0, now ? 1 : 0});
+        events_.Push(EC_DEVICE_LOST, 0, now ? 1 : 0);
     }
 }

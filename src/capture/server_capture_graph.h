@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "desktop/graph_event_queue.h"
 #include "gst/wav_recording.h"
 #include "services/capture_graph.h"
 
@@ -23,7 +22,6 @@ std::shared_ptr<FileSinkFilter> MakeFileWriter();
 // a file that cannot be written, as events for the window it notifies.
 class ServerCaptureGraph final : public FilterGraph,
                                  public CaptureControl,
-                                 public CaptureEvents,
                                  public std::enable_shared_from_this<ServerCaptureGraph> {
   public:
     ServerCaptureGraph(SoundServer& server, std::uint64_t classicDataLimit);
@@ -39,32 +37,19 @@ class ServerCaptureGraph final : public FilterGraph,
     HRESULT StopWhenReady() override;
     HRESULT Stop() override;
 
-    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
-    HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     long timeoutMs) override;
-    HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
-
     const WavRecording* recording() const { return recording_.get(); }
 
   private:
-    struct Event {
-        long code;
-        std::intptr_t param1;
-        std::intptr_t param2;
-    };
-    void Queue(Event event);
     void WatchDevices();
 
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
     std::vector<std::shared_ptr<MediaFilter>> filters_;
     std::map<const PulseCaptureFilter*, bool> devicePresent_;
-    std::deque<Event> events_;
-    QPointer<QObject> notifyWindow_;
-    int notifyMessage_ = 0;
-    std::intptr_t notifyInstance_ = 0;
-    // Receives the streaming thread's news; gone with the graph, so leftovers are dropped.
-    std::unique_ptr<QObject> mailbox_;
+    // Declared before the recording, whose streaming thread reports into it.
+    GraphEventQueue events_;
+    // Receives the sound server's news for as long as the graph lives.
+    QObject receiver_;
     std::unique_ptr<WavRecording> recording_;
     bool running_ = false;
     bool recordedSourceLost_ = false;

@@ -44,7 +44,8 @@ QWidget* CreateLabel(const TemplateControl& control, const QString& text, QWidge
 
 QWidget* CreateIcon(const TemplateControl& control, QWidget* parent) {
     auto* picture = new QLabel(parent);
-    picture->setPixmap(LoadResourceBitmap(QByteArray(control.text).toInt()));
+    picture->setPixmap(
+        LoadResourceBitmap(QByteArray(control.text).toInt(), parent->devicePixelRatio()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return picture;
 }

@@ -1,8 +1,12 @@
 #include "controls/flat_button.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 
 #include "resources/artwork.h"
 
@@ -55,7 +59,7 @@ int FlatButton::SetButtonIcon(int iconId, int) {
     iconSize_ = QSize();
     const QPixmap image = LoadResourceBitmap(iconId);
     if (image.isNull()) return 1;
-    icon_ = QIcon(image);
+    icon_ = LoadResourceIcon(iconId);
     iconSize_ = image.deviceIndependentSize().toSize();
     Repaint(true);
     return 0;
@@ -75,7 +79,7 @@ void FlatButton::SetParentBackground(bool repaint) {
 int FlatButton::SetHoverCursor(int cursorId, bool repaint) {
     unsetCursor();
     if (cursorId == 0) return 0;
-    const std::optional<QCursor> cursor = LoadResourceCursor(cursorId);
+    const std::optional<QCursor> cursor = LoadResourceCursor(cursorId, devicePixelRatio());
     if (cursor) setCursor(*cursor);
     Repaint(repaint);
     return cursor ? 0 : 1;
@@ -95,6 +99,32 @@ int FlatButton::SetImageLayout(int layout, bool repaint) {
 
 void FlatButton::Repaint(bool repaint) {
     if (repaint) update();
+}
+
+// Only the left button presses; the others are taken here all the same, so that a right
+// click on a button is not one on the window beneath.
+void FlatButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        QPushButton::mousePressEvent(event);
+    else
+        event->accept();
+}
+
+void FlatButton::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        QPushButton::mouseReleaseEvent(event);
+    else
+        event->accept();
+}
+
+// Enter presses the focused button, as Space does; it never reaches the window.
+void FlatButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat()) click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void FlatButton::mouseMoveEvent(QMouseEvent* event) {
@@ -177,7 +207,7 @@ void FlatButton::paintEvent(QPaintEvent*) {
     if (!captionText.isEmpty())
         PaintCaption(painter, captionText, item, caption, pressed, disabled);
     if ((!flat_ || kFocusWhenFlat) && hasFocus())
-        DottedFrame(painter, item.adjusted(3, 3, -3, -3), palette().color(QPalette::ButtonText));
+        DottedFrame(painter, item.adjusted(3, 3, -3, -3), kText);
 }
 
 void FlatButton::PaintBackground(QPainter& painter, const QRect& item) {
@@ -186,18 +216,15 @@ void FlatButton::PaintBackground(QPainter& painter, const QRect& item) {
         Frame3d(painter, area, Qt::black, Qt::black);
         area.adjust(1, 1, -1, -1);
     }
-    painter.fillRect(area, palette().color(QPalette::Button));
+    painter.fillRect(area, kFace);
 }
 
 void FlatButton::PaintBorder(QPainter& painter, const QRect& item) {
-    const QPalette& colours = palette();
-    const QColor highlight = colours.color(QPalette::Light);
-    const QColor shadow = colours.color(QPalette::Dark);
     if (isDown()) {
         if (flat_) {
-            if (kDrawBorder) Frame3d(painter, item, shadow, highlight);
+            if (kDrawBorder) Frame3d(painter, item, kShadow, kHighlight);
         } else {
-            Frame3d(painter, item, shadow, shadow);
+            Frame3d(painter, item, kShadow, kShadow);
         }
         return;
     }
@@ -206,19 +233,17 @@ void FlatButton::PaintBorder(QPainter& painter, const QRect& item) {
         const int top = item.y();
         const int right = left + item.width();
         const int bottom = top + item.height();
-        const QColor light = colours.color(QPalette::Midlight);
-        const QColor darkShadow = colours.color(QPalette::Shadow);
-        VerticalLine(painter, left, top, bottom, highlight);
-        HorizontalLine(painter, left, right, top, highlight);
-        VerticalLine(painter, left + 1, top + 1, bottom, light);
-        HorizontalLine(painter, left + 1, right, top + 1, light);
-        HorizontalLine(painter, left, right - 1, bottom - 1, darkShadow);
-        VerticalLine(painter, right - 1, top, bottom, darkShadow);
-        HorizontalLine(painter, left + 1, right - 2, bottom - 2, shadow);
-        VerticalLine(painter, right - 2, top + 1, bottom - 1, shadow);
+        VerticalLine(painter, left, top, bottom, kHighlight);
+        HorizontalLine(painter, left, right, top, kHighlight);
+        VerticalLine(painter, left + 1, top + 1, bottom, kLight);
+        HorizontalLine(painter, left + 1, right, top + 1, kLight);
+        HorizontalLine(painter, left, right - 1, bottom - 1, kDarkShadow);
+        VerticalLine(painter, right - 1, top, bottom, kDarkShadow);
+        HorizontalLine(painter, left + 1, right - 2, bottom - 2, kShadow);
+        VerticalLine(painter, right - 2, top + 1, bottom - 1, kShadow);
         return;
     }
-    if (hovering_ && kDrawBorder) Frame3d(painter, item, highlight, shadow);
+    if (hovering_ && kDrawBorder) Frame3d(painter, item, kHighlight, kShadow);
 }
 
 void FlatButton::PaintIcon(QPainter& painter, bool hasText, const QRect& item, QRect& caption,
@@ -234,7 +259,20 @@ void FlatButton::PaintIcon(QPainter& painter, bool hasText, const QRect& item, Q
         caption.setTop(caption.top() + h);
     }
     if (pressed) at += QPoint(kPressOffsetX, kPressOffsetY);
-    painter.drawPixmap(at, icon_.pixmap(iconSize_, disabled ? QIcon::Disabled : QIcon::Normal));
+    // The device actually painted on: a window's backing store, or the image a render fills.
+    const qreal pixelRatio = painter.paintEngine()->paintDevice()->devicePixelRatio();
+    painter.drawPixmap(at, IconPixmap(pixelRatio, disabled));
+}
+
+// The icon's image for the screen's pixel ratio; a disabled one is greyed towards the
+// light face the button stands on, not towards the desktop's window colour.
+QPixmap FlatButton::IconPixmap(qreal pixelRatio, bool disabled) const {
+    const QPixmap normal = icon_.pixmap(iconSize_, pixelRatio);
+    if (!disabled) return normal;
+    QStyleOption option;
+    option.initFrom(this);
+    option.palette.setColor(QPalette::Disabled, QPalette::Window, kFace);
+    return style()->generatedIconPixmap(QIcon::Disabled, normal, &option);
 }
 
 void FlatButton::PaintCaption(QPainter& painter, const QString& text, const QRect&, QRect& caption,
@@ -244,13 +282,12 @@ void FlatButton::PaintCaption(QPainter& painter, const QString& text, const QRec
     QRect block = painter.fontMetrics().boundingRect(caption, flags, text);
     block.moveTopLeft(QPoint(caption.x() + (caption.width() - block.width()) / 2,
                              caption.y() + (caption.height() - block.height()) / 2));
-    const QPalette& colours = palette();
     if (disabled) {
-        painter.setPen(colours.color(QPalette::Light));
+        painter.setPen(kHighlight);
         painter.drawText(block.translated(1, 1), flags, text);
-        painter.setPen(colours.color(QPalette::Dark));
+        painter.setPen(kShadow);
     } else {
-        painter.setPen(colours.color(QPalette::ButtonText));
+        painter.setPen(kText);
     }
     painter.drawText(block, flags, text);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 #include <QPushButton>
 #include <QSize>
@@ -15,6 +16,17 @@ class FlatButton : public QPushButton {
     enum ImageLayout { ImageLeft = 0, ImageAbove = 1, kLayoutCount = 4 };
 
     explicit FlatButton(const QString& text, QWidget* parent = nullptr);
+
+    // The button lies on the window's fixed light background, so it keeps the classic
+    // light colours whatever the desktop's palette: a dark palette would make its caption
+    // and frames vanish.
+    static constexpr QColor kText{0, 0, 0};
+    static constexpr QColor kHighlight{255, 255, 255};
+    static constexpr QColor kLight{227, 227, 227};
+    static constexpr QColor kShadow{160, 160, 160};
+    static constexpr QColor kDarkShadow{105, 105, 105};
+    // The light face that a disabled icon is greyed towards.
+    static constexpr QColor kFace{240, 240, 240};
 
     // Answers 1 when the icon resource has no image, else 0. Only a single icon is
     // supported, so the second id must be 0.
@@ -33,7 +45,10 @@ class FlatButton : public QPushButton {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -47,6 +62,7 @@ class FlatButton : public QPushButton {
                               QRect& caption, bool pressed, bool disabled);
 
   private:
+    QPixmap IconPixmap(qreal pixelRatio, bool disabled) const;
     void EndHover();
     void MoveFocusOnward();
     void Repaint(bool repaint);

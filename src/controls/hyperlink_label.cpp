@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <cmath>
+#include <utility>
 
 #include "platform/platform.h"
 #include "services/launcher.h"
@@ -97,7 +99,13 @@ void HyperLinkLabel::SetUnderlineMode(int mode) {
     underlineMode_ = mode;
 }
 
+// The classic colours are dark and vanish on a dark window; there the label takes their
+// light counterparts.
 QColor HyperLinkLabel::TextColour() const {
+    if (palette().color(QPalette::Window).lightness() < 128) {
+        if (hovering_) return kDarkHoverColour;
+        return visited_ ? kDarkVisitedColour : kDarkLinkColour;
+    }
     if (hovering_) return kHoverColour;
     return visited_ ? kVisitedColour : kLinkColour;
 }
@@ -107,7 +115,8 @@ void HyperLinkLabel::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.setFont(font());
     painter.setPen(TextColour());
-    painter.drawText(contentsRect(), int(alignment()) | Qt::TextWordWrap, text());
+    // A link is one line: the label is sized to it and never wraps it.
+    painter.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, text());
 }
 
 void HyperLinkLabel::mouseMoveEvent(QMouseEvent* event) {
@@ -129,9 +138,17 @@ void HyperLinkLabel::OnHoverTimer() {
     update();
 }
 
+void HyperLinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second click of a double click is no click of its own: one open is enough.
+    secondClick_ = true;
+    QLabel::mouseDoubleClickEvent(event);
+}
+
 void HyperLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Click();
+    if (event->button() != Qt::LeftButton) return;
+    const bool secondClick = std::exchange(secondClick_, false);
+    if (!secondClick && rect().contains(event->position().toPoint())) Click();
 }
 
 void HyperLinkLabel::Click() {
@@ -164,9 +181,12 @@ void HyperLinkLabel::FitToText() {
     if (!fitToText_) return;
     const QRect frame = geometry();
     const QRect inner = contentsRect();
-    const QFontMetrics metrics(underlinedFont_);
-    const int wantedWidth = metrics.horizontalAdvance(text()) + width() - inner.width();
-    const int wantedHeight = metrics.height() + height() - inner.height();
+    // Whole pixels rounded up: text drawn at fractional widths must never be cut.
+    const QFontMetricsF metrics(underlinedFont_);
+    const int wantedWidth =
+        static_cast<int>(std::ceil(metrics.horizontalAdvance(text()))) + width() - inner.width();
+    const int wantedHeight =
+        static_cast<int>(std::ceil(metrics.height())) + height() - inner.height();
     int left = frame.x();
     int top = frame.y();
     int right = left + frame.width();

@@ -19,6 +19,10 @@ class HyperLinkLabel : public QLabel {
     static constexpr QColor kLinkColour{0, 0, 238};
     static constexpr QColor kVisitedColour{85, 26, 139};
     static constexpr QColor kHoverColour{255, 0, 0};
+    // The same three on a dark window.
+    static constexpr QColor kDarkLinkColour{138, 180, 248};
+    static constexpr QColor kDarkVisitedColour{197, 138, 249};
+    static constexpr QColor kDarkHoverColour{255, 120, 120};
 
     // An empty text shows the target; an empty target opens the text.
     HyperLinkLabel(const QString& text, Platform& platform, QWidget* parent = nullptr);
@@ -41,6 +45,7 @@ class HyperLinkLabel : public QLabel {
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     void OnHoverTimer();
@@ -50,6 +55,7 @@ class HyperLinkLabel : public QLabel {
     std::unique_ptr<WindowTimers> timers_;
     bool hovering_ = false;
     bool visited_ = false;
+    bool secondClick_ = false;
     int underlineMode_ = UnderlineOnHover;
     bool fitToText_ = true;
     QString linkTarget_;

@@ -2,7 +2,9 @@
 
 #include <QSlider>
 
-// A slider that reports a new position only when the mouse lets go of it. Dragging and
+// A slider that reports a new position only when the left mouse button lets go of it.
+// A press on the groove moves the thumb under the pointer and starts a drag there; the
+// other buttons neither move the slider nor reach the window beneath it. Dragging and
 // the keyboard move the thumb but report nothing.
 class ReleaseSlider : public QSlider {
     Q_OBJECT
@@ -17,5 +19,7 @@ class ReleaseSlider : public QSlider {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    void MoveThumbTo(QPoint point);
+
     bool mouseHeld_ = false;
 };

@@ -1,18 +1,30 @@
 #include <QFileDialog>
-#include <QSet>
 
 #include "services/file_dialogs.h"
 
+namespace {
+
+// "*.*" means every file, as it does on Windows, names without a dot included; every
+// letter matches either case, since names on Linux are case-sensitive.
+QString DesktopPattern(const QString& pattern) {
+    if (pattern == QStringLiteral("*.*")) return QStringLiteral("*");
+    QString matched;
+    for (const QChar c : pattern) {
+        if (c.isLetter())
+            matched += QString('[') + c.toLower() + c.toUpper() + ']';
+        else
+            matched += c;
+    }
+    return matched;
+}
+
+}  // namespace
+
 QString QtNameFilterOf(const FileFilter& filter) {
     QStringList patterns;
-    QSet<QString> seen;
     for (const QString& pattern : filter.patterns.split(';', Qt::SkipEmptyParts)) {
-        for (const QString& form : {pattern, pattern.toLower(), pattern.toUpper()}) {
-            if (!seen.contains(form)) {
-                seen.insert(form);
-                patterns << form;
-            }
-        }
+        const QString matched = DesktopPattern(pattern.trimmed());
+        if (!matched.isEmpty() && !patterns.contains(matched)) patterns << matched;
     }
     return filter.label + " (" + patterns.join(' ') + ")";
 }
@@ -37,6 +49,8 @@ class QtFileDialogs final : public FileDialogs {
                                                            : QFileDialog::AnyFile);
         QStringList filters;
         for (const FileFilter& filter : request.filters) filters << QtNameFilterOf(filter);
+        // The list shows the labels alone; the patterns behind them are the dialog's business.
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilters(filters);
         const int index = request.filterIndex - 1;
         if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);

@@ -20,10 +20,24 @@ QMessageBox::Icon IconOf(unsigned style) {
     }
 }
 
+// A text with line breaks is shown in exactly those lines: the box's word wrap would break
+// its longer lines again at a width of its own choosing.
+void SetText(QMessageBox& box, QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!text.contains('\n')) {
+        box.setText(text);
+        return;
+    }
+    box.setTextFormat(Qt::RichText);
+    box.setText(QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() +
+                QStringLiteral("</p>"));
+}
+
 class QtMessageBoxes final : public MessageBoxes {
   public:
     int Show(QWidget* owner, const QString& text, const QString& caption, unsigned style) override {
-        QMessageBox box(IconOf(style), caption, text, QMessageBox::NoButton, owner);
+        QMessageBox box(IconOf(style), caption, QString(), QMessageBox::NoButton, owner);
+        SetText(box, text);
         switch (style & MB_TYPEMASK) {
             case MB_YESNO:
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

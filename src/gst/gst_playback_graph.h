@@ -1,22 +1,18 @@
 #pragma once
 
 #include <QPointer>
-#include <deque>
 #include <memory>
 
-#include "gst/gst_appsink_relay.h"
-#include "gst/gst_bus_relay.h"
-#include "gst/gst_handles.h"
+#include "desktop/graph_event_queue.h"
+#include "gst/gst_playback_pipeline.h"
 #include "gst/video_renderer_widget.h"
 #include "services/media_graph.h"
 
-// One playback graph over playbin. Video goes to an appsink whose frames our renderer
-// widget draws; audio passes a balance and a volume stage before the default output.
-// Everything here runs on the UI thread; GStreamer's threads reach it only through the
-// relays.
+// The graph interfaces over one playback pipeline, in their classic units and result
+// codes: positions in 100 ns, volume in hundredths of a decibel, balance -10000 to 10000.
+// The renderer widget that VideoWindow places is this graph's.
 class GstPlaybackGraph final : public GraphBuilder,
                                public MediaControl,
-                               public MediaEvents,
                                public MediaSeeking,
                                public BasicAudio,
                                public VideoWindow,
@@ -37,11 +33,6 @@ class GstPlaybackGraph final : public GraphBuilder,
     HRESULT Run() override;
     HRESULT Pause() override;
     HRESULT Stop() override;
-
-    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
-    HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     long timeoutMs) override;
-    HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
 
     HRESULT IsFormatSupported(TimeFormat format) override;
     HRESULT GetTimeFormat(TimeFormat* format) override;
@@ -66,39 +57,17 @@ class GstPlaybackGraph final : public GraphBuilder,
     HRESULT GetVideoSize(long* width, long* height) override;
 
   private:
-    struct Event {
-        long code;
-        std::intptr_t param1;
-    };
+    template <typename Interface>
+    HRESULT Answer(std::shared_ptr<Interface>& out);
+    bool HasRenderer() const { return pipeline_.hasVideo() && renderer_; }
 
-    bool BuildPipeline(const QString& path);
-    bool Preroll();
-    HRESULT ChangeState(GstState state);
-    HRESULT SeekTo(REFERENCE_TIME position, double rate);
-    void OnBusMessage(GstMessage* message);
-    void OnVideoSample(GstSample* sample);
-    void QueueEvent(long code, std::intptr_t param1);
-
-    GstElementPtr playbin_;
-    GstElementPtr videoSink_;
-    GstElementPtr panorama_;
-    GstElementPtr volume_;
-    GstBusRelay bus_;
-    GstAppSinkRelay frames_;
+    // Declared before the pipeline, whose reports it takes until the pipeline is gone.
+    GraphEventQueue events_;
+    GstPlaybackPipeline pipeline_;
     QPointer<VideoRendererWidget> renderer_;
-
     bool rendered_ = false;
-    bool hasVideo_ = false;
-    bool hasAudio_ = false;
     bool rendererVisible_ = true;
-
-    std::deque<Event> events_;
-    QPointer<QObject> notifyWindow_;
-    int notifyMessage_ = 0;
-    std::intptr_t notifyInstance_ = 0;
-
     TimeFormat timeFormat_ = TIME_FORMAT_MEDIA_TIME;
-    double rate_ = 1.0;
-    long volumeLevel_ = 0;
+    long volume_ = 0;
     long balance_ = 0;
 };

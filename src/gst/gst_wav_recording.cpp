@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "gst/gst_log.h"
 #include "services/capture_graph.h"
 
 namespace {
@@ -28,8 +29,8 @@ std::int64_t NowNs() {
         .count();
 }
 
-GstElement* Make(const char* factory, const char* name) {
-    return gst_element_factory_make(factory, name);
+GstElementPtr Make(const char* factory, const char* name) {
+    return AdoptElement(gst_element_factory_make(factory, name));
 }
 
 // How far the audio may trail the clock at a stop: a few of the server's fragments.
@@ -52,34 +53,32 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
     if (!writer_.Open(path_.toStdString(), source_.rate, source_.channels))
         return ResultOfErrno(writer_.error());
 
-    pipeline_.reset(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("capture"))));
-    GstElement* capture = Make("pulsesrc", "capture");
-    GstElement* format = Make("capsfilter", "format");
-    GstElement* sink = Make("appsink", "wav");
+    pipeline_ = AdoptElement(gst_pipeline_new("capture"));
+    const GstElementPtr capture = Make("pulsesrc", "capture");
+    const GstElementPtr format = Make("capsfilter", "format");
+    const GstElementPtr sink = Make("appsink", "wav");
     if (!capture || !format || !sink) {
-        for (GstElement* element : {capture, format, sink}) {
-            if (element) gst_object_unref(gst_object_ref_sink(element));
-        }
+        qCWarning(gstLog, "The recording needs GStreamer's pulsesrc, capsfilter and appsink.");
         Halt();
         return E_FAIL;
     }
     // Blocks of 20 ms: half the wake-ups of the default, still far finer than a stop needs.
-    g_object_set(capture, "device", source_.device.toUtf8().constData(), "client-name", "Tarvelo",
-                 "latency-time", gint64{20000}, nullptr);
-    GstCapsPtr caps(gst_caps_new_simple(
+    g_object_set(capture.get(), "device", source_.device.toUtf8().constData(), "client-name",
+                 "Tarvelo", "latency-time", gint64{20000}, nullptr);
+    const GstCapsPtr caps(gst_caps_new_simple(
         "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
         "rate", G_TYPE_INT, source_.rate, "channels", G_TYPE_INT, source_.channels, nullptr));
-    g_object_set(format, "caps", caps.get(), nullptr);
-    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+    g_object_set(format.get(), "caps", caps.get(), nullptr);
+    g_object_set(sink.get(), "sync", FALSE, "async", FALSE, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &GstWavRecording::OnSample;
     callbacks.eos = &GstWavRecording::OnEos;
-    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
-    gst_bin_add_many(GST_BIN(pipeline_.get()), capture, format, sink, nullptr);
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink.get()), &callbacks, this, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline_.get()), capture.get(), format.get(), sink.get(), nullptr);
     GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
     gst_bus_set_sync_handler(bus.get(), &GstWavRecording::OnBusMessage, this, nullptr);
 
-    if (!gst_element_link_many(capture, format, sink, nullptr) ||
+    if (!gst_element_link_many(capture.get(), format.get(), sink.get(), nullptr) ||
         gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         Halt();
         return E_FAIL;
@@ -180,8 +179,15 @@ void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
 GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
     // A stream that failed will never deliver its end: nobody should wait for it. Nobody
     // reads the bus otherwise, so nothing is left queued on it.
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* rawError = nullptr;
+        gst_message_parse_error(message, &rawError, nullptr);
+        const GErrorPtr error(rawError);
+        qCWarning(gstLog, "The recording failed: %s", error ? error->message : "");
         static_cast<GstWavRecording*>(self)->Signal();
+    }
+    // A dropped message is the handler's to release; it holds its source.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
@@ -196,9 +202,7 @@ std::unique_ptr<WavRecording> MakeWavRecording(WavRecording::Source source, QStr
 bool CanRecordWav() {
     EnsureGstInitialised();
     for (const char* name : {"pulsesrc", "appsink", "capsfilter"}) {
-        GstElementFactory* factory = gst_element_factory_find(name);
-        if (!factory) return false;
-        gst_object_unref(factory);
+        if (!GstElementFactoryPtr(gst_element_factory_find(name))) return false;
     }
     return true;
 }

@@ -42,12 +42,17 @@ int MixerControl::MixAppInitDialogFader(QWidget* window, ControlBinding& bound) 
     return 1;
 }
 
-int MixerControl::ReadFaderValues(QWidget* window, DWORD channels) {
+MIXERCONTROLDETAILS MixerControl::FaderDetails(DWORD channels) {
     MIXERCONTROLDETAILS details;
     details.dwControlID = controlId_;
     details.cChannels = channels;
     details.cMultipleItems = control_.cMultipleItems;
     details.paDetails = fader_->values.data();
+    return details;
+}
+
+int MixerControl::ReadFaderValues(QWidget* window, DWORD channels) {
+    MIXERCONTROLDETAILS details = FaderDetails(channels);
     const MMRESULT mmr =
         mixerApi_.mixerGetControlDetailsA(mixer_, &details, MIXER_GETCONTROLDETAILSF_VALUE);
     if (mmr == MMSYSERR_NOERROR) return 1;
@@ -65,11 +70,7 @@ int MixerControl::SetMicrophoneLevel(QWidget* window, double fraction) {
     // Offset by the minimum, as the read-back subtracts it.
     fader_->values[0] =
         minimumValue_ + static_cast<DWORD>(static_cast<std::int64_t>(fraction * span));
-    MIXERCONTROLDETAILS details;
-    details.dwControlID = controlId_;
-    details.cChannels = channels;
-    details.cMultipleItems = control_.cMultipleItems;
-    details.paDetails = fader_->values.data();
+    const MIXERCONTROLDETAILS details = FaderDetails(channels);
     const MMRESULT mmr =
         mixerApi_.mixerSetControlDetails(mixer_, &details, MIXER_SETCONTROLDETAILSF_VALUE);
     if (mmr != MMSYSERR_NOERROR) {

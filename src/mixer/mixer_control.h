@@ -32,6 +32,8 @@ class MixerControl : public MixerDevice {
     int MixAppInitDialogFader(QWidget* window, ControlBinding& binding) override;
     // Reads the bound control's values with channels channels into the fader's array.
     int ReadFaderValues(QWidget* window, DWORD channels);
+    // The request for the bound control's values, channels channels, in the fader's array.
+    MIXERCONTROLDETAILS FaderDetails(DWORD channels);
 
     std::vector<MIXERCONTROLA> controls_;
     std::unique_ptr<FaderInstance> fader_;

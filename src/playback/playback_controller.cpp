@@ -31,17 +31,17 @@ std::vector<FileFilter> MediaFileFilters() {
         {"Media Files (all types)",
          "*.asf;*.wma;*.wmv;*.avi;*.vob;*.qt;*.mov;*.mpg;*.mpeg;*.dat;*.mp4;*.divx;*.div;*.ogm;"
          "*.wav;*.mpa;*.mp2;*.mp3;*.au;*.aif;*.aiff;*.snd;*.ogg;*.ac3;*.rm;*.kar;*.cdg;*.lrc;"
-         "*.bin"},
+         "*.bin;*.flac;*.opus;*.m4a;*.mkv;*.webm;*.m4v;*.zip"},
         {"Windows Media Files (*.asf;*.wma;*.wmv)", "*.asf; *.wma; *.wmv"},
         {"Video Files "
          "(*.avi;*.mpg;*.mpeg;*.vob;*.dat;*.mp4;*.divx;*.div;*.ogm;*.qt;*.mov;*.rm;*.rmvb)",
          "*.avi; *.vob; *.qt; *.mov; *.mpg; *.mpeg; *.dat; *.mp4; *.divx; *.div; *.ogm; *.rm; "
-         "*.rmvb;*.kar;*.cdg;*.lrc;*.bin"},
+         "*.rmvb;*.kar;*.cdg;*.lrc;*.bin;*.mkv;*.webm;*.m4v;*.zip"},
         {"Audio files "
          "(*.kar;*.cdg;*.mp3;*.wav;*.bin;*.lrc;*.ac3;*.ogg;*.mpa;*.mp2;*.au;*.aif;*.aiff;*.snd;"
          "*.ra)",
          "*.kar;*.mp3; *.wav; *.ac3; *.ogg; *.mpa; *.mp2; *.au; *.aif; *.aiff; *.snd "
-         ";*.ra;*.cdg;*.lrc;*.bin"},
+         ";*.ra;*.cdg;*.lrc;*.bin;*.flac;*.opus;*.m4a;*.zip"},
         {"Any Files (*.*)", "*.*;"},
     };
 }

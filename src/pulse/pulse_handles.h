@@ -5,17 +5,10 @@
 #include <pulse/operation.h>
 #include <pulse/proplist.h>
 
-#include <memory>
+#include "services/c_handle.h"
 
-// Owning handles for libpulse objects: each releases its reference when it goes.
-template <typename T, auto release>
-struct PulseReleaser {
-    void operator()(T* handle) const { release(handle); }
-};
-template <typename T, auto release>
-using PulseHandle = std::unique_ptr<T, PulseReleaser<T, release>>;
-
-using PulseMainloopHandle = PulseHandle<pa_glib_mainloop, pa_glib_mainloop_free>;
-using PulseContextHandle = PulseHandle<pa_context, pa_context_unref>;
-using PulseOperationHandle = PulseHandle<pa_operation, pa_operation_unref>;
-using PulsePropertiesHandle = PulseHandle<pa_proplist, pa_proplist_free>;
+using PulseMainloopHandle = CHandle<pa_glib_mainloop, pa_glib_mainloop_free>;
+using PulseContextHandle = CHandle<pa_context, pa_context_unref>;
+// The operation goes on in the server; this releases only our reference to it.
+using PulseOperation = CHandle<pa_operation, pa_operation_unref>;
+using PulsePropertiesHandle = CHandle<pa_proplist, pa_proplist_free>;

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "pulse/pulse_operation.h"
+#include "pulse/pulse_handles.h"
 
 class SoundServer;
 

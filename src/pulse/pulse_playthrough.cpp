@@ -26,7 +26,7 @@ constexpr pa_usec_t kWindowUsec = 10000000;
 constexpr pa_usec_t kSlackUsec = 40000;
 constexpr pa_usec_t kStallUsec = 200000;
 
-using StreamHandle = PulseHandle<pa_stream, pa_stream_unref>;
+using StreamHandle = CHandle<pa_stream, pa_stream_unref>;
 
 pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& sampleSpec,
                      const pa_channel_map& channels) {
@@ -155,7 +155,7 @@ struct PulsePlaythrough::Forwarder {
         if (forwarder->target >= kMostTargetUsec) return;
         forwarder->target = std::min(forwarder->target + kTargetStepUsec, kMostTargetUsec);
         const pa_buffer_attr buffer = forwarder->PlaybackBuffer();
-        const PulseOperationHandle operation(
+        const PulseOperation operation(
             pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr));
     }
 
@@ -179,7 +179,7 @@ struct PulsePlaythrough::Forwarder {
 
     void ApplyVolume() {
         if (!Playing()) return;
-        const PulseOperationHandle operation(
+        const PulseOperation operation(
             pa_context_set_sink_input_volume(context.get(), pa_stream_get_index(playback.get()),
                                              &owner.streams_.volume, nullptr, nullptr));
     }
@@ -188,7 +188,7 @@ struct PulsePlaythrough::Forwarder {
         if (!Playing() || owner.streams_.sink.isEmpty()) return;
         const char* now = pa_stream_get_device_name(playback.get());
         if (now && owner.streams_.sink == now) return;
-        const PulseOperationHandle operation(
+        const PulseOperation operation(
             pa_context_move_sink_input_by_name(context.get(), pa_stream_get_index(playback.get()),
                                                owner.streams_.sink.constData(), nullptr, nullptr));
     }

@@ -49,7 +49,7 @@ class PulsePlaythrough {
   private:
     struct Forwarder;
 
-    using MainloopHandle = PulseHandle<pa_threaded_mainloop, pa_threaded_mainloop_free>;
+    using MainloopHandle = CHandle<pa_threaded_mainloop, pa_threaded_mainloop_free>;
 
     Streams streams_;
     QObject* receiver_;  // outlives the playthrough

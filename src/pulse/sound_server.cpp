@@ -1,5 +1,6 @@
 #include "pulse/sound_server.h"
 
+#include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
 #include <pulse/volume.h>
@@ -14,6 +15,7 @@
 
 #include "desktop/event_loop_wait.h"
 #include "pulse/pulse_handles.h"
+#include "pulse/pulse_log.h"
 
 namespace {
 
@@ -108,7 +110,7 @@ struct SoundServer::Impl {
         if (!context || pa_context_get_state(context.get()) != PA_CONTEXT_READY) return;
         pa_context_set_subscribe_callback(context.get(), nullptr, nullptr);
         bool drained = false;
-        const PulseOperationHandle operation(pa_context_drain(
+        const PulseOperation operation(pa_context_drain(
             context.get(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; },
             &drained));
         if (!operation) return;  // nothing on its way
@@ -138,7 +140,11 @@ struct SoundServer::Impl {
         context.reset(pa_context_new(Api(), applicationName.constData()));
         if (!context) return reconnect.start();
         pa_context_set_state_callback(context.get(), &Impl::OnState, this);
-        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) Lost();
+        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+            qCWarning(pulseLog, "Cannot connect to the sound server: %s",
+                      pa_strerror(pa_context_errno(context.get())));
+            Lost();
+        }
     }
 
     void Disconnect() {
@@ -167,6 +173,9 @@ struct SoundServer::Impl {
                 impl->Subscribe();
                 break;
             case PA_CONTEXT_FAILED:
+                qCWarning(pulseLog, "The sound server connection failed: %s",
+                          pa_strerror(pa_context_errno(context)));
+                [[fallthrough]];
             case PA_CONTEXT_TERMINATED:
                 // Not from inside the library's own callback: the context is freed there.
                 QTimer::singleShot(0, impl->owner, [impl] { impl->Lost(); });
@@ -190,7 +199,7 @@ struct SoundServer::Impl {
     }
 
     // The operation goes on in the server; only our reference to it ends here.
-    static void Track(pa_operation* operation) { PulseOperationHandle release(operation); }
+    static void Track(pa_operation* operation) { PulseOperation release(operation); }
 
     void FetchDone() {
         if (pendingFetches == 0 || --pendingFetches > 0) return;
@@ -340,51 +349,4 @@ void SoundServer::SetSourceMute(std::uint32_t source, bool mute) {
     if (!impl_->context) return;
     Impl::Track(
         pa_context_set_source_mute_by_index(impl_->context.get(), source, mute, nullptr, nullptr));
-}
-
-void SoundServer::SetSinkVolume(std::uint32_t sink, double fraction) {
-    const auto found = impl_->model.sinks.find(sink);
-    if (!impl_->context || found == impl_->model.sinks.end()) return;
-    const pa_cvolume volume = VolumeOf(found->second, fraction);
-    Impl::Track(
-        pa_context_set_sink_volume_by_index(impl_->context.get(), sink, &volume, nullptr, nullptr));
-}
-
-void SoundServer::SetSinkMute(std::uint32_t sink, bool mute) {
-    if (!impl_->context) return;
-    Impl::Track(
-        pa_context_set_sink_mute_by_index(impl_->context.get(), sink, mute, nullptr, nullptr));
-}
-
-namespace {
-
-struct ModuleRequest {
-    std::function<void(std::uint32_t)> done;
-};
-
-void OnModuleLoaded(pa_context*, std::uint32_t index, void* data) {
-    std::unique_ptr<ModuleRequest> request(static_cast<ModuleRequest*>(data));
-    if (request->done) request->done(index == PA_INVALID_INDEX ? kNoIndex : index);
-}
-
-}  // namespace
-
-void SoundServer::LoadModule(const QString& name, const QString& arguments,
-                             std::function<void(std::uint32_t)> done) {
-    if (!impl_->context) {
-        if (done) done(kNoIndex);
-        return;
-    }
-    auto request = std::make_unique<ModuleRequest>(ModuleRequest{std::move(done)});
-    pa_operation* operation =
-        pa_context_load_module(impl_->context.get(), name.toUtf8().constData(),
-                               arguments.toUtf8().constData(), &OnModuleLoaded, request.get());
-    if (!operation) return request->done ? request->done(kNoIndex) : void();
-    request.release();
-    Impl::Track(operation);
-}
-
-void SoundServer::UnloadModule(std::uint32_t module) {
-    if (!impl_->context) return;
-    Impl::Track(pa_context_unload_module(impl_->context.get(), module, nullptr, nullptr));
 }

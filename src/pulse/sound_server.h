@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,12 +31,6 @@ class SoundServer : public QObject {
     // One volume per channel, in the server's steps (65536 = 100 %).
     void SetSourceVolumes(std::uint32_t source, const std::vector<std::uint32_t>& steps);
     void SetSourceMute(std::uint32_t source, bool mute);
-    void SetSinkVolume(std::uint32_t sink, double fraction);
-    void SetSinkMute(std::uint32_t sink, bool mute);
-    // done receives the new module's index, or kNoIndex when it could not be loaded.
-    void LoadModule(const QString& name, const QString& arguments,
-                    std::function<void(std::uint32_t)> done);
-    void UnloadModule(std::uint32_t module);
     // For streams of the program's own on this connection; null while not connected.
     pa_context* context() const;
 

@@ -25,19 +25,28 @@ QString ImagePathOf(int id) {
 
 }  // namespace
 
-QPixmap LoadResourceBitmap(int id) {
-    const QString path = ImagePathOf(id);
-    return path.isEmpty() ? QPixmap() : QPixmap(path);
+QPixmap LoadResourceBitmap(int id, qreal pixelRatio) {
+    QString path = ImagePathOf(id);
+    if (path.isEmpty()) return {};
+    if (pixelRatio < 1.5) return QPixmap(path);
+    QPixmap dense(path.replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
+    dense.setDevicePixelRatio(2.0);
+    return dense;
 }
 
 QIcon LoadResourceIcon(int id) {
     const QPixmap image = LoadResourceBitmap(id);
-    return image.isNull() ? QIcon() : QIcon(image);
+    if (image.isNull()) return {};
+    QIcon icon(image);
+    icon.addPixmap(LoadResourceBitmap(id, 2.0));
+    return icon;
 }
 
-std::optional<QCursor> LoadResourceCursor(int id) {
-    const QPixmap image = LoadResourceBitmap(id);
+std::optional<QCursor> LoadResourceCursor(int id, qreal pixelRatio) {
+    const QPixmap image = LoadResourceBitmap(id, pixelRatio);
     if (image.isNull() || id != IDC_HAND_CURSOR) return std::nullopt;
-    // The tip of the pointing finger.
-    return QCursor(image, 5, 0);
+    // The tip of the pointing finger. The window system takes the hot spot in the image's
+    // own pixels, so a dense image has it twice as far from the corner.
+    const int ratio = static_cast<int>(image.devicePixelRatio());
+    return QCursor(image, 5 * ratio, 0);
 }

@@ -37,7 +37,6 @@ void AddItems(QMenu* menu, std::span<const MenuItemTemplate> items) {
         } else {
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
             action->setData(item.commandId);
-            action->setCheckable(true);
         }
     }
 }
@@ -62,8 +61,12 @@ QMenu* SubMenuOf(QMenu* menu, int n) {
 
 void CheckMenuItem(QMenu* menu, int commandId) {
     if (!menu) return;
+    // Only the checked item is checkable: an unchecked checkable item would show an empty
+    // box, where a classic menu shows nothing.
     for (QAction* action : menu->actions()) {
-        if (!action->menu() && !action->isSeparator())
-            action->setChecked(action->data().toInt() == commandId);
+        if (action->menu() || action->isSeparator()) continue;
+        const bool checked = action->data().toInt() == commandId;
+        action->setCheckable(checked);
+        action->setChecked(checked);
     }
 }

@@ -31,6 +31,6 @@ class FileDialogs {
 
 std::unique_ptr<FileDialogs> MakeQtFileDialogs();
 
-// The name filter a Qt dialog shows for a filter: its label and its patterns, every pattern
-// also in upper and lower case, since file names on Linux are case-sensitive.
+// The name filter a Qt dialog takes for a filter: its label and its patterns, each letter
+// of a pattern matching either case and "*.*" matching every name.
 QString QtNameFilterOf(const FileFilter& filter);

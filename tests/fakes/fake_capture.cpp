@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "services/window_messages.h"
-
 namespace {
 
 class FakePinList final : public PinEnumerator {
@@ -160,7 +158,7 @@ HRESULT FakeCaptureGraph::QueryMediaControl(std::shared_ptr<CaptureControl>* con
 }
 
 HRESULT FakeCaptureGraph::QueryMediaEvent(std::shared_ptr<CaptureEvents>* result) {
-    *result = shared_from_this();
+    *result = std::shared_ptr<CaptureEvents>(shared_from_this(), &events);
     return S_OK;
 }
 
@@ -179,31 +177,6 @@ HRESULT FakeCaptureGraph::StopWhenReady() {
 HRESULT FakeCaptureGraph::Stop() {
     ++stops;
     return S_OK;
-}
-
-HRESULT FakeCaptureGraph::SetNotifyWindow(QObject* window, int, std::intptr_t) {
-    notifyWindow = window;
-    return S_OK;
-}
-
-HRESULT FakeCaptureGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, long) {
-    if (events.empty()) return E_ABORT;
-    const GraphEvent event = events.front();
-    events.erase(events.begin());
-    *code = event.code;
-    *param1 = event.param1;
-    *param2 = event.param2;
-    return S_OK;
-}
-
-HRESULT FakeCaptureGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
-    ++freed;
-    return S_OK;
-}
-
-void FakeCaptureGraph::Post(GraphEvent event) {
-    events.push_back(event);
-    if (notifyWindow) PostWindowMessage(notifyWindow, WM_GRAPHNOTIFY_CAPTURE);
 }
 
 HRESULT FakeCaptureSystem::CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) {

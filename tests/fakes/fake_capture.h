@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/graph_event_queue.h"
 #include "services/capture_graph.h"
 
 // Fakes of the capture side: devices and their pins as the test describes them, and a
@@ -71,9 +72,17 @@ struct GraphEvent {
     std::intptr_t param2;
 };
 
+// The capture graph's event queue, counting the events freed.
+struct FakeCaptureEvents final : GraphEventQueue {
+    HRESULT FreeEventParams(long, std::intptr_t, std::intptr_t) override {
+        ++freed;
+        return S_OK;
+    }
+    int freed = 0;
+};
+
 class FakeCaptureGraph final : public FilterGraph,
                                public CaptureControl,
-                               public CaptureEvents,
                                public std::enable_shared_from_this<FakeCaptureGraph> {
   public:
     HRESULT AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString& name) override;
@@ -84,13 +93,9 @@ class FakeCaptureGraph final : public FilterGraph,
     HRESULT Run() override;
     HRESULT StopWhenReady() override;
     HRESULT Stop() override;
-    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
-    HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     long timeoutMs) override;
-    HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
 
     // Queues an event and notifies the window, as the real graph's threads would.
-    void Post(GraphEvent event);
+    void Post(GraphEvent event) { events.Push(event.code, event.param1, event.param2); }
 
     std::vector<QString> added;    // names, in order
     std::vector<QString> removed;  // names of removed filters, in order
@@ -101,9 +106,7 @@ class FakeCaptureGraph final : public FilterGraph,
     int runs = 0;
     int stopsWhenReady = 0;
     int stops = 0;
-    int freed = 0;
-    QObject* notifyWindow = nullptr;
-    std::vector<GraphEvent> events;
+    FakeCaptureEvents events;
     // Shared with the playback graphs' fakes: "capture:<call>" for Run and the stops.
     std::shared_ptr<std::vector<std::string>> journal;
 };

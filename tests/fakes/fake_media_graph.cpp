@@ -2,8 +2,6 @@
 
 #include <QMenu>
 
-#include "services/window_messages.h"
-
 HRESULT FakeGraph::RenderFile(const QString& path) {
     renderedPath = path;
     return Log("RenderFile", renderResult);
@@ -21,7 +19,10 @@ HRESULT FakeGraph::QueryInterface(std::shared_ptr<MediaControl>& out) {
     return Answer(out, "MediaControl");
 }
 HRESULT FakeGraph::QueryInterface(std::shared_ptr<MediaEvents>& out) {
-    return Answer(out, "MediaEvents");
+    std::shared_ptr<FakeGraph> self;
+    const HRESULT hr = Answer(self, "MediaEvents");
+    if (SUCCEEDED(hr)) out = std::shared_ptr<MediaEvents>(self, &events);
+    return hr;
 }
 HRESULT FakeGraph::QueryInterface(std::shared_ptr<MediaSeeking>& out) {
     return Answer(out, "MediaSeeking");
@@ -36,26 +37,14 @@ HRESULT FakeGraph::QueryInterface(std::shared_ptr<BasicAudio>& out) {
     return Answer(out, "BasicAudio");
 }
 
-HRESULT FakeGraph::SetNotifyWindow(QObject* window, int, std::intptr_t) {
-    notifyWindow = window;
-    return Log(window ? "SetNotifyWindow" : "SetNotifyWindow(null)", notifyResult);
+HRESULT FakeGraphEvents::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
+    window_ = window;
+    GraphEventQueue::SetNotifyWindow(window, message, instance);
+    return graph_.Log(window ? "SetNotifyWindow" : "SetNotifyWindow(null)", graph_.notifyResult);
 }
 
-HRESULT FakeGraph::GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2, long) {
-    if (events.empty()) return E_ABORT;
-    *code = events.front();
-    *param1 = *param2 = 0;
-    events.pop_front();
-    return S_OK;
-}
-
-HRESULT FakeGraph::FreeEventParams(long, std::intptr_t, std::intptr_t) {
-    return Log("FreeEventParams", S_OK);
-}
-
-void FakeGraph::Notify(long code) {
-    events.push_back(code);
-    if (notifyWindow) PostWindowMessage(notifyWindow, WM_GRAPHNOTIFY_PLAYER);
+HRESULT FakeGraphEvents::FreeEventParams(long, std::intptr_t, std::intptr_t) {
+    return graph_.Log("FreeEventParams", S_OK);
 }
 
 HRESULT FakeGraph::IsFormatSupported(TimeFormat format) {
@@ -164,6 +153,7 @@ void Collect(const QMenu& menu, const QString& prefix, TrackedMenu& tracked) {
         const QString text = prefix + action->text();
         tracked.texts.push_back(text);
         if (action->isChecked()) tracked.checked.push_back(text);
+        if (action->isCheckable()) tracked.checkable.push_back(text);
         if (action->menu()) Collect(*action->menu(), text + '/', tracked);
     }
 }

@@ -7,13 +7,29 @@
 #include <string>
 #include <vector>
 
+#include "desktop/graph_event_queue.h"
 #include "services/media_graph.h"
 #include "services/popup_menus.h"
+
+class FakeGraph;
+
+// The graph's event queue, with its calls logged in the graph's log and the notify
+// window's answer scripted.
+class FakeGraphEvents final : public GraphEventQueue {
+  public:
+    explicit FakeGraphEvents(FakeGraph& graph) : graph_(graph) {}
+    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
+    HRESULT FreeEventParams(long code, std::intptr_t param1, std::intptr_t param2) override;
+    QObject* window() const { return window_; }
+
+  private:
+    FakeGraph& graph_;
+    QObject* window_ = nullptr;
+};
 
 // A scripted playback graph: answers what the test set and logs every call in order.
 class FakeGraph final : public GraphBuilder,
                         public MediaControl,
-                        public MediaEvents,
                         public MediaSeeking,
                         public BasicAudio,
                         public VideoWindow,
@@ -31,11 +47,6 @@ class FakeGraph final : public GraphBuilder,
     HRESULT Run() override { return Log("Run", runResult); }
     HRESULT Pause() override { return Log("Pause", S_OK); }
     HRESULT Stop() override { return Log("Stop", S_OK); }
-
-    HRESULT SetNotifyWindow(QObject* window, int message, std::intptr_t instance) override;
-    HRESULT GetEvent(long* code, std::intptr_t* param1, std::intptr_t* param2,
-                     long timeoutMs) override;
-    HRESULT FreeEventParams(long, std::intptr_t, std::intptr_t) override;
 
     HRESULT IsFormatSupported(TimeFormat format) override;
     HRESULT GetTimeFormat(TimeFormat* format) override;
@@ -59,7 +70,7 @@ class FakeGraph final : public GraphBuilder,
     HRESULT GetVideoSize(long* width, long* height) override;
 
     // Queues an event and notifies as the graph would.
-    void Notify(long code);
+    void Notify(long code) { events.Push(code); }
 
     // Script.
     HRESULT renderResult = S_OK;
@@ -83,13 +94,13 @@ class FakeGraph final : public GraphBuilder,
     std::vector<long> balances;
     QString renderedPath;
     QWidget* owner = nullptr;
-    QObject* notifyWindow = nullptr;
-    std::deque<long> events;
+    FakeGraphEvents events{*this};
     // Shared with the other graphs of the same factory: "<graph number>:<call>".
     std::shared_ptr<std::vector<std::string>> journal;
     int number = 0;
 
   private:
+    friend class FakeGraphEvents;
     HRESULT Log(const std::string& call, HRESULT result) {
         calls.push_back(call);
         if (journal) journal->push_back(std::to_string(number) + ':' + call);
@@ -113,7 +124,8 @@ class FakeMediaGraphs final : public MediaGraphs {
 
 struct TrackedMenu {
     std::vector<QString> texts;    // every item, popups' items nested by "/"
-    std::vector<QString> checked;  // texts of the checked items
+    std::vector<QString> checked;    // texts of the checked items
+    std::vector<QString> checkable;  // texts of the items that show a check box
 };
 
 class FakePopupMenus final : public PopupMenus {

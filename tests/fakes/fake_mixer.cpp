@@ -123,31 +123,35 @@ MMRESULT FakeMixer::mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLSA* contro
     return MMSYSERR_INVALFLAG;
 }
 
-MMRESULT FakeMixer::mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* details, DWORD) {
-    if (MMRESULT failure = Fails("getDetails")) return failure;
+MMRESULT FakeMixer::FindDetails(const QString& call, HMIXER hmx, const MIXERCONTROLDETAILS& details,
+                                DetailsTarget& target) {
+    if (MMRESULT failure = Fails(call)) return failure;
     FakeMixerDevice* device = DeviceOf(hmx);
     if (!device) return MMSYSERR_INVALHANDLE;
     FakeMixerLine* line = nullptr;
-    FakeMixerControl* control = ControlById(*device, details->dwControlID, &line);
-    if (!control) return MIXERR_INVALCONTROL;
-    const DWORD channels = ChannelsOf(*line, control->control);
-    const DWORD items = ItemsOf(control->control);
-    if (details->cChannels != 1 && details->cChannels != channels) return MMSYSERR_INVALPARAM;
+    target.control = ControlById(*device, details.dwControlID, &line);
+    if (!target.control) return MIXERR_INVALCONTROL;
+    target.channels = ChannelsOf(*line, target.control->control);
+    target.items = ItemsOf(target.control->control);
+    if (details.cChannels != 1 && details.cChannels != target.channels) return MMSYSERR_INVALPARAM;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT FakeMixer::mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* details, DWORD) {
+    DetailsTarget target;
+    if (MMRESULT failure = FindDetails("getDetails", hmx, *details, target)) return failure;
     // One channel of a control with several reads the first channel.
-    std::copy_n(control->values.begin(), details->cChannels * items, details->paDetails);
+    std::copy_n(target.control->values.begin(), details->cChannels * target.items,
+                details->paDetails);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT FakeMixer::mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAILS* details, DWORD) {
-    if (MMRESULT failure = Fails("setDetails")) return failure;
-    FakeMixerDevice* device = DeviceOf(hmx);
-    if (!device) return MMSYSERR_INVALHANDLE;
-    FakeMixerLine* line = nullptr;
-    FakeMixerControl* control = ControlById(*device, details->dwControlID, &line);
-    if (!control) return MIXERR_INVALCONTROL;
-    const DWORD channels = ChannelsOf(*line, control->control);
-    const DWORD items = ItemsOf(control->control);
-    if (details->cChannels != 1 && details->cChannels != channels) return MMSYSERR_INVALPARAM;
+    DetailsTarget target;
+    if (MMRESULT failure = FindDetails("setDetails", hmx, *details, target)) return failure;
+    FakeMixerControl* control = target.control;
+    const DWORD channels = target.channels;
+    const DWORD items = target.items;
     // One channel given for a control with several sets them all alike.
     for (DWORD c = 0; c < channels; ++c) {
         const DWORD from = details->cChannels == 1 ? 0 : c;

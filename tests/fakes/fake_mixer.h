@@ -78,7 +78,15 @@ class FakeMixer final : public Mixer {
         std::size_t device;
         QPointer<QObject> callback;
     };
+    // The control a details call names, with its channels and items per channel.
+    struct DetailsTarget {
+        FakeMixerControl* control = nullptr;
+        DWORD channels = 0;
+        DWORD items = 0;
+    };
     MMRESULT Fails(const QString& call) const;
+    MMRESULT FindDetails(const QString& call, HMIXER hmx, const MIXERCONTROLDETAILS& details,
+                         DetailsTarget& target);
     FakeMixerDevice* DeviceOf(HMIXER hmx);
     FakeMixerLine* LineById(FakeMixerDevice& device, DWORD lineId);
     FakeMixerControl* ControlById(FakeMixerDevice& device, DWORD controlId,

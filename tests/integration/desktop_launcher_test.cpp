@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -68,4 +69,26 @@ TEST(DesktopLauncher, StartsProgramsWithoutAShell) {
     EXPECT_LE(launcher->Start(folder.filePath("no-such-program"), {}), 31);
     EXPECT_EQ(launcher->Open(folder.filePath("missing.wav")), SE_ERR_FNF);
     EXPECT_EQ(launcher->Open(folder.filePath("no folder/missing.wav")), SE_ERR_PNF);
+}
+
+// The opener without a display or a desktop of its own: what it finds lies in BROWSER alone.
+// The environment is the process's own, so it is put back afterwards.
+TEST(DesktopLauncher, AnOpenerThatFindsNoProgramIsAFailure) {
+    const QStringList names = {"DISPLAY",         "WAYLAND_DISPLAY",  "XDG_CURRENT_DESKTOP",
+                               "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+                               "BROWSER"};
+    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : names) qunsetenv(name.toLocal8Bit());
+    const auto launcher = MakeDesktopLauncher();
+    const QString site = "https://tarvelo.example.org";
+    qputenv("BROWSER", "false");
+    EXPECT_EQ(launcher->Open(site), SE_ERR_NOASSOC);
+    qputenv("BROWSER", "true");
+    EXPECT_EQ(launcher->Open(site), kLaunched);
+    for (const QString& name : names) {
+        if (saved.contains(name))
+            qputenv(name.toLocal8Bit(), saved.value(name).toLocal8Bit());
+        else
+            qunsetenv(name.toLocal8Bit());
+    }
 }

@@ -14,6 +14,7 @@
 #include "services/window_messages.h"
 #include "support/main_dialog_fixture.h"
 #include "support/media_maker.h"
+#include "support/server_modules.h"
 #include "support/sound_rig_env.h"
 #include "support/test_tone.h"
 #include "support/tone_analysis.h"
@@ -74,8 +75,10 @@ TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
     EXPECT_EQ(rig().Stored("nCapturePinIndex"), 1);
     EXPECT_EQ(rig().Stored("nSearchFlag"), 1);
 
-    // The stored choice is taken as it is: no search overrides it.
+    // The stored choice is taken as it is: no search overrides it. Without its stable names
+    // (an older program's choice) the index alone says which input.
     rig().Store("nCapturePinIndex", 0);
+    rig().fake.settings->Set("Option", "CaptureSource", "");
     MainDialog& second = StartWindow();
     EXPECT_EQ(second.controls().inputList().currentIndex(), 0);
     EXPECT_EQ(second.recording().captureChoices().nCapturePinIndex, 0);
@@ -163,10 +166,9 @@ TEST_F(Recording, StartReplacesTheFileEachTimeAndAMissingFolderIsReported) {
 TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
     SoundServer& server = *rig().fake.platform.soundServer;
     ASSERT_TRUE(server.WaitUntilReady(3000));
-    std::uint32_t module = kNoIndex;
-    server.LoadModule("module-null-sink",
-                      "sink_name=stage sink_properties=device.description=Stage",
-                      [&](std::uint32_t index) { module = index; });
+    const std::optional<int> module = LoadServerModule(
+        "module-null-sink", "sink_name=stage sink_properties=device.description=Stage");
+    ASSERT_TRUE(module);
     ASSERT_TRUE(RunEventLoopUntil(
         [&] { return server.model().SourceNamed("stage.monitor") != nullptr; }, 3000));
     StartWindow();
@@ -178,7 +180,7 @@ TEST_F(Recording, RemovingTheRecordedOutputEndsTheRecordingAndKeepsTheFile) {
     // A second of the song in the file, however the server portions it out.
     ASSERT_TRUE(
         RunEventLoopUntil([&] { return QFileInfo(Output()).size() > 80 + 48000 * 4; }, 8000));
-    server.UnloadModule(module);
+    ASSERT_TRUE(UnloadServerModule(*module));
     ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog().recording().isRecording(); }, 5000));
 
     EXPECT_EQ(Status(), "Status : Ready");

@@ -4,6 +4,7 @@
 
 #include "desktop/event_loop_wait.h"
 #include "pulse/capture_inputs.h"
+#include "support/server_modules.h"
 #include "support/sound_rig_env.h"
 
 namespace {
@@ -22,15 +23,13 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
     ASSERT_NE(speakers, nullptr);
     EXPECT_EQ(speakers->monitorSource, "speakers.monitor");
 
-    std::uint32_t module = kNoIndex;
     int changes = 0;
     QObject::connect(&server, &SoundServer::modelChanged, [&] { ++changes; });
-    server.LoadModule("module-null-sink",
-                      "sink_name=stage sink_properties=device.description=Stage",
-                      [&](std::uint32_t index) { module = index; });
+    const std::optional<int> module = LoadServerModule(
+        "module-null-sink", "sink_name=stage sink_properties=device.description=Stage");
+    ASSERT_TRUE(module);
     ASSERT_TRUE(RunEventLoopUntil(
         [&] { return model.SinkNamed("stage") && model.SourceNamed("stage.monitor"); }, 3000));
-    ASSERT_NE(module, kNoIndex);
     // A sink and its monitor arrive in one burst, reported once.
     EXPECT_EQ(changes, 1);
 
@@ -46,7 +45,7 @@ TEST(SoundServer, ModelsTheServerAndFollowsItsChanges) {
     EXPECT_TRUE(RunEventLoopUntil(
         [&] { return std::abs(model.sources.at(stageMonitor).volume - 0.25) < 0.01; }, 3000));
 
-    server.UnloadModule(module);
+    ASSERT_TRUE(UnloadServerModule(*module));
     EXPECT_TRUE(RunEventLoopUntil(
         [&] { return !model.SinkNamed("stage") && !model.SourceNamed("stage.monitor"); }, 3000));
 }

@@ -51,9 +51,11 @@ TEST_F(CaptureDeviceChange, RemovalWhileRecordingTearsDownAndTellsTheUser) {
 
 TEST_F(CaptureDeviceChange, TheFirstRemovalEndsTheDrainOtherEventsAreFreedOnly) {
     std::shared_ptr<FakeCaptureGraph> graph = rig.fake.capture->graphs.back();
-    graph->events = {{1, 0, 0}, {EC_DEVICE_LOST, 0, 0}, {EC_DEVICE_LOST, 0, 1}};
+    for (const GraphEvent& event :
+         {GraphEvent{1, 0, 0}, GraphEvent{EC_DEVICE_LOST, 0, 0}, GraphEvent{EC_DEVICE_LOST, 0, 1}})
+        graph->Post(event);
     dialog().recording().OnCaptureGraphEvent();
-    EXPECT_EQ(graph->freed, 2);
+    EXPECT_EQ(graph->events.freed, 2);
     EXPECT_EQ(graph->events.size(), 1u);
     EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
     EXPECT_EQ(dialog().recording().OnCaptureGraphEvent(), S_OK);  // no graph: nothing to read
@@ -90,7 +92,7 @@ TEST(CaptureDeviceReattached, TheHintComesBeforeTheReattachmentBox) {
         boxesBeforeHint = rig.fake.messages->shown.size();
         hint->reject();
     });
-    rig.fake.capture->graphs.back()->events = {{EC_DEVICE_LOST, 0, 1}};
+    rig.fake.capture->graphs.back()->Post({EC_DEVICE_LOST, 0, 1});
     dialog.recording().OnCaptureGraphEvent();
     EXPECT_EQ(boxesBeforeHint, 0u);
     ASSERT_EQ(rig.Shown(kCaption).size(), 1u);

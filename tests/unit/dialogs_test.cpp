@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include "controls/flat_button.h"
 #include "controls/hyperlink_label.h"
@@ -131,10 +133,45 @@ TEST(MainWindowButtons, TheWindowOpensWithTheFocusOnOpen) {
     MainDialogFixture window;
     MainDialog& dialog = window.Create();
     QWidget* focused = nullptr;
-    WhenModal([&](QDialog* shown) {
-        focused = shown->focusWidget();
-        shown->done(QDialog::Rejected);
+    QTimer::singleShot(0, &dialog, [&] {
+        focused = dialog.focusWidget();
+        dialog.reject();
     });
     dialog.DoModal();
     EXPECT_EQ(focused, dialog.controls().Control(IDC_OPEN));
+}
+
+TEST(MainWindowButtons, EnterPressesTheFocusedButtonAndNeverEndsTheWindow) {
+    Window w;
+    int ended = 0;
+    QObject::connect(&w.dialog, &QDialog::finished, [&] { ++ended; });
+    QTest::keyClick(w.dialog.controls().Control(IDC_OPEN), Qt::Key_Return);
+    EXPECT_EQ(w.fake.fileDialogs->calls.size(), 1u);
+    QTest::keyClick(w.dialog.controls().Control(IDC_HOMEPAGE), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(w.fake.launcher->opened.size(), 1u);
+    QTest::keyClick(&w.dialog, Qt::Key_Return);
+    QTest::keyClick(&w.dialog, Qt::Key_Escape);
+    EXPECT_EQ(ended, 0);
+}
+
+TEST(AboutDialog, LinksFitOnOneLineAtTheUsualDesktopFontSizes) {
+    const QFont desktop = QApplication::font();
+    for (int points : {8, 10, 12, 14}) {
+        QFont font = desktop;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        FakePlatform fake;
+        AboutDialog about(fake.platform);
+        for (HyperLinkLabel* link : {about.SiteLink(), about.SupportLink()}) {
+            const QImage image = RenderedImage(*link);
+            QRect ink;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) == link->TextColour().rgb()) ink |= QRect(x, y, 1, 1);
+            const double advance = QFontMetricsF(link->font()).horizontalAdvance(link->text());
+            EXPECT_GE(ink.width(), advance - 2) << points << " pt: " << link->text().toStdString();
+            EXPECT_TRUE(about.rect().contains(link->geometry())) << points << " pt";
+        }
+    }
+    QApplication::setFont(desktop);
 }

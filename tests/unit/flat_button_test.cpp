@@ -30,9 +30,6 @@ struct ButtonOnParent {
 
     QImage Image() { return RenderedImage(parent).copy(button->geometry()); }
     QColor Pixel(int x, int y) { return Image().pixelColor(x, y); }
-    QColor Role(QPalette::ColorRole role) const {
-        return QColor(button->palette().color(role).rgb());
-    }
 
     void MoveMouse(QPoint at, Qt::MouseButtons buttons = Qt::NoButton) {
         QMouseEvent move(QEvent::MouseMove, at, button->mapToGlobal(at), Qt::NoButton, buttons,
@@ -78,15 +75,15 @@ TEST(FlatButton, FlatLookHasNoBorderUntilHoverThenRaisedAndSunkenWhenPressed) {
 
     b.MoveMouse({5, 5});
     ASSERT_TRUE(b.button->hovering());
-    EXPECT_EQ(b.Pixel(0, 5), b.Role(QPalette::Light));
-    EXPECT_EQ(b.Pixel(5, 0), b.Role(QPalette::Light));
-    EXPECT_EQ(b.Pixel(right, 5), b.Role(QPalette::Dark));
-    EXPECT_EQ(b.Pixel(5, bottom), b.Role(QPalette::Dark));
+    EXPECT_EQ(b.Pixel(0, 5), FlatButton::kHighlight);
+    EXPECT_EQ(b.Pixel(5, 0), FlatButton::kHighlight);
+    EXPECT_EQ(b.Pixel(right, 5), FlatButton::kShadow);
+    EXPECT_EQ(b.Pixel(5, bottom), FlatButton::kShadow);
     EXPECT_EQ(b.Pixel(1, 5), kParentColour) << "the hover frame is one pixel wide";
 
     b.button->setDown(true);
-    EXPECT_EQ(b.Pixel(0, 5), b.Role(QPalette::Dark));
-    EXPECT_EQ(b.Pixel(right, 5), b.Role(QPalette::Light));
+    EXPECT_EQ(b.Pixel(0, 5), FlatButton::kShadow);
+    EXPECT_EQ(b.Pixel(right, 5), FlatButton::kHighlight);
     b.button->setDown(false);
 
     QEvent leave(QEvent::Leave);
@@ -109,18 +106,18 @@ TEST(FlatButton, FullBorderIsTwoPixelsRaisedAndOneShadowPixelWhenPressed) {
     b.button->SetFlatLook(false);
     const int right = b.button->width() - 1;
     const int bottom = b.button->height() - 1;
-    EXPECT_EQ(b.Pixel(0, 5), b.Role(QPalette::Light));
-    EXPECT_EQ(b.Pixel(5, 0), b.Role(QPalette::Light));
-    EXPECT_EQ(b.Pixel(1, 5), b.Role(QPalette::Midlight));
-    EXPECT_EQ(b.Pixel(right, 5), b.Role(QPalette::Shadow));
-    EXPECT_EQ(b.Pixel(5, bottom), b.Role(QPalette::Shadow));
-    EXPECT_EQ(b.Pixel(right - 1, 5), b.Role(QPalette::Dark));
-    EXPECT_EQ(b.Pixel(5, bottom - 1), b.Role(QPalette::Dark));
+    EXPECT_EQ(b.Pixel(0, 5), FlatButton::kHighlight);
+    EXPECT_EQ(b.Pixel(5, 0), FlatButton::kHighlight);
+    EXPECT_EQ(b.Pixel(1, 5), FlatButton::kLight);
+    EXPECT_EQ(b.Pixel(right, 5), FlatButton::kDarkShadow);
+    EXPECT_EQ(b.Pixel(5, bottom), FlatButton::kDarkShadow);
+    EXPECT_EQ(b.Pixel(right - 1, 5), FlatButton::kShadow);
+    EXPECT_EQ(b.Pixel(5, bottom - 1), FlatButton::kShadow);
     EXPECT_EQ(b.Pixel(2, 5), kParentColour);
 
     b.button->setDown(true);
-    EXPECT_EQ(b.Pixel(0, 5), b.Role(QPalette::Dark));
-    EXPECT_EQ(b.Pixel(right, 5), b.Role(QPalette::Dark));
+    EXPECT_EQ(b.Pixel(0, 5), FlatButton::kShadow);
+    EXPECT_EQ(b.Pixel(right, 5), FlatButton::kShadow);
     EXPECT_EQ(b.Pixel(1, 5), kParentColour);
 }
 
@@ -128,7 +125,7 @@ TEST(FlatButton, FocusRectangleLiesThreePixelsInsideOnlyOnFullBorderButtons) {
     ButtonOnParent full("");
     full.button->SetFlatLook(false);
     full.Focus();
-    const QColor text = full.Role(QPalette::ButtonText);
+    const QColor text = FlatButton::kText;
     EXPECT_EQ(full.Pixel(3, 3), text);
     EXPECT_EQ(full.Pixel(3, 5), text);
     EXPECT_EQ(full.Pixel(2, 5), kParentColour);
@@ -165,7 +162,7 @@ TEST(FlatButton, IconPlacementFollowsTheLayoutAndThePressOffset) {
 TEST(FlatButton, CaptionSitsRightOfTheIconAndMovesWhenPressed) {
     ButtonOnParent b("Open", {140, 44});
     b.button->SetButtonIcon(IDI_OPEN);
-    auto isText = [&](const QColor& c) { return c == b.Role(QPalette::ButtonText); };
+    auto isText = [&](const QColor& c) { return c == FlatButton::kText; };
     const QRect text = InkBox(b.Image().copy(40, 0, 100, 44), isText);
     ASSERT_FALSE(text.isEmpty());
     // Centred in what the icon leaves free: 35 pixels from the left edge onwards.
@@ -238,4 +235,61 @@ TEST(FlatButton, DisablingMovesTheFocusToTheNextTabStop) {
     last->setFocus();
     last->setEnabled(false);
     EXPECT_FALSE(last->hasFocus());
+}
+
+TEST(FlatButton, KeepsItsLightLookUnderADarkDesktopPalette) {
+    const QPalette desktop = QApplication::palette();
+    QPalette dark(QColor(45, 45, 45), QColor(30, 30, 30));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    QApplication::setPalette(dark);
+    ButtonOnParent b("Start", {120, 44});
+    b.button->SetButtonIcon(IDI_START);
+    auto darkest = [](const QImage& image) {
+        int least = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                least = std::min(least, image.pixelColor(x, y).lightness());
+        return least;
+    };
+    auto meanLightness = [](const QImage& image) {
+        long sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) sum += image.pixelColor(x, y).lightness();
+        return sum / (image.width() * image.height());
+    };
+    const QRect iconArea(3, 6, 32, 32);
+    const QRect captionArea(40, 0, 80, 44);
+    const QImage enabled = b.Image();
+    b.button->setEnabled(false);
+    const QImage disabled = b.Image();
+    QApplication::setPalette(desktop);
+
+    EXPECT_LT(darkest(enabled.copy(captionArea)), 60) << "a dark caption on the light face";
+    EXPECT_GT(darkest(disabled.copy(captionArea)), darkest(enabled.copy(captionArea)));
+    EXPECT_GE(meanLightness(disabled.copy(iconArea)), meanLightness(enabled.copy(iconArea)))
+        << "a disabled icon is greyed towards the face, never darkened";
+}
+
+TEST(FlatButton, DrawsItsIconAndCursorFromTheDenseArtworkAtPixelRatioTwo) {
+    ButtonOnParent b("Start", {120, 44});
+    b.button->SetButtonIcon(IDI_START);
+    QPixmap dense(b.parent.size() * 2);
+    dense.setDevicePixelRatio(2);
+    b.parent.render(&dense);
+    const QImage icon = dense.toImage().copy(QRect(b.button->pos() * 2, QSize(240, 88)));
+    const QImage artwork = LoadResourceBitmap(IDI_START, 2).toImage();
+    ASSERT_EQ(artwork.size(), QSize(64, 64));
+    EXPECT_EQ(InkBox(icon, IsIconRed).size(), InkBox(artwork, IsIconRed).size());
+    // A doubled 32-pixel image would paint every 2x2 block in one colour.
+    int mixedBlocks = 0;
+    for (int y = 0; y + 1 < icon.height(); y += 2)
+        for (int x = 0; x + 1 < 80; x += 2)
+            if (icon.pixel(x, y) != icon.pixel(x + 1, y + 1)) ++mixedBlocks;
+    EXPECT_GT(mixedBlocks, 20);
+
+    const std::optional<QCursor> hand = LoadResourceCursor(IDC_HAND_CURSOR, 2);
+    ASSERT_TRUE(hand);
+    EXPECT_EQ(hand->pixmap().size(), QSize(64, 64));
+    EXPECT_EQ(hand->pixmap().devicePixelRatio(), 2);
+    EXPECT_EQ(hand->hotSpot(), QPoint(10, 0));
 }

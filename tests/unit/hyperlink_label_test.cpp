@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QImage>
 #include <QMouseEvent>
+#include <QTest>
+#include <cmath>
 
 #include "fakes/fake_platform.h"
 #include "services/window_messages.h"
@@ -158,11 +160,12 @@ TEST(HyperLinkLabel, FittingKeepsTheEdgeOrCentreItsAlignmentNames) {
     centred->FitToText();
     QFont underlined = centred->font();
     underlined.setUnderline(true);
-    const int textWidth = QFontMetrics(underlined).horizontalAdvance("Click here");
+    const int textWidth =
+        static_cast<int>(std::ceil(QFontMetricsF(underlined).horizontalAdvance("Click here")));
     // Both sides give up the same whole number of pixels.
     EXPECT_EQ(centred->width(), 300 - 2 * ((300 - textWidth) / 2));
     EXPECT_NEAR(centred->geometry().center().x(), QRect(20, 10, 300, 40).center().x(), 1);
-    EXPECT_EQ(centred->height(), QFontMetrics(underlined).height());
+    EXPECT_EQ(centred->height(), std::ceil(QFontMetricsF(underlined).height()));
 
     auto* right = new HyperLinkLabel("Click here", fake.platform, &parent);
     right->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -170,4 +173,60 @@ TEST(HyperLinkLabel, FittingKeepsTheEdgeOrCentreItsAlignmentNames) {
     right->FitToText();
     EXPECT_EQ(right->geometry().right(), 319);
     EXPECT_EQ(right->width(), textWidth);
+}
+
+TEST(HyperLinkLabel, ADoubleClickOpensTheTargetOnce) {
+    LinkOnParent link;
+    const QPoint at(3, 3);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, link.label->mapToGlobal(at), Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(link.label, &event);
+    }
+    EXPECT_EQ(link.fake.launcher->opened.size(), 1u);
+    QTest::mouseClick(link.label, Qt::LeftButton, {}, at);
+    EXPECT_EQ(link.fake.launcher->opened.size(), 2u) << "the next click opens again";
+}
+
+namespace {
+
+// Contrast of two colours as the web's accessibility guidelines measure it.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+TEST(HyperLinkLabel, LinksStayLegibleOnADarkWindow) {
+    LinkOnParent link;
+    const QColor window(45, 45, 45);
+    link.parent.setPalette(QPalette(QColor(60, 60, 60), window));
+    link.label->SetUnderlineMode(HyperLinkLabel::UnderlineAlways);
+    auto legible = [&] {
+        const QColor colour = link.label->TextColour();
+        // The underline is drawn in the text colour itself.
+        const QImage image = RenderedImage(*link.label);
+        bool drawn = false;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                drawn = drawn || image.pixel(x, y) == colour.rgb();
+        return drawn && Contrast(colour, window) >= 4.5;
+    };
+    EXPECT_TRUE(legible()) << "link";
+    link.MoveMouseOver();
+    EXPECT_TRUE(legible()) << "hover";
+    link.label->Click();
+    EXPECT_TRUE(link.label->visited());
+    EXPECT_TRUE(legible()) << "visited";
 }

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QSlider>
+#include <QTest>
 
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
@@ -52,21 +53,21 @@ TEST_F(MainDialogPlaybackTest, OpenDialogAsksForMediaFromTheLastFolder) {
     EXPECT_EQ(request.filters[0].patterns,
               "*.asf;*.wma;*.wmv;*.avi;*.vob;*.qt;*.mov;*.mpg;*.mpeg;*.dat;*.mp4;*.divx;*.div;"
               "*.ogm;*.wav;*.mpa;*.mp2;*.mp3;*.au;*.aif;*.aiff;*.snd;*.ogg;*.ac3;*.rm;*.kar;*.cdg;"
-              "*.lrc;*.bin");
+              "*.lrc;*.bin;*.flac;*.opus;*.m4a;*.mkv;*.webm;*.m4v;*.zip");
     EXPECT_EQ(request.filters[1].patterns, "*.asf; *.wma; *.wmv");
     EXPECT_EQ(request.filters[2].label,
               "Video Files "
               "(*.avi;*.mpg;*.mpeg;*.vob;*.dat;*.mp4;*.divx;*.div;*.ogm;*.qt;*.mov;*.rm;*.rmvb)");
     EXPECT_EQ(request.filters[2].patterns,
               "*.avi; *.vob; *.qt; *.mov; *.mpg; *.mpeg; *.dat; *.mp4; *.divx; *.div; *.ogm; "
-              "*.rm; *.rmvb;*.kar;*.cdg;*.lrc;*.bin");
+              "*.rm; *.rmvb;*.kar;*.cdg;*.lrc;*.bin;*.mkv;*.webm;*.m4v;*.zip");
     EXPECT_EQ(request.filters[3].label,
               "Audio files "
               "(*.kar;*.cdg;*.mp3;*.wav;*.bin;*.lrc;*.ac3;*.ogg;*.mpa;*.mp2;*.au;*.aif;*.aiff;"
               "*.snd;*.ra)");
     EXPECT_EQ(request.filters[3].patterns,
               "*.kar;*.mp3; *.wav; *.ac3; *.ogg; *.mpa; *.mp2; *.au; *.aif; *.aiff; *.snd "
-              ";*.ra;*.cdg;*.lrc;*.bin");
+              ";*.ra;*.cdg;*.lrc;*.bin;*.flac;*.opus;*.m4a;*.zip");
     EXPECT_EQ(request.filters[4].label, "Any Files (*.*)");
     EXPECT_EQ(request.filters[4].patterns, "*.*;");
     // Cancelled: nothing changes, nothing is stored.
@@ -218,7 +219,41 @@ TEST_F(MainDialogPlaybackTest, TheChannelIsInTheMenuOnlyWhileAFileIsOpenAndReach
               (std::vector<QString>{"Audio channel/Stereo", "Hear the microphone"}));
     EXPECT_EQ(fake.menus->tracked[2].checked,
               (std::vector<QString>{"Audio channel/Left", "Hear the microphone"}));
+    EXPECT_EQ(fake.menus->tracked[2].checkable, fake.menus->tracked[2].checked)
+        << "no empty check boxes, on Close least of all";
     EXPECT_EQ(PlayerGraph().balances, (std::vector<long>{-10000}));
+}
+
+TEST_F(MainDialogPlaybackTest, OnlyARightClickOnTheWindowItselfOpensTheChannelMenu) {
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    for (int id : {IDC_OPEN, IDC_HOMEPAGE, IDC_MEDIA_VOLUME, IDC_SEEK_BAR}) {
+        QWidget* control = dialog.controls().Control(id);
+        QTest::mouseClick(control, Qt::RightButton, {}, control->rect().center());
+        QTest::mouseClick(control, Qt::MiddleButton, {}, control->rect().center());
+    }
+    EXPECT_TRUE(fake.menus->tracked.empty());
+    EXPECT_EQ(dialog.controls().mediaVolume().value(), 100) << "only the left button moves it";
+    EXPECT_TRUE(PlayerGraph().volumes.empty()) << "nor releases it";
+
+    // Labels let the click through to the window, as classic static texts do.
+    QWidget* label = dialog.controls().Control(IDC_OUTPUT_LABEL);
+    QTest::mouseClick(label, Qt::RightButton, {}, QPoint(3, 3));
+    QTest::mouseClick(&dialog, Qt::RightButton, {}, QPoint(3, 3));
+    EXPECT_EQ(fake.menus->tracked.size(), 2u);
+}
+
+TEST_F(MainDialogPlaybackTest, ALeftClickOnAGrooveMovesTheThumbToItThenActsOnRelease) {
+    ScriptOpen("/s/a.mp3", 60 * kSecond);
+    dialog.OnCommand(IDC_OPEN);
+    QSlider* volume = &dialog.controls().mediaVolume();
+    const QPoint quarter(volume->width() / 4, volume->height() / 2);
+    QTest::mousePress(volume, Qt::LeftButton, {}, quarter);
+    EXPECT_NEAR(volume->value(), 25, 5);
+    EXPECT_TRUE(PlayerGraph().volumes.empty()) << "nothing happens before the release";
+    QTest::mouseRelease(volume, Qt::LeftButton, {}, quarter);
+    EXPECT_EQ(PlayerGraph().volumes.size(), 1u);
+    EXPECT_EQ(dialog.playback().playbackVolume(), volume->value());
 }
 
 TEST_F(MainDialogPlaybackTest, ClosingTheVideoWindowClosesTheFile) {

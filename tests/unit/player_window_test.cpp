@@ -191,7 +191,7 @@ TEST_F(PlayerWindowTest, AudioOnlyFileKeepsItsWindowHiddenButPollsAndHearsTheGra
     EXPECT_TRUE(player.audioOnly());
     EXPECT_FALSE(player.videoShown());
     EXPECT_FALSE(player.videoWindow()->isVisible());
-    EXPECT_EQ(graph.notifyWindow, player.videoWindow());
+    EXPECT_EQ(graph.events.window(), player.videoWindow());
     EXPECT_EQ(VideoTimers().running.at(ID_PLAYER_POSITION_TIMER), 1000);
 
     VideoTimers().Fire(ID_PLAYER_POSITION_TIMER);

@@ -32,57 +32,57 @@ bool IsAudio(GstPad* pad) {
 
 }  // namespace
 
-// The reason goes to the bus and, as the user sees only that the file cannot be played,
-// to the console as well.
+// The reason goes to the bus, whose errors the playback pipeline logs: the user sees only
+// that the file cannot be played.
 void KaraokeSongBin::Fail(const QString& text) {
-    qWarning("%s", qUtf8Printable(text));
-    GST_ELEMENT_ERROR(bin, RESOURCE, OPEN_READ, ("%s", text.toUtf8().constData()), (nullptr));
+    GST_ELEMENT_ERROR(bin_, RESOURCE, OPEN_READ, ("%s", text.toUtf8().constData()), (nullptr));
 }
 
 bool KaraokeSongBin::Build() {
-    built = true;
-    media = ResolveKaraokeMedia(path);
-    if (media.kind == KaraokeKind::None) {
-        Fail(QStringLiteral("%1 is no karaoke song.").arg(path));
+    built_ = true;
+    media_ = ResolveKaraokeMedia(path_);
+    if (media_.kind == KaraokeKind::None) {
+        Fail(QStringLiteral("%1 is no karaoke song.").arg(path_));
         return false;
     }
-    openedVisual = !media.archivePath.isEmpty() || QFileInfo(path) == QFileInfo(media.visualPath);
-    if (!media.archivePath.isEmpty()) {
-        extracted = std::make_unique<QTemporaryDir>();
-        const auto copies = extracted->isValid() ? ExtractArchivedPair(media, extracted->path(),
-                                                                       kMaxArchiveMemberBytes)
-                                                 : std::nullopt;
+    openedVisual_ =
+        !media_.archivePath.isEmpty() || QFileInfo(path_) == QFileInfo(media_.visualPath);
+    if (!media_.archivePath.isEmpty()) {
+        extracted_ = std::make_unique<QTemporaryDir>();
+        const auto copies = extracted_->isValid() ? ExtractArchivedPair(media_, extracted_->path(),
+                                                                        kMaxArchiveMemberBytes)
+                                                  : std::nullopt;
         if (!copies) {
-            Fail(QStringLiteral("Cannot unpack the song from %1.").arg(path));
+            Fail(QStringLiteral("Cannot unpack the song from %1.").arg(path_));
             return false;
         }
-        media = *copies;
+        media_ = *copies;
     }
-    if (media.audioPath.isEmpty()) {
+    if (media_.audioPath.isEmpty()) {
         Fail(QStringLiteral("No audio for %1: an .mp3, .ogg, .wav or .flac file of the same "
                             "name must lie beside it.")
-                 .arg(path));
+                 .arg(path_));
         return false;
     }
     std::unique_ptr<KaraokeFrames> frames;
     if (!MakeFrames(frames)) return false;
-    if (frames) video = AdoptElement(MakeKaraokeVideoSrc(std::move(frames)));
-    if (media.kind == KaraokeKind::MidiLyrics) return BuildMidiAudio();
+    if (frames) video_ = AdoptElement(MakeKaraokeVideoSrc(std::move(frames)));
+    if (media_.kind == KaraokeKind::MidiLyrics) return BuildMidiAudio();
     if (BuildDecodedAudio()) return true;
-    Fail(QStringLiteral("Cannot decode %1.").arg(media.audioPath));
+    Fail(QStringLiteral("Cannot decode %1.").arg(media_.audioPath));
     return false;
 }
 
 // The graphics or lyrics as frames; nothing when the song has none to show. Fails only
 // when the file that was opened is itself unusable; else the audio plays on its own.
 bool KaraokeSongBin::MakeFrames(std::unique_ptr<KaraokeFrames>& frames) {
-    const qint64 limit = media.kind == KaraokeKind::CdgGraphics ? kMaxCdgBytes : kMaxLyricBytes;
-    const auto bytes = ReadAll(media.visualPath, limit);
+    const qint64 limit = media_.kind == KaraokeKind::CdgGraphics ? kMaxCdgBytes : kMaxLyricBytes;
+    const auto bytes = ReadAll(media_.visualPath, limit);
     if (!bytes) {
-        if (openedVisual) Fail(QStringLiteral("Cannot read %1.").arg(media.visualPath));
-        return !openedVisual;
+        if (openedVisual_) Fail(QStringLiteral("Cannot read %1.").arg(media_.visualPath));
+        return !openedVisual_;
     }
-    switch (media.kind) {
+    switch (media_.kind) {
         case KaraokeKind::CdgGraphics:
             frames = MakeCdgFrames(*bytes);
             return true;
@@ -95,8 +95,8 @@ bool KaraokeSongBin::MakeFrames(std::unique_ptr<KaraokeFrames>& frames) {
             Lyrics lyrics = ReadLrc(*bytes);
             if (!lyrics.lines.empty()) {
                 frames = MakeLyricFrames(std::move(lyrics));
-            } else if (openedVisual) {
-                Fail(QStringLiteral("%1 holds no timed lyrics.").arg(media.visualPath));
+            } else if (openedVisual_) {
+                Fail(QStringLiteral("%1 holds no timed lyrics.").arg(media_.visualPath));
                 return false;
             }
             return true;
@@ -109,7 +109,7 @@ bool KaraokeSongBin::MakeFrames(std::unique_ptr<KaraokeFrames>& frames) {
 
 GstElement* KaraokeSongBin::AddElement(const char* factory) {
     GstElement* element = gst_element_factory_make(factory, nullptr);
-    if (element) gst_bin_add(bin, element);
+    if (element) gst_bin_add(bin_, element);
     return element;
 }
 
@@ -128,9 +128,9 @@ bool KaraokeSongBin::BuildMidiAudio() {
         Fail(QStringLiteral("The MIDI synthesiser (GStreamer's fluiddec) is not installed."));
         return false;
     }
-    g_object_set(source, "location", media.audioPath.toUtf8().constData(), nullptr);
+    g_object_set(source, "location", media_.audioPath.toUtf8().constData(), nullptr);
     g_object_set(synth, "soundfont", soundFont.toUtf8().constData(), nullptr);
-    midiSynth = synth;
+    midiSynth_ = synth;
     return gst_element_link_many(source, parse, synth, nullptr);
 }
 
@@ -138,37 +138,37 @@ bool KaraokeSongBin::BuildDecodedAudio() {
     GstElement* source = AddElement("filesrc");
     GstElement* decode = AddElement("decodebin");
     if (!source || !decode) return false;
-    g_object_set(source, "location", media.audioPath.toUtf8().constData(), nullptr);
+    g_object_set(source, "location", media_.audioPath.toUtf8().constData(), nullptr);
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecodedPad), this);
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnDecodedNoMorePads), this);
     return gst_element_link(source, decode);
 }
 
 void KaraokeSongBin::OfferSynthesisedAudio() {
-    if (!midiSynth || audioTaken) return;
-    audioTaken = true;
-    const GstPadPtr audio(gst_element_get_static_pad(midiSynth, "src"));
+    if (!midiSynth_ || audioTaken_) return;
+    audioTaken_ = true;
+    const GstPadPtr audio(gst_element_get_static_pad(midiSynth_, "src"));
     ExposeStreams(audio.get());
 }
 
 void KaraokeSongBin::ExposePad(GstPad* target, const char* name) {
     GstPad* ghost = gst_ghost_pad_new(name, target);
     gst_pad_set_active(ghost, TRUE);
-    gst_element_add_pad(GST_ELEMENT(bin), ghost);
+    gst_element_add_pad(GST_ELEMENT(bin_), ghost);
 }
 
 // Offers the audio and, with it, the video; the bin's user sees both appear together and
 // then no more.
 void KaraokeSongBin::ExposeStreams(GstPad* audio) {
     ExposePad(audio, "audio");
-    if (video) {
-        FollowKaraokeAudio(video.get(), audio);
-        gst_bin_add(bin, video.get());
-        const GstPadPtr videoPad(gst_element_get_static_pad(video.get(), "src"));
+    if (video_) {
+        FollowKaraokeAudio(video_.get(), audio);
+        gst_bin_add(bin_, video_.get());
+        const GstPadPtr videoPad(gst_element_get_static_pad(video_.get(), "src"));
         ExposePad(videoPad.get(), "video");
-        gst_element_sync_state_with_parent(video.get());
+        gst_element_sync_state_with_parent(video_.get());
     }
-    gst_element_no_more_pads(GST_ELEMENT(bin));
+    gst_element_no_more_pads(GST_ELEMENT(bin_));
 }
 
 // A stream of the audio file other than its first audio (cover art, a second track) ends
@@ -176,7 +176,7 @@ void KaraokeSongBin::ExposeStreams(GstPad* audio) {
 void KaraokeSongBin::Discard(GstPad* pad) {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
-    gst_bin_add(bin, sink);
+    gst_bin_add(bin_, sink);
     gst_element_sync_state_with_parent(sink);
     const GstPadPtr sinkPad(gst_element_get_static_pad(sink, "sink"));
     gst_pad_link(pad, sinkPad.get());
@@ -185,10 +185,10 @@ void KaraokeSongBin::Discard(GstPad* pad) {
 void KaraokeSongBin::OnDecodedPad(GstElement*, GstPad* pad, gpointer data) {
     auto* self = static_cast<KaraokeSongBin*>(data);
     bool take = IsAudio(pad);
-    GST_OBJECT_LOCK(self->bin);
-    take = take && !self->audioTaken;
-    if (take) self->audioTaken = true;
-    GST_OBJECT_UNLOCK(self->bin);
+    GST_OBJECT_LOCK(self->bin_);
+    take = take && !self->audioTaken_;
+    if (take) self->audioTaken_ = true;
+    GST_OBJECT_UNLOCK(self->bin_);
     if (take) {
         self->ExposeStreams(pad);
     } else {
@@ -198,8 +198,8 @@ void KaraokeSongBin::OnDecodedPad(GstElement*, GstPad* pad, gpointer data) {
 
 void KaraokeSongBin::OnDecodedNoMorePads(GstElement*, gpointer data) {
     auto* self = static_cast<KaraokeSongBin*>(data);
-    GST_OBJECT_LOCK(self->bin);
-    const bool taken = self->audioTaken;
-    GST_OBJECT_UNLOCK(self->bin);
-    if (!taken) self->Fail(QStringLiteral("%1 holds no audio.").arg(self->media.audioPath));
+    GST_OBJECT_LOCK(self->bin_);
+    const bool taken = self->audioTaken_;
+    GST_OBJECT_UNLOCK(self->bin_);
+    if (!taken) self->Fail(QStringLiteral("%1 holds no audio.").arg(self->media_.audioPath));
 }

@@ -15,10 +15,10 @@
 // together once the audio is there.
 class KaraokeSongBin {
   public:
-    explicit KaraokeSongBin(GstBin* bin) : bin(bin) {}
+    explicit KaraokeSongBin(GstBin* bin) : bin_(bin) {}
 
-    void SetPath(const QString& songPath) { path = songPath; }
-    bool Built() const { return built; }
+    void SetPath(const QString& songPath) { path_ = songPath; }
+    bool Built() const { return built_; }
     // Builds the chains for the song; false, with the reason posted, when it cannot play.
     bool Build();
     // A MIDI song's synthesised audio exists from the start; it is offered as the bin
@@ -38,15 +38,15 @@ class KaraokeSongBin {
     void ExposeStreams(GstPad* audio);
     void Discard(GstPad* pad);
 
-    GstBin* bin;  // the bin this lives in
-    QString path;
-    KaraokeMedia media;
-    std::unique_ptr<QTemporaryDir> extracted;
+    GstBin* bin_;  // the bin this lives in
+    QString path_;
+    KaraokeMedia media_;
+    std::unique_ptr<QTemporaryDir> extracted_;
     // Whether the user opened the graphics or lyrics file itself (not its audio).
-    bool openedVisual = false;
+    bool openedVisual_ = false;
     // Joins the bin only with the audio, so that it never pushes while unlinked.
-    GstElementPtr video;
-    GstElement* midiSynth = nullptr;  // the bin's
-    bool built = false;
-    bool audioTaken = false;  // under the bin's lock: decoded pads come on streaming threads
+    GstElementPtr video_;
+    GstElement* midiSynth_ = nullptr;  // the bin's
+    bool built_ = false;
+    bool audioTaken_ = false;  // under the bin's lock: decoded pads come on streaming threads
 };

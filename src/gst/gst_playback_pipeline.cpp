@@ -1,0 +1,237 @@
+#include "gst/gst_playback_pipeline.h"
+
+#include <gst/video/video.h>
+
+#include <QFileInfo>
+#include <mutex>
+
+#include "gst/gst_log.h"
+#include "gst/karaoke/karaoke_source.h"
+
+namespace {
+
+// A file that has not prerolled by then is treated as one that cannot be played, so a
+// stalled source never holds the window longer.
+constexpr GstClockTime kPrerollBound = 10 * GST_SECOND;
+
+// The file's URI; paths that already are URIs stay as they are, and karaoke songs open
+// through their own source.
+GCharPtr UriOf(const QString& path) {
+    const QByteArray local = path.toLocal8Bit();
+    if (gst_uri_is_valid(local.constData())) return GCharPtr(g_strdup(local.constData()));
+    if (const QString karaoke = KaraokeUriFor(path); !karaoke.isEmpty()) {
+        return GCharPtr(g_strdup(karaoke.toUtf8().constData()));
+    }
+    const QByteArray absolute = QFileInfo(path).absoluteFilePath().toLocal8Bit();
+    return GCharPtr(gst_filename_to_uri(absolute.constData(), nullptr));
+}
+
+// A mapped video frame that stays readable for as long as the renderer shows it.
+struct MappedFrame {
+    explicit MappedFrame(GstSample* sample) : sample(gst_sample_ref(sample)) {}
+    ~MappedFrame() {
+        if (mapped) gst_video_frame_unmap(&frame);
+    }
+    GstSamplePtr sample;
+    GstVideoFrame frame{};
+    bool mapped = false;
+};
+
+}  // namespace
+
+// What the bus's sync handler holds: the pipeline it reports to, until the pipeline lets
+// go. The lock makes the pipeline wait for a report in progress before it goes.
+struct GstPlaybackPipeline::BusWatch {
+    std::mutex mutex;
+    GstPlaybackPipeline* pipeline = nullptr;
+};
+
+GstPlaybackPipeline::GstPlaybackPipeline(QObject* parent)
+    : QObject(parent), frames_([this](GstSample* sample) { OnVideoSample(sample); }) {}
+
+GstPlaybackPipeline::~GstPlaybackPipeline() {
+    Close();
+}
+
+bool GstPlaybackPipeline::open(const QString& path) {
+    Close();
+    RegisterKaraokeElements();
+    if (Build(path) && Preroll()) return true;
+    Close();
+    return false;
+}
+
+bool GstPlaybackPipeline::Build(const QString& path) {
+    playbin_ = AdoptElement(gst_element_factory_make("playbin", nullptr));
+    videoSink_ = AdoptElement(gst_element_factory_make("appsink", nullptr));
+    GError* rawError = nullptr;
+    GstElementPtr audioFilter = AdoptElement(gst_parse_bin_from_description(
+        "audioconvert ! audiopanorama name=balance method=simple ! volume name=level", TRUE,
+        &rawError));
+    const GErrorPtr error(rawError);
+    if (error) qCWarning(gstLog, "Cannot build the audio stages: %s", error->message);
+    if (!playbin_ || !videoSink_ || !audioFilter) return false;
+    panorama_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "balance"));
+    volume_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "level"));
+
+    // BGRx in memory is the 32-bit RGB layout the renderer draws without converting.
+    const GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
+    g_object_set(videoSink_.get(), "caps", caps.get(), "enable-last-sample", FALSE, "qos", TRUE,
+                 nullptr);
+    const GCharPtr uri = UriOf(path);
+    if (!uri) return false;
+    g_object_set(playbin_.get(), "uri", uri.get(), "video-sink", videoSink_.get(), "audio-filter",
+                 audioFilter.get(), nullptr);
+
+    busWatch_ = std::make_shared<BusWatch>();
+    busWatch_->pipeline = this;
+    const GstBusPtr bus(gst_element_get_bus(playbin_.get()));
+    gst_bus_set_sync_handler(
+        bus.get(), &GstPlaybackPipeline::OnSyncMessage, new std::shared_ptr<BusWatch>(busWatch_),
+        [](gpointer data) { delete static_cast<std::shared_ptr<BusWatch>*>(data); });
+    frames_.Attach(GST_APP_SINK(videoSink_.get()));
+    return true;
+}
+
+bool GstPlaybackPipeline::Preroll() {
+    if (gst_element_set_state(playbin_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    const GstStateChangeReturn result =
+        gst_element_get_state(playbin_.get(), nullptr, nullptr, kPrerollBound);
+    if (result == GST_STATE_CHANGE_ASYNC) qCWarning(gstLog, "The file did not preroll in time.");
+    if (result != GST_STATE_CHANGE_SUCCESS && result != GST_STATE_CHANGE_NO_PREROLL) return false;
+    gint videoStreams = 0;
+    gint audioStreams = 0;
+    g_object_get(playbin_.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
+    hasVideo_ = videoStreams > 0;
+    hasAudio_ = audioStreams > 0;
+    return hasVideo_ || hasAudio_;
+}
+
+void GstPlaybackPipeline::Close() {
+    if (!playbin_) return;
+    const GstBusPtr bus(gst_element_get_bus(playbin_.get()));
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    {
+        // A report still on its way finishes first; later ones find no pipeline.
+        std::lock_guard lock(busWatch_->mutex);
+        busWatch_->pipeline = nullptr;
+    }
+    gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    volume_.reset();
+    panorama_.reset();
+    videoSink_.reset();
+    playbin_.reset();
+    hasVideo_ = hasAudio_ = false;
+    rate_ = 1.0;
+}
+
+QSize GstPlaybackPipeline::videoSize() const {
+    if (!hasVideo_) return {};
+    const GstPadPtr pad(gst_element_get_static_pad(videoSink_.get(), "sink"));
+    const GstCapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+    GstVideoInfo info;
+    if (!caps || !gst_video_info_from_caps(&info, caps.get())) return {};
+    return {GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)};
+}
+
+bool GstPlaybackPipeline::play() {
+    return playbin_ &&
+           gst_element_set_state(playbin_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool GstPlaybackPipeline::pause() {
+    return playbin_ &&
+           gst_element_set_state(playbin_.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool GstPlaybackPipeline::seek(Nanoseconds position) {
+    return SeekTo(position, rate_);
+}
+
+bool GstPlaybackPipeline::setRate(double rate) {
+    if (rate == rate_) return true;
+    const std::optional<Nanoseconds> now = position();
+    if (!now || !SeekTo(*now, rate)) return false;
+    rate_ = rate;
+    return true;
+}
+
+bool GstPlaybackPipeline::SeekTo(Nanoseconds position, double rate) {
+    if (!playbin_) return false;
+    if (const std::optional<Nanoseconds> end = duration(); end && position > *end) position = *end;
+    return gst_element_seek(playbin_.get(), rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                            GST_SEEK_TYPE_SET, position.count(), GST_SEEK_TYPE_NONE,
+                            GST_CLOCK_TIME_NONE);
+}
+
+std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::position() const {
+    gint64 position = 0;
+    if (!playbin_ || !gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &position) ||
+        position < 0)
+        return std::nullopt;
+    return Nanoseconds(position);
+}
+
+std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::duration() const {
+    gint64 duration = 0;
+    if (!playbin_ || !gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &duration) ||
+        duration < 0)
+        return std::nullopt;
+    return Nanoseconds(duration);
+}
+
+void GstPlaybackPipeline::setVolume(double gain) {
+    if (volume_) g_object_set(volume_.get(), "volume", gain, nullptr);
+}
+
+void GstPlaybackPipeline::setBalance(double balance) {
+    if (panorama_) g_object_set(panorama_.get(), "panorama", static_cast<gfloat>(balance), nullptr);
+}
+
+GstBusSyncReply GstPlaybackPipeline::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
+    BusWatch& watch = **static_cast<std::shared_ptr<BusWatch>*>(data);
+    std::lock_guard lock(watch.mutex);
+    if (watch.pipeline) watch.pipeline->OnBusMessage(message);
+    // Nothing is left queued on the bus: nobody polls it. A dropped message is the
+    // handler's to release; it holds its source, and so the whole pipeline.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+void GstPlaybackPipeline::OnBusMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            emit endOfStream();
+            break;
+        case GST_MESSAGE_ERROR: {
+            GError* rawError = nullptr;
+            gchar* rawDetails = nullptr;
+            gst_message_parse_error(message, &rawError, &rawDetails);
+            const GErrorPtr failure(rawError);
+            const GCharPtr details(rawDetails);
+            const QString text = QString::fromUtf8(failure ? failure->message : "");
+            qCWarning(gstLog, "%s: %s (%s)", GST_OBJECT_NAME(GST_MESSAGE_SRC(message)),
+                      qUtf8Printable(text), details ? details.get() : "");
+            emit error(text);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void GstPlaybackPipeline::OnVideoSample(GstSample* sample) {
+    GstVideoInfo info;
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps)) return;
+    auto mapped = std::make_shared<MappedFrame>(sample);
+    mapped->mapped = gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ);
+    if (!mapped->mapped) return;
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
+                       GST_VIDEO_FRAME_WIDTH(&mapped->frame),
+                       GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32);
+    emit videoFrame(image, std::move(mapped));
+}
