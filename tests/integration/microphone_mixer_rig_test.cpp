@@ -100,6 +100,8 @@ class MicrophoneMixerRig : public testing::Test {
     void TearDown() override {
         harness.dialog.reset();
         harness.fake.platform.mixer.reset();
+        // The singer sings, unmuted, for the tests that follow.
+        Pactl({"set-source-mute", "singer", "0"});
     }
     // A connection of its own that starts from what the server has now.
     void Connect() {

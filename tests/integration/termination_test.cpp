@@ -56,6 +56,7 @@ TEST(Termination, ASignalFinishesTheRecordingAndGivesTheMicrophoneBack) {
     EXPECT_TRUE(RunEventLoopUntil(
         [] { return Pactl({"get-source-mute", "singer"}).contains("yes"); }, 5000));
     EXPECT_TRUE(fixture.Stored("Option", "nSearchFlag"));
+    Pactl({"set-source-mute", "singer", "0"});  // the singer sings for the tests that follow
 }
 
 }  // namespace
