@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +100,23 @@ TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReportedAndTh
     dialog.OnCommand(IDC_START);
     EXPECT_FALSE(dialog.recording().isRecording());
     EXPECT_EQ(QFileInfo(Output()).size(), kept);
+}
+
+TEST_F(DesktopRecording, AnInputThatDeliversNothingStillStops) {
+    ASSERT_TRUE(devices.PlugMicrophone("silent_mic", "Silent Microphone", 1, "microphone"));
+    ASSERT_TRUE(WaitForModel(
+        [](const SoundModel& model) { return model.SourceNamed("silent_mic") != nullptr; }));
+    MainDialog& dialog = StartWindow();
+    QComboBox& inputs = dialog.controls().inputList();
+    inputs.setCurrentIndex(inputs.findText("Silent Microphone"));
+    dialog.recording().OnInputSelected();
+    dialog.OnCommand(IDC_START);
+    RunEventLoopFor(500);
+    QElapsedTimer stopping;
+    stopping.start();
+    dialog.OnCommand(IDC_STOP);
+    EXPECT_LT(stopping.elapsed(), 6000);
+    EXPECT_FALSE(dialog.recording().isRecording());
 }
 
 TEST_F(DesktopRecording, TheChoiceIsFoundAgainByNameAndReportedOnceWhenGone) {
