@@ -19,16 +19,23 @@ sound_rig_start() {
   pactl set-default-sink speakers
   pactl set-default-source singer
   # The singer sings all the time; a pipe source without a writer would stall its readers.
-  gst-launch-1.0 -q audiotestsrc freq="$SOUND_RIG_SINGER_HZ" volume=0.5 is-live=true \
+  # It sings in real time, 10 ms at a time: the clock paces the tone, and the pipe gets each
+  # block at once (unbuffered), since a recorder's small buffer loses what comes in bursts.
+  gst-launch-1.0 -q audiotestsrc freq="$SOUND_RIG_SINGER_HZ" volume=0.5 is-live=true samplesperbuffer=480 \
     ! audio/x-raw,format=S16LE,rate=48000,channels=1 \
-    ! filesink location="$TARVELO_SINGER_FIFO" sync=false >/dev/null 2>&1 &
+    ! filesink location="$TARVELO_SINGER_FIFO" buffer-mode=unbuffered sync=false >/dev/null 2>&1 &
   SOUND_RIG_SINGER_PID=$!
+  # Someone always listens, so that the pipe never fills up while nobody records: a
+  # recording then gets what is sung from its start on, without a backlog ahead of it.
+  parec --device=singer --latency-msec=50 >/dev/null 2>&1 &
+  SOUND_RIG_LISTENER_PID=$!
   echo "sound rig: private $SOUND_RIG_SERVER server at $PULSE_SERVER"
 }
 
 sound_rig_stop() {
+  [ -n "${SOUND_RIG_LISTENER_PID:-}" ] && kill "$SOUND_RIG_LISTENER_PID" 2>/dev/null
   [ -n "${SOUND_RIG_SINGER_PID:-}" ] && kill "$SOUND_RIG_SINGER_PID" 2>/dev/null
   sound_rig_stop_server
   [ -n "${SOUND_RIG_DIR:-}" ] && rm -rf "$SOUND_RIG_DIR"
-  SOUND_RIG_SINGER_PID= SOUND_RIG_DIR=
+  SOUND_RIG_LISTENER_PID= SOUND_RIG_SINGER_PID= SOUND_RIG_DIR=
 }

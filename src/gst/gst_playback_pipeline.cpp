@@ -2,6 +2,9 @@
 
 #include <gst/video/video.h>
 
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QFileInfo>
 #include <mutex>
 
@@ -24,6 +27,21 @@ GCharPtr UriOf(const QString& path) {
     }
     const QByteArray absolute = QFileInfo(path).absoluteFilePath().toLocal8Bit();
     return GCharPtr(gst_filename_to_uri(absolute.constData(), nullptr));
+}
+
+// Only regular files reach the pipeline: a named pipe or a device would hold the state
+// change, and with it the window, for as long as nobody writes to it, and a folder holds
+// nothing to play. URIs of other schemes are the pipeline's to judge.
+bool IsPlayableLocation(const QString& path) {
+    const QByteArray local = QFile::encodeName(path);
+    GCharPtr fromUri;
+    if (gst_uri_is_valid(local.constData())) {
+        if (!gst_uri_has_protocol(local.constData(), "file")) return true;
+        fromUri.reset(g_filename_from_uri(local.constData(), nullptr, nullptr));
+        if (!fromUri) return false;
+    }
+    struct stat info {};
+    return ::stat(fromUri ? fromUri.get() : local.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // A mapped video frame that stays readable for as long as the renderer shows it.
@@ -55,9 +73,15 @@ GstPlaybackPipeline::~GstPlaybackPipeline() {
 
 bool GstPlaybackPipeline::open(const QString& path) {
     Close();
+    if (!IsPlayableLocation(path)) {
+        qCWarning(gstLog, "Cannot play %s: no regular file", qUtf8Printable(path));
+        return false;
+    }
     RegisterKaraokeElements();
     if (Build(path) && Preroll()) return true;
+    // Stopping joins the streaming threads, so their reasons are in the log by then.
     Close();
+    qCWarning(gstLog, "Cannot play %s", qUtf8Printable(path));
     return false;
 }
 

@@ -115,7 +115,7 @@ HRESULT GstWavRecording::StopWhenReady(int timeoutMs) {
         // A source that has stopped delivering holds its stream lock while it waits for
         // samples, and the end of the stream would wait for that lock for ever: such a
         // stream is simply stopped, with what it delivered.
-        const bool flowing = !streamEnded_ && bytesWritten_ >= due;
+        const bool flowing = streamEnded_ || bytesWritten_ >= due;
         lock.unlock();
         if (flowing) gst_element_send_event(pipeline_.get(), gst_event_new_eos());
         lock.lock();
@@ -177,7 +177,11 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
 }
 
 void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
-    static_cast<GstWavRecording*>(self)->Signal();
+    auto* recording = static_cast<GstWavRecording*>(self);
+    // The take reaches the disk here, on the streaming thread, before anyone hears of its
+    // end: the window's own flush at the stop then finds nothing left to do.
+    recording->writer_.Sync();
+    recording->Signal();
 }
 
 GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {

@@ -1,6 +1,7 @@
 #include "gst/wav_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -58,19 +59,31 @@ bool WavFileWriter::Open(const std::string& path, int rate, int channels) {
     Finish();
     error_ = 0;
     dataBytes_ = 0;
+    syncedBytes_ = 0;
     pending_.clear();
     rf64_ = false;
     rate_ = rate;
     channels_ = channels;
     blockAlign_ = channels * 2;
     byteRate_ = rate * blockAlign_;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Not blocking, so that a named pipe nobody reads fails at once instead of holding the
+    // caller; writes to a regular file never block anyway.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        error_ = errno = EINVAL;
+        return false;
+    }
     if (!WriteHeader() || ::lseek(fd_, kHeaderSize, SEEK_SET) < 0) {
         const int failure = errno;
+        // What is there is no WAV (a full disk takes not even the header): it goes.
+        ::unlink(path.c_str());
         ::close(fd_);
         fd_ = -1;
         error_ = errno = failure;
@@ -88,19 +101,36 @@ bool WavFileWriter::Append(const void* data, std::size_t bytes) {
     const auto halfSecond = static_cast<std::size_t>(byteRate_ / 2);
     const bool becomesRf64 = !rf64_ && dataBytes_ + pending_.size() > classicDataLimit_;
     if (pending_.size() < halfSecond && !becomesRf64) return true;
-    return Flush();
+    if (!Flush()) return false;
+    const auto syncBytes = static_cast<std::uint64_t>(byteRate_) * kSyncSeconds;
+    return dataBytes_ - syncedBytes_ < syncBytes || Sync();
+}
+
+bool WavFileWriter::Sync() {
+    if (fd_ < 0) return false;
+    if (error_ == 0 && !pending_.empty() && !Flush()) return false;
+    if (!unsynced_) return true;
+    if (::fdatasync(fd_) != 0) {
+        if (error_ == 0) Fail(errno);
+        return false;
+    }
+    unsynced_ = false;
+    syncedBytes_ = dataBytes_;
+    return true;
 }
 
 void WavFileWriter::Finish() {
     if (fd_ < 0) return;
-    if (error_ == 0) Flush();
-    WriteHeader();
+    // The sizes are current after every flush; a failed write may have left them behind.
+    if (error_ != 0) WriteHeader();
+    Sync();
     ::close(fd_);
     fd_ = -1;
     pending_.clear();
 }
 
 bool WavFileWriter::Flush() {
+    unsynced_ = true;
     std::size_t written = 0;
     const bool complete = WriteAll(fd_, pending_.data(), pending_.size(), &written);
     dataBytes_ += written - written % blockAlign_;
@@ -124,6 +154,7 @@ void WavFileWriter::Fail(int error) {
 }
 
 bool WavFileWriter::WriteHeader() {
+    unsynced_ = true;
     HeaderBytes header;
     const std::uint64_t riffSize = kHeaderSize - 8 + dataBytes_;
     header.Tag(0, rf64_ ? "RF64" : "RIFF");
@@ -146,7 +177,8 @@ bool WavFileWriter::WriteHeader() {
     header.U16(70, 16);
     header.Tag(72, "data");
     header.U32(kDataSizeOffset, rf64_ ? 0xFFFFFFFFull : dataBytes_);
-    if (::pwrite(fd_, header.data(), kHeaderSize, 0) != static_cast<ssize_t>(kHeaderSize))
-        return false;
-    return true;
+    const ssize_t written = ::pwrite(fd_, header.data(), kHeaderSize, 0);
+    if (written == static_cast<ssize_t>(kHeaderSize)) return true;
+    if (written >= 0) errno = ENOSPC;  // a short write: the disk took no more
+    return false;
 }

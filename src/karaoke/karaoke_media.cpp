@@ -64,9 +64,14 @@ bool ExtractMember(const ZipArchive& archive, const QString& name, const QString
                    qint64 maxBytes) {
     for (const ZipEntry& entry : archive.Entries()) {
         if (entry.name != name) continue;
+        if (entry.size > maxBytes) return false;
         QFile out(target);
-        return out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               archive.Extract(entry, out, maxBytes);
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            archive.Extract(entry, out, maxBytes)) {
+            return true;
+        }
+        out.remove();
+        return false;
     }
     return false;
 }
@@ -108,8 +113,9 @@ std::optional<KaraokeMedia> ExtractArchivedPair(const KaraokeMedia& media, const
     // Member names may hold folders or "..": only the file name is used.
     const QString audio = target.filePath(QFileInfo(media.audioPath).fileName());
     const QString visual = target.filePath(QFileInfo(media.visualPath).fileName());
-    if (!ExtractMember(*archive, media.audioPath, audio, maxBytes) ||
-        !ExtractMember(*archive, media.visualPath, visual, maxBytes)) {
+    if (!ExtractMember(*archive, media.audioPath, audio, maxBytes)) return std::nullopt;
+    if (!ExtractMember(*archive, media.visualPath, visual, maxBytes)) {
+        QFile::remove(audio);
         return std::nullopt;
     }
     return KaraokeMedia{media.kind, audio, visual, {}};

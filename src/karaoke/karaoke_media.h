@@ -31,7 +31,12 @@ const QStringList& CompanionAudioExtensions();
 // Extensions and base names match without regard to case.
 KaraokeMedia ResolveKaraokeMedia(const QString& path);
 
+// The most an archive member may hold: a WAV of 25 minutes, an MP3 of hours. A larger one
+// is taken for what it most likely is, a zip bomb.
+inline constexpr qint64 kMaxArchiveMemberBytes = 256LL * 1024 * 1024;
+
 // Writes the two members of an archived pair into folder; the result names the copies.
-// Nothing when either member cannot be extracted within maxBytes each.
+// Nothing, and no copy left in folder, when either member cannot be extracted within
+// maxBytes each; a member that claims more is refused before anything is written.
 std::optional<KaraokeMedia> ExtractArchivedPair(const KaraokeMedia& media, const QString& folder,
                                                 qint64 maxBytes);

@@ -50,7 +50,8 @@ TEST_F(IniSettingsFileTest, TheLocationFollowsTheConfigHome) {
 
 TEST_F(IniSettingsFileTest, GarbageGivesDefaultsAndTheNextWriteStillSticks) {
     store.ReadInt(kOptionSection, kSearchFlagValue, 0);
-    WriteRaw(QByteArray("\x00\xff[Option\n=\n\x01garbage\xfe", 24) + QByteArray(5000, '\x7f'));
+    static constexpr char kGarbage[] = "\x00\xff[Option\n=\n\x01garbage\xfe";
+    WriteRaw(QByteArray(kGarbage, sizeof kGarbage - 1) + QByteArray(5000, '\x7f'));
     EXPECT_EQ(store.ReadInt(kOptionSection, kPlaybackVolumeValue, 100), 100);
     EXPECT_EQ(store.ReadString(kOptionSection, kLastOutputFolderValue, "/x/"), "/x/");
     store.WriteInt(kOptionSection, kPlaybackVolumeValue, 55);

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include "gst/karaoke/karaoke_source.h"
+#include "karaoke/extraction_folder.h"
 #include "karaoke/karaoke_frames.h"
+#include "karaoke/karaoke_media.h"
 #include "karaoke/lyrics_renderer.h"
 #include "karaoke_test_pipeline.h"
+#include "services/media_graph.h"
 #include "support/karaoke_files.h"
 
 namespace {
@@ -115,6 +119,43 @@ TEST_F(KaraokePlaybackTest, ZipPairPlays) {
     const auto duration = player.DurationNs();
     ASSERT_TRUE(duration);
     EXPECT_NEAR(*duration / 1e9, 1.5, 0.1);
+}
+
+// Files and bytes under a folder, its subfolders included.
+std::pair<int, qint64> Contents(const QString& folder) {
+    std::pair<int, qint64> contents;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        ++contents.first;
+        contents.second += it.fileInfo().size();
+    }
+    return contents;
+}
+
+TEST_F(KaraokePlaybackTest, ZipSongsTakeTheirCopiesAlongWhenClosed) {
+    ASSERT_TRUE(WriteTone(Path("inner.mp3"), 1.0, "lamemp3enc ! xingmux"));
+    QFile mp3(Path("inner.mp3"));
+    ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+    const QByteArray pair =
+        zip::Archive({{"Hit.cdg", ThreeColourGraphics(), true}, {"Hit.mp3", mp3.readAll(), false}});
+    ASSERT_TRUE(WriteFile(Path("pair.zip"), pair));
+    ASSERT_TRUE(WriteFile(Path("bomb.zip"), zip::WithDeclaredSize(pair, 1, 1u << 30)));
+    const QString run = ExtractionRunFolder();
+    const auto graphs = MakeGstMediaGraphs();
+    for (int song = 0; song < 20; ++song) {
+        std::shared_ptr<GraphBuilder> graph;
+        ASSERT_EQ(graphs->CreateFilterGraph(graph), S_OK);
+        ASSERT_EQ(graph->RenderFile(Path("pair.zip")), S_OK);
+        EXPECT_EQ(Contents(run).first, 2) << "the open song's two copies";
+    }
+    const auto [files, bytes] = Contents(run);
+    EXPECT_EQ(files, 0) << bytes << " bytes left";
+
+    std::shared_ptr<GraphBuilder> graph;
+    ASSERT_EQ(graphs->CreateFilterGraph(graph), S_OK);
+    EXPECT_EQ(graph->RenderFile(Path("bomb.zip")), E_FAIL);
+    EXPECT_EQ(Contents(run).first, 0) << "nothing of the bomb written";
 }
 
 TEST_F(KaraokePlaybackTest, TruncatedCdgPlaysItsWholePacketsToTheEndOfTheAudio) {

@@ -1,6 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QSlider>
+#include <atomic>
+#include <thread>
 
 #include "desktop/event_loop_wait.h"
 #include "playback/player_window.h"
@@ -27,8 +34,29 @@ class MainWindowPlaybackTest : public testing::Test {
 
 TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowGoesOn) {
     const QString song = media.OggVideo("song.ogv", 50, true);
-    const QString files[] = {media.Garbage("noise.mp4", 32 * 1024), media.Empty("empty.wav"),
-                             media.Text("letter.mp3"), media.Path("nowhere.ogg")};
+    const QByteArray pipe = QFile::encodeName(media.Path("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(media.Path("folder.ogg")));
+    // Nobody writes to the pipe. Should an open wait on it all the same, a writer comes
+    // after 15 s and leaves at once, so that the open fails instead of hanging the test.
+    std::atomic<bool> waitedOn = false;
+    const std::jthread rescuer([&](std::stop_token stop) {
+        for (int tick = 1; !stop.stop_requested(); ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            // Opens only while a reader is waiting in its open.
+            const int fd = tick > 150 ? ::open(pipe.constData(), O_WRONLY | O_NONBLOCK) : -1;
+            if (fd >= 0) {
+                waitedOn = true;
+                ::close(fd);
+            }
+        }
+    });
+    const QString files[] = {media.Garbage("noise.mp4", 32 * 1024),
+                             media.Empty("empty.wav"),
+                             media.Text("letter.mp3"),
+                             media.Path("nowhere.ogg"),
+                             media.Path("pipe.mp3"),
+                             media.Path("folder.ogg")};
     for (const QString& path : files) {
         fake.messages->shown.clear();
         Open(path);
@@ -38,6 +66,7 @@ TEST_F(MainWindowPlaybackTest, UnplayableFilesEndInTheLengthMessageAndTheWindowG
         EXPECT_EQ(fake.messages->shown[0].caption, "Error");
         EXPECT_FALSE(dialog.playback().currentPlayer());
     }
+    EXPECT_FALSE(waitedOn) << "the window waited for a writer to the pipe";
     fake.messages->shown.clear();
     Open(song);
     EXPECT_TRUE(fake.messages->shown.empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLoggingCategory>
 #include <QThread>
 
 #include "desktop/event_loop_wait.h"
@@ -210,6 +211,26 @@ TEST_F(PlaybackGraphTest, FilesThatCannotBePlayedFailWithTheRenderMessage) {
         EXPECT_EQ(fake.messages->shown[0].caption, "Error");
         EXPECT_TRUE(fake.messages->shown[0].text.startsWith("Cannot play the file."));
     }
+}
+
+QStringList mediaLog;
+
+void TakeMediaLog(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (qstrcmp(context.category, "tarvelo.gst") == 0) mediaLog << text;
+}
+
+TEST_F(PlaybackGraphTest, WhyAFileCannotBePlayedIsLoggedWhenAsked) {
+    const QString noise = media->Garbage("reason.avi", 64 * 1024);
+    const QtMessageHandler previous = qInstallMessageHandler(TakeMediaLog);
+    QLoggingCategory::setFilterRules("tarvelo.gst=true");
+    EXPECT_FALSE(Open(noise));
+    EXPECT_GE(mediaLog.size(), 2) << "the pipeline's reason, then the file";
+    EXPECT_TRUE(mediaLog.join('\n').contains("reason.avi")) << mediaLog.join('\n').toStdString();
+    QLoggingCategory::setFilterRules({});
+    mediaLog.clear();
+    EXPECT_FALSE(Open(noise));
+    EXPECT_TRUE(mediaLog.isEmpty()) << "silent unless asked";
+    qInstallMessageHandler(previous);
 }
 
 TEST_F(PlaybackGraphTest, TruncatedFilesOpenOrFailButNeverHang) {

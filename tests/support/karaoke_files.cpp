@@ -200,6 +200,13 @@ QByteArray Archive(const std::vector<Member>& members) {
            Le16(0);
 }
 
+QByteArray WithDeclaredSize(QByteArray archive, int member, quint32 size) {
+    qsizetype entry = -1;
+    for (int i = 0; i <= member; ++i) entry = archive.indexOf("PK\x01\x02", entry + 1);
+    if (entry >= 0) archive.replace(entry + 24, 4, Le32(size));
+    return archive;
+}
+
 }  // namespace zip
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {

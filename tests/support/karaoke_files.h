@@ -71,6 +71,8 @@ struct Member {
 };
 
 QByteArray Archive(const std::vector<Member>& members);
+// The archive with the size its directory declares for the member-th member replaced.
+QByteArray WithDeclaredSize(QByteArray archive, int member, quint32 size);
 
 }  // namespace zip
 

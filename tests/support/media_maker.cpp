@@ -67,8 +67,11 @@ QString MediaMaker::OggVideo(const QString& name, int frames, bool withAudio, in
 }
 
 QString MediaMaker::Garbage(const QString& name, int bytes) {
+    // The same noise at every run: fresh noise now and then holds what looks like the
+    // start of an MPEG audio stream, and then it plays.
+    QRandomGenerator generator(static_cast<quint32>(bytes));
     QByteArray noise(bytes, '\0');
-    for (char& byte : noise) byte = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    for (char& byte : noise) byte = static_cast<char>(generator.bounded(256));
     const QString path = Path(name);
     WriteBytes(path, noise);
     return path;

@@ -68,7 +68,8 @@ std::optional<WavContents> ReadWav(const QString& path) {
             if (wav.format != 1 || wav.bitsPerSample != 16 || size > wav.dataOnDisk)
                 return std::nullopt;
             wav.samples.resize(size / 2);
-            std::memcpy(wav.samples.data(), bytes.constData() + body, wav.samples.size() * 2);
+            if (!wav.samples.empty())
+                std::memcpy(wav.samples.data(), bytes.constData() + body, wav.samples.size() * 2);
             return wav;
         }
         at = body + qsizetype(size + (size & 1));

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include "karaoke/extraction_folder.h"
 #include "karaoke/karaoke_media.h"
 #include "karaoke/zip_archive.h"
 #include "support/karaoke_files.h"
@@ -76,7 +80,8 @@ TEST_F(KaraokeMediaTest, MissingAudioLeavesTheAudioPathEmpty) {
 
 QByteArray Pattern(int size) {
     QByteArray bytes;
-    for (int i = 0; i < size; ++i) bytes += static_cast<char>((i * i + i / 7) & 0xFF);
+    for (unsigned i = 0; i < unsigned(size); ++i)
+        bytes += static_cast<char>((i * i + i / 7) & 0xFF);
     return bytes;
 }
 
@@ -103,6 +108,48 @@ TEST_F(KaraokeMediaTest, ZipPairIsFoundAndExtracted) {
     EXPECT_EQ(mp3.readAll(), audio);
     // A member larger than allowed is refused.
     EXPECT_FALSE(ExtractArchivedPair(media, target.path(), 100000));
+}
+
+TEST_F(KaraokeMediaTest, OversizedMembersLeaveNoCopyBehind) {
+    const QByteArray audio = Pattern(5000);
+    const QByteArray graphics(1 << 20, '\0');
+    const QByteArray pair = zip::Archive({{"Hit.mp3", audio, true}, {"Hit.cdg", graphics, true}});
+    // The audio claims 1 GiB: refused before a byte is written.
+    const QString bomb = Make("bomb.zip", zip::WithDeclaredSize(pair, 0, 1u << 30));
+    // The graphics claim 1000 bytes and inflate to a megabyte: cut off where the claim ends.
+    const QString liar = Make("liar.zip", zip::WithDeclaredSize(pair, 1, 1000));
+    for (const QString& path : {bomb, liar}) {
+        const KaraokeMedia media = ResolveKaraokeMedia(path);
+        ASSERT_EQ(media.kind, KaraokeKind::CdgGraphics);
+        QTemporaryDir target;
+        EXPECT_FALSE(ExtractArchivedPair(media, target.path(), kMaxArchiveMemberBytes));
+        EXPECT_TRUE(QDir(target.path()).isEmpty()) << path.toStdString();
+    }
+}
+
+TEST_F(KaraokeMediaTest, TheRunsFolderIsPrivateAndFoldersOfEndedRunsGo) {
+    const QString run = ExtractionRunFolder();
+    ASSERT_FALSE(run.isEmpty());
+    EXPECT_EQ(run, ExtractionRunFolder());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(run).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    QProcess child;
+    child.start("true", {});
+    ASSERT_TRUE(child.waitForStarted());
+    const qint64 ended = child.processId();
+    ASSERT_TRUE(child.waitForFinished());
+    const QDir temp(QDir::tempPath());
+    const QString endedRun = temp.filePath(QString("tarvelo-songs-%1-Ab12Cd").arg(ended));
+    const QString liveRun = temp.filePath(QString("tarvelo-songs-%1-Ab12Cd").arg(getppid()));
+    ASSERT_TRUE(QDir().mkpath(endedRun + "/song-123456") && QDir().mkpath(liveRun));
+    ASSERT_TRUE(WriteFile(endedRun + "/song-123456/Hit.mp3", Pattern(1000)));
+    RemoveStaleExtractionFolders();
+    EXPECT_FALSE(QFileInfo::exists(endedRun));
+    EXPECT_TRUE(QFileInfo::exists(liveRun));
+    EXPECT_TRUE(QFileInfo::exists(run));
+    QDir(liveRun).removeRecursively();
 }
 
 TEST_F(KaraokeMediaTest, ZipWithoutAPairOrBrokenIsNoKaraoke) {

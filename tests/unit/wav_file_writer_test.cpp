@@ -2,13 +2,39 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "support/wav_reader.h"
+
+namespace {
+
+// The threads that asked for an fdatasync, in order.
+std::mutex syncMutex;
+std::vector<std::thread::id> syncThreads;
+
+std::vector<std::thread::id> SyncsSince(std::size_t count) {
+    std::lock_guard lock(syncMutex);
+    return {syncThreads.begin() + static_cast<long>(count), syncThreads.end()};
+}
+
+}  // namespace
+
+// Every fdatasync of this program comes here first.
+extern "C" int fdatasync(int fd) {
+    {
+        std::lock_guard lock(syncMutex);
+        syncThreads.push_back(std::this_thread::get_id());
+    }
+    return static_cast<int>(::syscall(SYS_fdatasync, fd));
+}
 
 namespace {
 
@@ -93,11 +119,39 @@ TEST_F(WavFileWriterTest, PastTheClassicLimitTheFileBecomesRf64) {
     EXPECT_EQ(wav->riffSize, wav->declaredData + 72);
 }
 
-TEST_F(WavFileWriterTest, AFolderThatDoesNotExistFailsTheOpen) {
+TEST_F(WavFileWriterTest, TheTakeReachesTheDiskEveryFewSecondsFromItsThreadAndAtTheEnd) {
+    WavFileWriter writer;
+    ASSERT_TRUE(writer.Open(PathBytes(), kRate, kChannels));
+    const std::size_t before = SyncsSince(0).size();
+    std::thread streaming([&] { Append(writer, 1200); });  // twelve seconds
+    const std::thread::id streamingThread = streaming.get_id();
+    streaming.join();
+    const std::vector<std::thread::id> during = SyncsSince(before);
+    EXPECT_EQ(during.size(), 12u / WavFileWriter::kSyncSeconds);
+    for (std::thread::id thread : during) EXPECT_EQ(thread, streamingThread);
+    writer.Finish();
+    EXPECT_EQ(SyncsSince(before).size(), during.size() + 1) << "the end is on the disk";
+}
+
+TEST_F(WavFileWriterTest, AFileThatCannotBeStartedIsNotLeftBehind) {
     WavFileWriter writer;
     EXPECT_FALSE(writer.Open(folder.filePath("missing/take.wav").toStdString(), kRate, 1));
     EXPECT_EQ(writer.error(), ENOENT);
     EXPECT_FALSE(writer.isOpen());
+
+    // A disk that takes no more than a few bytes.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    limit.rlim_cur = 40;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const bool opened = writer.Open(PathBytes(), kRate, kChannels);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(opened);
+    EXPECT_NE(writer.error(), 0);
+    EXPECT_FALSE(QFile::exists(Path())) << "an empty or cut header is no WAV";
 }
 
 TEST_F(WavFileWriterTest, AWriteThatFailsKeepsEveryWholeFrameBeforeIt) {

@@ -6,6 +6,7 @@
 
 #include "gst/karaoke/karaoke_source.h"
 #include "gst/karaoke/karaoke_video_src.h"
+#include "karaoke/extraction_folder.h"
 #include "karaoke/lrc_reader.h"
 #include "karaoke/midi_lyrics_reader.h"
 
@@ -14,7 +15,6 @@ namespace {
 // Bounds on what is read into memory: a CD+G of an hour is 26 MB.
 constexpr qint64 kMaxCdgBytes = 128 * 1024 * 1024;
 constexpr qint64 kMaxLyricBytes = 16 * 1024 * 1024;
-constexpr qint64 kMaxArchiveMemberBytes = 1024LL * 1024 * 1024;
 
 std::optional<QByteArray> ReadAll(const QString& path, qint64 maxBytes) {
     QFile file(path);
@@ -48,10 +48,13 @@ bool KaraokeSongBin::Build() {
     openedVisual_ =
         !media_.archivePath.isEmpty() || QFileInfo(path_) == QFileInfo(media_.visualPath);
     if (!media_.archivePath.isEmpty()) {
-        extracted_ = std::make_unique<QTemporaryDir>();
-        const auto copies = extracted_->isValid() ? ExtractArchivedPair(media_, extracted_->path(),
-                                                                        kMaxArchiveMemberBytes)
-                                                  : std::nullopt;
+        // The song's copies go with it: the folder is removed when this bin is.
+        const QString runFolder = ExtractionRunFolder();
+        extracted_ = std::make_unique<QTemporaryDir>(runFolder + "/song-XXXXXX");
+        const auto copies =
+            !runFolder.isEmpty() && extracted_->isValid()
+                ? ExtractArchivedPair(media_, extracted_->path(), kMaxArchiveMemberBytes)
+                : std::nullopt;
         if (!copies) {
             Fail(QStringLiteral("Cannot unpack the song from %1.").arg(path_));
             return false;
