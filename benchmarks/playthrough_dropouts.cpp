@@ -2,8 +2,9 @@
 // microphone that the private sound server paces as a sound card would (the script plugs
 // it in); two recorders listen, one on the microphone and one on the output mix, and every
 // break in the ramp is a dropout: silence where the output ran dry, a jump where audio was
-// lost. With --load a second process keeps both cores busy meanwhile. Prints the dropouts
-// a minute on the output mix beside those of the microphone itself, the reference.
+// lost. With --load a second process keeps both cores busy meanwhile, with --busy-window
+// the window's thread is held up now and then. Prints the dropouts a minute on the output
+// mix beside those of the microphone itself, the reference.
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -178,6 +179,11 @@ int main(int argc, char** argv) {
     RampListener mix("speakers.monitor");
     QProcess load;
     if (has("--load")) load.start(QCoreApplication::applicationFilePath(), {"--burn"});
+    // With --busy-window the window's thread is held up a tenth of every second, as a
+    // recording's start or a video's drawing holds it up.
+    QTimer busy;
+    busy.callOnTimeout([] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+    if (has("--busy-window")) busy.start(1000);
     QTimer::singleShot(kSettleSeconds * 1000, [&] {
         microphone.Arm();
         mix.Arm();
@@ -190,8 +196,9 @@ int main(int argc, char** argv) {
     feeder.waitForFinished();
 
     const double minutes = seconds / 60.0;
-    std::printf("Playthrough dropouts%s, %d s\n",
-                has("--load") ? " under load (both cores busy)" : "", seconds);
+    std::printf("Playthrough dropouts%s%s, %d s\n", has("--load") ? ", both cores busy" : "",
+                has("--busy-window") ? ", the window's thread held up 100 ms a second" : "",
+                seconds);
     std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time\n", "output mix",
                 mix.dropouts() / minutes, 100 * mix.heard());
     std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time (reference)\n",
