@@ -1,8 +1,10 @@
 #include "app/main_dialog.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QSlider>
 
@@ -12,9 +14,12 @@
 #include "platform/platform.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
+#include "resources/menu_resources.h"
 #include "resources/product_site.h"
 #include "resources/resource_ids.h"
 #include "services/message_boxes.h"
+#include "services/popup_menus.h"
+#include "services/window_messages.h"
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -26,7 +31,7 @@ MainDialog::MainDialog(Platform& platform, SettingsStore& settings, QWidget* par
       controls_(BuildControls(*this, MainDialogTemplate(), platform)),
       playback_(platform, settings, *this, controls_, *this),
       recording_(platform, settings, *this, controls_, *timers_, *this),
-      microphone_(platform, *this, controls_.microphoneVolume()),
+      microphone_(platform, settings, *this, controls_.microphoneVolume()),
       launches_(platform, settings, *this, controls_) {
     ConnectControls();
 }
@@ -35,6 +40,17 @@ MainDialog::~MainDialog() = default;
 
 int MainDialog::DoModal() {
     OnInitDialog();
+    // Without capture the program ends after the stop box; the window is never shown, so
+    // no nested loop that ran the queued quit early can leave it standing.
+    if (endingAtStart_) {
+        done(QDialog::Rejected);
+        return QDialog::Rejected;
+    }
+    // Asked to end during the start-up: it ends as its close box ends it.
+    if (closingOnRequest_) {
+        close();
+        return QDialog::Rejected;
+    }
     // Disabled buttons pass the focus on; the window opens with it on its first tab stop.
     controls_.Control(IDC_OPEN)->setFocus();
     // The window's own loop, without Qt's modality: that would block the video window, a
@@ -78,7 +94,8 @@ void MainDialog::OnInitDialog() {
     recording_.ResetCaptureGraph();
     if (FAILED(recording_.BuildBaseGraph()) || FAILED(recording_.EnumerateCaptureDevices())) {
         recording_.TearDownCaptureGraph();
-        // Like a posted quit: the rest of the start-up runs, then the modal loop ends.
+        // Like a posted quit: the modal loop ends when it meets it.
+        endingAtStart_ = true;
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
     }
 
@@ -95,6 +112,8 @@ void MainDialog::OnInitDialog() {
 
     playback_.LoadPlaybackVolume();
 
+    // The microphone's boxes only for a program that goes on.
+    if (endingAtStart_) return;
     microphone_.FindMicrophoneMixer(0);
     controls_.microphoneVolume().setRange(0, 200);
     controls_.microphoneVolume().setValue(200);
@@ -117,7 +136,8 @@ void MainDialog::OnClose() {
     outputPath_ = controls_.outputPathBox().text();
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
     microphone_.FindMicrophoneMixer(1);
-    launches_.PromptForUpdate(QString(kProductSite) + kProductPagePath);
+    // A session that is ending waits for no question.
+    if (!closingOnRequest_) launches_.PromptForUpdate(QString(kProductSite) + kProductPagePath);
 }
 
 void MainDialog::OnDestroy() {
@@ -150,6 +170,36 @@ void MainDialog::ShowOutputPath() {
     SetOutputPathText(outputPath_);
 }
 
+void MainDialog::CloseOnRequest() {
+    if (closingOnRequest_) return;
+    closingOnRequest_ = true;
+    if (!isVisible()) return;  // the start-up is still running: DoModal ends it
+    // Boxes and dialogs over the window close first, so that their loops return; then the
+    // window closes as by its close box.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != this && widget->isVisible() && widget->isModal()) widget->close();
+    }
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void MainDialog::ShowContextMenu(QPoint clientPoint) {
+    const std::unique_ptr<QMenu> previewMenu = LoadResourceMenu(IDR_PREVIEW_MENU);
+    QMenu ownMenu;
+    // While a file is open the song's channel is chosen here too, as in the video window.
+    QMenu* menu = playback_.ChannelMenuOf(*previewMenu);
+    if (menu)
+        menu->addSeparator();
+    else
+        menu = &ownMenu;
+    QAction* hear = menu->addAction("Hear the microphone");
+    hear->setData(ID_HEAR_MICROPHONE);
+    // Marked while on; unmarked, as a classic menu shows it, without an empty box.
+    hear->setCheckable(microphone_.hearMicrophone());
+    hear->setChecked(microphone_.hearMicrophone());
+    const int command = platform_.menus->Track(*menu, mapToGlobal(clientPoint), this);
+    if (command != 0) PostCommand(this, command);
+}
+
 void MainDialog::closeEvent(QCloseEvent* event) {
     OnClose();
     QDialog::closeEvent(event);
@@ -171,7 +221,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainDialog::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) playback_.ShowChannelMenu(event->position().toPoint());
+    if (event->button() == Qt::RightButton) ShowContextMenu(event->position().toPoint());
     QDialog::mouseReleaseEvent(event);
 }
 

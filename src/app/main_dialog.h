@@ -31,6 +31,12 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     int DoModal();
     // The start-up sequence; separate from DoModal so that tests can drive it.
     void OnInitDialog();
+    // The program is asked to end from outside (a signal, the session ending): the window
+    // closes as by its close box, without the update question.
+    void CloseOnRequest();
+    // The right-click menu: the song's channel while a file is open, and whether the
+    // microphone is heard.
+    void ShowContextMenu(QPoint clientPoint);
 
     // Routes a command id as a click or a posted command would.
     void OnCommand(int commandId);
@@ -106,4 +112,7 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     OsVersion osVersion_;
     QPixmap backgroundBitmap_;
     bool destroyed_ = false;
+    // Start-up found no capture: the program ends without showing the window.
+    bool endingAtStart_ = false;
+    bool closingOnRequest_ = false;
 };

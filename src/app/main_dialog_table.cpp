@@ -18,6 +18,8 @@ const std::vector<MainDialog::Route> MainDialog::kCommandRoutes = {
     {IDC_CLOSE_MEDIA, [](MainDialog& w) { w.CloseMediaCommand(); }},
     {IDC_START, [](MainDialog& w) { w.recording_.StartRecording(); }},
     {IDC_STOP, [](MainDialog& w) { w.recording_.StopRecording(); }},
+    {ID_HEAR_MICROPHONE,
+     [](MainDialog& w) { w.microphone_.SetHearMicrophone(!w.microphone_.hearMicrophone()); }},
 };
 
 const std::vector<MainDialog::Route> MainDialog::kSliderReleaseRoutes = {

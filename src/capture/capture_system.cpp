@@ -3,6 +3,8 @@
 #include "capture/pulse_device_enumerator.h"
 #include "capture/server_capture_graph.h"
 #include "gst/wav_recording.h"
+#include "pulse/sound_server.h"
+#include "pulse/switched_ports.h"
 
 namespace {
 
@@ -17,10 +19,14 @@ class NullCaptureGraphBuilder final : public CaptureGraphBuilder {
 class ServerCaptureSystem final : public CaptureSystem {
   public:
     ServerCaptureSystem(SoundServer& server, std::uint64_t classicDataLimit)
-        : server_(server), classicDataLimit_(classicDataLimit) {}
+        : server_(server),
+          classicDataLimit_(classicDataLimit),
+          switchedPorts_(server.model(), [&server](std::uint32_t source, const QString& port) {
+              server.SetSourcePort(source, port);
+          }) {}
 
     HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) override {
-        *enumerator = MakePulseDeviceEnumerator(server_);
+        *enumerator = MakePulseDeviceEnumerator(server_, switchedPorts_);
         return S_OK;
     }
 
@@ -48,6 +54,8 @@ class ServerCaptureSystem final : public CaptureSystem {
   private:
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
+    // Given back when the capture side ends with the program.
+    SwitchedPorts switchedPorts_;
 };
 
 }  // namespace

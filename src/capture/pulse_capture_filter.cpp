@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "pulse/sound_server.h"
+#include "pulse/switched_ports.h"
 
 namespace {
 
@@ -48,6 +49,14 @@ class InputPin final : public Pin {
         *name = input_.name;
         return S_OK;
     }
+    InputKind QueryInputKind() override {
+        return input_.outputMix ? InputKind::OutputMix : InputKind::DeviceInput;
+    }
+    StableInputName QueryStableName() override {
+        return {filter_->card(),
+                input_.songOutput ? QString::fromUtf8(kSongOutputMixName) : input_.source,
+                input_.port};
+    }
     std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() override {
         return std::make_shared<InputMixer>(filter_, input_);
     }
@@ -77,8 +86,8 @@ class PinList final : public PinEnumerator {
 
 }  // namespace
 
-PulseCaptureFilter::PulseCaptureFilter(SoundServer& server, QString card)
-    : server_(server), card_(std::move(card)) {}
+PulseCaptureFilter::PulseCaptureFilter(SoundServer& server, SwitchedPorts& ports, QString card)
+    : server_(server), ports_(ports), card_(std::move(card)) {}
 
 HRESULT PulseCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* pins) {
     // The pins keep the filter alive, as references to a filter's pins do.
@@ -93,6 +102,7 @@ HRESULT PulseCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* pins) {
 std::optional<CaptureSourceChoice> PulseCaptureFilter::Choice() const {
     const SoundModel& model = server_.model();
     QString source = enabled_ ? enabled_->source : QString();
+    if (enabled_ && enabled_->songOutput) source = SongOutputMix(model);
     if (source.isEmpty()) {
         const std::vector<CaptureInput> inputs = CaptureInputsOf(model, card_);
         if (inputs.empty()) return std::nullopt;
@@ -117,9 +127,7 @@ void PulseCaptureFilter::Enable(const CaptureInput& input, bool enable) {
         return;
     }
     enabled_ = input;
-    const SoundDevice* source = server_.model().SourceNamed(input.source);
-    if (source && !input.port.isEmpty() && source->activePort != input.port)
-        server_.SetSourcePort(source->index, input.port);
+    ports_.Switch(input.source, input.port);
 }
 
 HRESULT PulseCaptureOutputPin::QueryDirection(PinDirection* direction) {

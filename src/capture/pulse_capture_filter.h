@@ -8,6 +8,7 @@
 #include "services/capture_devices.h"
 
 class SoundServer;
+class SwitchedPorts;
 
 // What the recording pipeline needs to know of a capture filter: the source it reads.
 struct CaptureSourceChoice {
@@ -18,11 +19,12 @@ struct CaptureSourceChoice {
 };
 
 // A capture device of the sound server as a filter: pin 0 is the output, the others
-// are the device's inputs. The enabled input is the source that the output reads.
+// are the device's inputs. The enabled input is the source that the output reads; the
+// song output's mix reads the output the song plays on when the recording starts.
 class PulseCaptureFilter : public MediaFilter,
                            public std::enable_shared_from_this<PulseCaptureFilter> {
   public:
-    PulseCaptureFilter(SoundServer& server, QString card);
+    PulseCaptureFilter(SoundServer& server, SwitchedPorts& ports, QString card);
 
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>* pins) override;
 
@@ -34,9 +36,11 @@ class PulseCaptureFilter : public MediaFilter,
     void Enable(const CaptureInput& input, bool enable);
     const std::optional<CaptureInput>& enabled() const { return enabled_; }
     SoundServer& server() const { return server_; }
+    const QString& card() const { return card_; }
 
   private:
     SoundServer& server_;
+    SwitchedPorts& ports_;
     QString card_;
     std::optional<CaptureInput> enabled_;
 };

@@ -13,23 +13,29 @@ constexpr int kServerWaitMs = 3000;
 
 class PulseMoniker final : public DeviceMoniker {
   public:
-    PulseMoniker(SoundServer& server, CaptureDeviceInfo device)
-        : server_(server), device_(std::move(device)) {}
+    PulseMoniker(SoundServer& server, SwitchedPorts& ports, CaptureDeviceInfo device)
+        : server_(server), ports_(ports), device_(std::move(device)) {}
 
     HRESULT ReadFriendlyName(QString* name) override {
         *name = device_.friendlyName;
         return S_OK;
     }
 
+    HRESULT ReadStableName(QString* name) override {
+        *name = device_.card;
+        return S_OK;
+    }
+
     HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) override {
         if (!device_.card.isEmpty() && CardIndexOf(server_.model(), device_.card) == kNoIndex)
             return E_FAIL;
-        *filter = std::make_shared<PulseCaptureFilter>(server_, device_.card);
+        *filter = std::make_shared<PulseCaptureFilter>(server_, ports_, device_.card);
         return S_OK;
     }
 
   private:
     SoundServer& server_;
+    SwitchedPorts& ports_;
     CaptureDeviceInfo device_;
 };
 
@@ -50,14 +56,15 @@ class MonikerList final : public MonikerEnumerator {
 
 class PulseDeviceEnumerator final : public DeviceEnumerator {
   public:
-    explicit PulseDeviceEnumerator(SoundServer& server) : server_(server) {}
+    PulseDeviceEnumerator(SoundServer& server, SwitchedPorts& ports)
+        : server_(server), ports_(ports) {}
 
     HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
         // A server that does not answer has no devices to offer.
         if (!server_.WaitUntilReady(kServerWaitMs)) return S_FALSE;
         std::vector<std::shared_ptr<DeviceMoniker>> monikers;
         for (const CaptureDeviceInfo& device : CaptureDevicesOf(server_.model()))
-            monikers.push_back(std::make_shared<PulseMoniker>(server_, device));
+            monikers.push_back(std::make_shared<PulseMoniker>(server_, ports_, device));
         if (monikers.empty()) return S_FALSE;
         *devices = std::make_shared<MonikerList>(std::move(monikers));
         return S_OK;
@@ -65,10 +72,12 @@ class PulseDeviceEnumerator final : public DeviceEnumerator {
 
   private:
     SoundServer& server_;
+    SwitchedPorts& ports_;
 };
 
 }  // namespace
 
-std::shared_ptr<DeviceEnumerator> MakePulseDeviceEnumerator(SoundServer& server) {
-    return std::make_shared<PulseDeviceEnumerator>(server);
+std::shared_ptr<DeviceEnumerator> MakePulseDeviceEnumerator(SoundServer& server,
+                                                            SwitchedPorts& ports) {
+    return std::make_shared<PulseDeviceEnumerator>(server, ports);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "capture/pulse_capture_filter.h"
 #include "pulse/sound_server.h"
@@ -62,7 +63,11 @@ ServerCaptureGraph::ServerCaptureGraph(SoundServer& server, std::uint64_t classi
     QObject::connect(&server_, &SoundServer::modelChanged, &receiver_, [this] { WatchDevices(); });
     QObject::connect(&server_, &SoundServer::sourceRemoved, &receiver_,
                      [this](const QString& name) {
-                         if (recording_ && recording_->source().device == name) recording_->Seal();
+                         if (!recording_ || recording_->source().device != name) return;
+                         recording_->Seal();
+                         // Reported even when the source is back at once (a card that
+                         // switches its profile): the recording has ended here.
+                         recordedSourceLost_ = running_;
                      });
 }
 
@@ -137,8 +142,9 @@ HRESULT ServerCaptureGraph::Stop() {
 }
 
 void ServerCaptureGraph::WatchDevices() {
+    const bool lost = std::exchange(recordedSourceLost_, false);
     for (auto& [device, present] : devicePresent_) {
-        const bool now = device->IsPresent();
+        const bool now = !lost && device->IsPresent();
         if (now == present) continue;
         present = now;
         events_.Push(EC_DEVICE_LOST, 0, now ? 1 : 0);

@@ -52,4 +52,5 @@ class ServerCaptureGraph final : public FilterGraph,
     QObject receiver_;
     std::unique_ptr<WavRecording> recording_;
     bool running_ = false;
+    bool recordedSourceLost_ = false;
 };

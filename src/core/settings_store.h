@@ -11,7 +11,13 @@ inline constexpr char kSetupSection[] = "Setup";
 inline constexpr char kSoundCaptureIndexValue[] = "nSoundCaptureIndex";
 inline constexpr char kCapturePinIndexValue[] = "nCapturePinIndex";
 inline constexpr char kSearchFlagValue[] = "nSearchFlag";
+// The capture choice by stable names, beside the indexes, and the input's name as shown.
+inline constexpr char kCaptureDeviceValue[] = "CaptureDevice";
+inline constexpr char kCaptureSourceValue[] = "CaptureSource";
+inline constexpr char kCapturePortValue[] = "CapturePort";
+inline constexpr char kCaptureInputValue[] = "CaptureInput";
 inline constexpr char kOnlyOnceValue[] = "b_only_once";
+inline constexpr char kHearMicrophoneValue[] = "b_hear_microphone";
 inline constexpr char kPlaybackVolumeValue[] = "PlaybackVolume";
 inline constexpr char kLastOutputFolderValue[] = "last_output_folder";
 inline constexpr char kLastPhotoFolderValue[] = "LastPhotoFolder";

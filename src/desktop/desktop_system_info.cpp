@@ -1,4 +1,4 @@
-#include <QFileInfo>
+#include <QDir>
 #include <QStandardPaths>
 
 #include "services/system_info.h"
@@ -12,8 +12,9 @@ class DesktopSystemInfo final : public SystemInfo {
 
     std::optional<QString> MusicFolder() override {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-        // The folder must be there now; the query never creates it.
-        if (folder.isEmpty() || !QFileInfo(folder).isDir()) return std::nullopt;
+        // Many Linux homes have none yet; it is made as the desktop's own folder service
+        // makes it.
+        if (folder.isEmpty() || !QDir().mkpath(folder)) return std::nullopt;
         return folder;
     }
 };

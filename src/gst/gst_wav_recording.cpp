@@ -112,10 +112,14 @@ HRESULT GstWavRecording::StopWhenReady(int timeoutMs) {
         ended_.wait_for(lock, bound, [&] {
             return streamEnded_ || sealed_ || writeFailed_ || bytesWritten_ >= due;
         });
+        // A source that has stopped delivering holds its stream lock while it waits for
+        // samples, and the end of the stream would wait for that lock for ever: such a
+        // stream is simply stopped, with what it delivered.
+        const bool flowing = streamEnded_ || bytesWritten_ >= due;
         lock.unlock();
-        gst_element_send_event(pipeline_.get(), gst_event_new_eos());
+        if (flowing) gst_element_send_event(pipeline_.get(), gst_event_new_eos());
         lock.lock();
-        drained = ended_.wait_for(lock, bound, [this] { return streamEnded_; });
+        drained = flowing && ended_.wait_for(lock, bound, [this] { return streamEnded_; });
     }
     Halt();
     return drained ? S_OK : S_FALSE;

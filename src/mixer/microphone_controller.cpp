@@ -2,14 +2,16 @@
 
 #include <QSlider>
 
+#include "core/settings_store.h"
 #include "mixer/mixer_control.h"
 #include "mixer/mixer_probe.h"
 #include "platform/platform.h"
 #include "services/message_boxes.h"
 
-MicrophoneController::MicrophoneController(Platform& platform, QWidget& window,
-                                           QSlider& microphoneVolume)
+MicrophoneController::MicrophoneController(Platform& platform, SettingsStore& settings,
+                                           QWidget& window, QSlider& microphoneVolume)
     : platform_(platform),
+      settings_(settings),
       window_(window),
       microphoneVolume_(microphoneVolume),
       mixerControl_(std::make_unique<MixerControl>(*platform.mixer, *platform.messages)) {}
@@ -17,6 +19,7 @@ MicrophoneController::MicrophoneController(Platform& platform, QWidget& window,
 MicrophoneController::~MicrophoneController() = default;
 
 int MicrophoneController::FindMicrophoneMixer(std::uint32_t value) {
+    hearMicrophone_ = settings_.ReadInt(kOptionSection, kHearMicrophoneValue, 1) != 0;
     const UINT count = platform_.mixer->mixerGetNumDevs();
     if (count == 0) {
         ShowMessage(
@@ -28,6 +31,7 @@ int MicrophoneController::FindMicrophoneMixer(std::uint32_t value) {
     for (UINT i = 0; i < count; ++i) {
         MixerProbe probe(*platform_.mixer, *platform_.messages, value,
                          mixerControl_->recordingMuteBefore());
+        if (!hearMicrophone_) probe.KeepPlaythroughOff();
         if (!probe.OpenMixer(&window_, nullptr, i)) return 0;
         const int found = probe.ProbeMicrophoneLines(&window_);
         probe.CloseMixer(&window_);
@@ -37,6 +41,18 @@ int MicrophoneController::FindMicrophoneMixer(std::uint32_t value) {
         }
     }
     return 0;
+}
+
+void MicrophoneController::SetHearMicrophone(bool hear) {
+    hearMicrophone_ = hear;
+    settings_.WriteInt(kOptionSection, kHearMicrophoneValue, hear ? 1 : 0);
+    if (micMixerId_ == -1) return;
+    MixerProbe probe(*platform_.mixer, *platform_.messages, hear ? 0 : 1,
+                     mixerControl_->recordingMuteBefore());
+    probe.SwitchPlaythroughOnly();
+    if (!probe.OpenMixer(&window_, nullptr, static_cast<UINT>(micMixerId_))) return;
+    probe.ProbeMicrophoneLines(&window_);
+    probe.CloseMixer(&window_);
 }
 
 void MicrophoneController::BindMicrophoneSlider() {

@@ -63,7 +63,9 @@ int MixerProbe::MixAppInitDialogSwitch(QWidget* owner, ControlBinding& bound) {
 }
 
 std::optional<DWORD> MixerProbe::SwitchValueFor(DWORD current) {
-    if (destination_.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN) return value_;
+    if (destination_.dwComponentType != MIXERLINE_COMPONENTTYPE_DST_WAVEIN)
+        return playthroughOff_ ? 1 : value_;
+    if (playthroughOnly_) return std::nullopt;
     const std::pair<UINT, DWORD> key{deviceIndex_, controlId_};
     if (value_ == 0) {
         recordingMuteBefore_.emplace(key, current);

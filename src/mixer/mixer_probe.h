@@ -25,6 +25,12 @@ class MixerProbe : public MixerDevice {
     MixerProbe(Mixer& mixerApi, MessageBoxes& messages, DWORD value,
                MuteMemory& recordingMuteBefore);
 
+    // The user does not want to hear the microphone: the speakers microphone (its
+    // playthrough) stays muted when the others are unmuted.
+    void KeepPlaythroughOff() { playthroughOff_ = true; }
+    // Only the speakers microphone is switched; the recording microphone stays as it is.
+    void SwitchPlaythroughOnly() { playthroughOnly_ = true; }
+
     // 1 when the device has a microphone line under a speakers or recording destination.
     int ProbeMicrophoneLines(QWidget* owner);
 
@@ -35,6 +41,8 @@ class MixerProbe : public MixerDevice {
     std::optional<DWORD> SwitchValueFor(DWORD current);
 
     DWORD value_;
+    bool playthroughOff_ = false;
+    bool playthroughOnly_ = false;
     std::unique_ptr<SwitchInstance> switchInstance_;
     MuteMemory& recordingMuteBefore_;
 };

@@ -167,18 +167,15 @@ void PlaybackController::UpdatePlaybackTime() {
     controls_.seekBar().setValue(seekPosition_);
 }
 
-void PlaybackController::ShowChannelMenu(QPoint clientPoint) {
-    if (mediaPath_.isEmpty() || !currentPlayer_) return;
-    const std::unique_ptr<QMenu> menu = LoadResourceMenu(IDR_PREVIEW_MENU);
-    QMenu* preview = SubMenuOf(menu.get(), 0);
-    if (!preview) return;
+QMenu* PlaybackController::ChannelMenuOf(QMenu& previewMenu) {
+    if (mediaPath_.isEmpty() || !currentPlayer_) return nullptr;
+    QMenu* preview = SubMenuOf(&previewMenu, 0);
+    if (!preview) return nullptr;
     const int checked[] = {ID_CHANNEL_LEFT, ID_CHANNEL_STEREO, ID_CHANNEL_RIGHT};
     const int channel = currentPlayer_->channel();
     if (channel >= kChannelLeft && channel <= kChannelRight)
         CheckMenuItem(SubMenuOf(preview, 0), checked[channel - kChannelLeft]);
-    const int command =
-        platform_.menus->Track(*preview, window_.mapToGlobal(clientPoint), &window_);
-    if (command != 0) PostCommand(&window_, command);
+    return preview;
 }
 
 void PlaybackController::ForwardPlayerCommand(int commandId) {

@@ -1,5 +1,7 @@
 #pragma once
 
+class QMenu;
+
 #include <QPoint>
 #include <QString>
 #include <memory>
@@ -39,7 +41,9 @@ class PlaybackController {
     void SeekFromSlider();
     void ApplyMediaVolume();
     void UpdatePlaybackTime();
-    void ShowChannelMenu(QPoint clientPoint);
+    // The video window's menu 145 as the main window shows it while a file is open, the
+    // player's channel checked: its popup within previewMenu, or null without a file.
+    QMenu* ChannelMenuOf(QMenu& previewMenu);
     void ForwardPlayerCommand(int commandId);
     // The song of a recording: it plays while the recording runs.
     void RunPlayer();

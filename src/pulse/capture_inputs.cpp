@@ -1,11 +1,18 @@
 #include "pulse/capture_inputs.h"
 
+#include <algorithm>
+
 namespace {
 
 bool OnDevice(const SoundModel& model, const SoundDevice& device, const QString& card) {
     if (card.isEmpty()) return device.card == kNoIndex;
     const auto found = model.cards.find(device.card);
     return found != model.cards.end() && found->second.name == card;
+}
+
+QString CardNameOf(const SoundModel& model, std::uint32_t card) {
+    const auto found = model.cards.find(card);
+    return found == model.cards.end() ? QString() : found->second.name;
 }
 
 }  // namespace
@@ -18,6 +25,11 @@ std::vector<CaptureDeviceInfo> CaptureDevicesOf(const SoundModel& model) {
     }
     if (!CaptureInputsOf(model, QString()).empty())
         devices.push_back({QString(), QString::fromUtf8(kCardlessDeviceName)});
+    if (const SoundDevice* songOutput = model.SinkNamed(model.defaultSink)) {
+        const QString card = CardNameOf(model, songOutput->card);
+        std::stable_partition(devices.begin(), devices.end(),
+                              [&](const CaptureDeviceInfo& device) { return device.card == card; });
+    }
     return devices;
 }
 
@@ -26,13 +38,18 @@ std::vector<CaptureInput> CaptureInputsOf(const SoundModel& model, const QString
     for (const auto& [index, source] : model.sources) {
         if (source.monitorOfSink != kNoIndex || !OnDevice(model, source, card)) continue;
         if (source.ports.empty()) inputs.push_back({source.description, source.name, QString()});
+        // An unplugged port records nothing; switching to it would take the user's input.
         for (const SoundPort& port : source.ports)
-            inputs.push_back({port.description, source.name, port.name});
+            if (port.available) inputs.push_back({port.description, source.name, port.name});
     }
+    const auto firstMix = inputs.size();
     for (const auto& [index, sink] : model.sinks) {
         if (!OnDevice(model, sink, card) || !model.SourceNamed(sink.monitorSource)) continue;
-        inputs.push_back({sink.description + QString::fromUtf8(kOutputMixSuffix),
-                          sink.monitorSource, QString()});
+        const bool songOutput = sink.name == model.defaultSink;
+        const CaptureInput mix{sink.description + QString::fromUtf8(kOutputMixSuffix),
+                               sink.monitorSource, QString(), true, songOutput};
+        inputs.insert(songOutput ? inputs.begin() + static_cast<long>(firstMix) : inputs.end(),
+                      mix);
     }
     return inputs;
 }
@@ -42,4 +59,10 @@ std::uint32_t CardIndexOf(const SoundModel& model, const QString& card) {
         if (!card.isEmpty() && entry.name == card) return index;
     }
     return kNoIndex;
+}
+
+QString SongOutputMix(const SoundModel& model) {
+    const SoundDevice* songOutput = model.SinkNamed(model.defaultSink);
+    return songOutput && model.SourceNamed(songOutput->monitorSource) ? songOutput->monitorSource
+                                                                      : QString();
 }

@@ -19,7 +19,10 @@ bool IsMicrophone(const SoundDevice& source) {
     return false;
 }
 
+// The default source when it is a microphone of the card, else the card's first.
 const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
+    const SoundDevice* chosen = model.SourceNamed(model.defaultSource);
+    if (chosen && chosen->card == card && IsMicrophone(*chosen)) return chosen;
     for (const auto& [index, source] : model.sources)
         if (source.card == card && IsMicrophone(source)) return &source;
     return nullptr;
@@ -67,6 +70,10 @@ MicrophoneSource* PulseMicrophones::Find(std::uint32_t source) {
 
 pa_context* PulseMicrophones::context() const {
     return server_.context();
+}
+
+QByteArray PulseMicrophones::songOutput() const {
+    return server_.model().defaultSink.toUtf8();
 }
 
 void PulseMicrophones::SetVolumes(std::uint32_t source, const std::vector<std::uint32_t>& volumes) {
@@ -128,6 +135,7 @@ void PulseMicrophones::Rebuild() {
     microphones_ = std::move(found);
     for (const Change& change : changes)
         if (onSourceChanged) onSourceChanged(change.source, change.volume, change.mute);
+    if (onDevicesChanged) onDevicesChanged();
 }
 
 void PulseMicrophones::AskAboutSinkInput(std::uint32_t index) {

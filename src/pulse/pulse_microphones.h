@@ -46,12 +46,16 @@ class PulseMicrophones {
     void SetMute(std::uint32_t source, bool mute);
     // Null while not connected.
     pa_context* context() const;
+    // The output the song plays on (the default output), or empty.
+    QByteArray songOutput() const;
 
     // A microphone's volume or mute changed in the server, by another program.
     std::function<void(const QByteArray& source, bool volumeChanged, bool muteChanged)>
         onSourceChanged;
     // A playback stream's volume changed; volume is null when the stream went away.
     std::function<void(std::uint32_t sinkInput, const pa_cvolume* volume)> onSinkInputChanged;
+    // The server's devices changed (microphones, outputs or the defaults).
+    std::function<void()> onDevicesChanged;
 
   private:
     struct Written {

@@ -1,5 +1,6 @@
 #include "pulse/pulse_mixer.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "services/window_messages.h"
@@ -16,6 +17,8 @@ constexpr DWORD kSpeakersMute = 2;
 constexpr DWORD kRecordingVolume = 3;
 constexpr DWORD kRecordingMute = 4;
 constexpr DWORD kFull = 65535;
+// A playthrough that ended by itself is started again at most this often.
+constexpr auto kRestartInterval = std::chrono::seconds(1);
 
 DWORD DestinationLineId(DWORD destination) {
     return 0xFFFF0000u | destination;
@@ -57,6 +60,21 @@ pa_cvolume ChannelVolumes(const std::vector<DWORD>& values) {
     return volume;
 }
 
+// One level for a control of several channels is its loudest channel's; setting it
+// scales every channel alike, so the balance stays.
+DWORD Loudest(const std::vector<DWORD>& values) {
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+std::vector<DWORD> Scaled(std::vector<DWORD> values, DWORD level) {
+    const DWORD loudest = Loudest(values);
+    for (DWORD& value : values)
+        value = loudest == 0
+                    ? level
+                    : static_cast<DWORD>((std::uint64_t{value} * level + loudest / 2) / loudest);
+    return values;
+}
+
 std::vector<DWORD> ValuesOf(const pa_cvolume& volume) {
     return ValuesOf(std::vector<std::uint32_t>(volume.values, volume.values + volume.channels));
 }
@@ -87,6 +105,7 @@ MIXERLINEA MicrophoneLine(DWORD destination, DWORD channels) {
 MIXERCONTROLA ControlRecord(DWORD controlId) {
     MIXERCONTROLA control;
     control.dwControlID = controlId;
+    control.fdwControl = MIXERCONTROL_CONTROLF_UNIFORM;
     if (IsVolume(controlId)) {
         control.dwControlType = MIXERCONTROL_CONTROLTYPE_VOLUME;
         control.szShortName = control.szName = "Volume";
@@ -94,7 +113,6 @@ MIXERCONTROLA ControlRecord(DWORD controlId) {
         control.Metrics.cSteps = kFull + 1;
     } else {
         control.dwControlType = MIXERCONTROL_CONTROLTYPE_MUTE;
-        control.fdwControl = MIXERCONTROL_CONTROLF_UNIFORM;
         control.szShortName = control.szName = "Mute";
         control.Bounds.dwMaximum = 1;
     }
@@ -111,6 +129,9 @@ PulseMixer::PulseMixer(SoundServer& server) : server_(server) {
     server_.onSinkInputChanged = [this](std::uint32_t sinkInput, const pa_cvolume* volume) {
         OnPlaythroughChanged(sinkInput, volume);
     };
+    server_.onDevicesChanged = [this] { SyncPlaythroughs(); };
+    retry_.setSingleShot(true);
+    QObject::connect(&retry_, &QTimer::timeout, &receiver_, [this] { SyncPlaythroughs(); });
 }
 
 PulseMixer::~PulseMixer() {
@@ -207,8 +228,9 @@ MMRESULT PulseMixer::mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* de
     const MicrophoneSource* microphone = SourceOf(hmx);
     if (!microphone) return Missing(hmx);
     if (!IsControl(details->dwControlID)) return MIXERR_INVALCONTROL;
-    const std::vector<DWORD> values = Values(*microphone, details->dwControlID);
+    std::vector<DWORD> values = Values(*microphone, details->dwControlID);
     if (details->cChannels != 1 && details->cChannels != values.size()) return MMSYSERR_INVALPARAM;
+    if (details->cChannels == 1) values = {Loudest(values)};
     std::copy_n(values.begin(), details->cChannels, details->paDetails);
     return MMSYSERR_NOERROR;
 }
@@ -219,9 +241,10 @@ MMRESULT PulseMixer::mixerSetControlDetails(HMIXER hmx, const MIXERCONTROLDETAIL
     if (!IsControl(details->dwControlID)) return MIXERR_INVALCONTROL;
     std::vector<DWORD> values = Values(*microphone, details->dwControlID);
     if (details->cChannels != 1 && details->cChannels != values.size()) return MMSYSERR_INVALPARAM;
-    // One value for a control of several channels sets them all alike.
-    for (std::size_t c = 0; c < values.size(); ++c)
-        values[c] = details->paDetails[details->cChannels == 1 ? 0 : c];
+    if (details->cChannels == 1)
+        values = Scaled(values, details->paDetails[0]);
+    else
+        std::copy_n(details->paDetails, values.size(), values.begin());
     const QByteArray source = microphone->name;
     const MMRESULT result = Apply(*microphone, details->dwControlID, values);
     if (result == MMSYSERR_NOERROR) Notify(source, details->dwControlID);
@@ -250,7 +273,7 @@ std::vector<DWORD> PulseMixer::Values(const MicrophoneSource& microphone, DWORD 
         case kSpeakersVolume:
             return playthrough.volume;
         case kSpeakersMute:
-            return {playthrough.streams && playthrough.streams->alive() ? 0u : 1u};
+            return {playthrough.on ? 0u : 1u};
         case kRecordingVolume:
             return ValuesOf(microphone.volumes);
         default:
@@ -267,14 +290,8 @@ MMRESULT PulseMixer::Apply(const MicrophoneSource& microphone, DWORD controlId,
             if (playthrough.streams) playthrough.streams->SetVolume(ChannelVolumes(values));
             return MMSYSERR_NOERROR;
         case kSpeakersMute:
-            if (values[0] != 0) {
-                playthrough.streams.reset();
-            } else if (!playthrough.streams || !playthrough.streams->alive()) {
-                if (!server_.context()) return MMSYSERR_NODRIVER;
-                playthrough.streams = std::make_unique<PulsePlaythrough>(
-                    server_.context(), microphone.name, microphone.rate, microphone.channels,
-                    ChannelVolumes(playthrough.volume));
-            }
+            playthrough.on = values[0] == 0;
+            SyncPlaythroughs();
             return MMSYSERR_NOERROR;
         case kRecordingVolume:
             server_.SetVolumes(microphone.index, StepsOf(values));
@@ -286,17 +303,44 @@ MMRESULT PulseMixer::Apply(const MicrophoneSource& microphone, DWORD controlId,
 }
 
 void PulseMixer::OnPlaythroughChanged(std::uint32_t sinkInput, const pa_cvolume* volume) {
+    if (!volume) return;
     for (auto& [source, playthrough] : playthroughs_) {
-        if (!playthrough.streams) continue;
-        if (!volume && !playthrough.streams->alive()) {
-            // Someone ended the playthrough: its switch reads muted now.
-            playthrough.streams.reset();
-            Notify(source, kSpeakersMute);
-        } else if (volume && playthrough.streams->sinkInput() == sinkInput &&
-                   ValuesOf(*volume) != playthrough.volume) {
+        if (playthrough.streams && playthrough.streams->sinkInput() == sinkInput &&
+            ValuesOf(*volume) != playthrough.volume) {
             playthrough.volume = ValuesOf(*volume);
             Notify(source, kSpeakersVolume);
         }
+    }
+}
+
+void PulseMixer::SyncPlaythroughs() {
+    const QByteArray songOutput = server_.songOutput();
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [source, playthrough] : playthroughs_) {
+        const MicrophoneSource* microphone = server_.Microphone(source);
+        const bool possible =
+            playthrough.on && microphone && !songOutput.isEmpty() && server_.context();
+        PulsePlaythrough* streams = playthrough.streams.get();
+        // Both streams end together, so neither is left behind in the server.
+        if (streams && (!possible || !streams->alive() || streams->rate() != microphone->rate ||
+                        streams->channels() != microphone->channels))
+            playthrough.streams.reset();
+        if (!possible) continue;
+        if (playthrough.streams) {
+            playthrough.streams->MoveTo(songOutput);
+            continue;
+        }
+        if (now - playthrough.started < kRestartInterval) {
+            retry_.start(std::chrono::duration_cast<std::chrono::milliseconds>(
+                playthrough.started + kRestartInterval - now));
+            continue;
+        }
+        playthrough.started = now;
+        playthrough.streams = std::make_unique<PulsePlaythrough>(
+            QCoreApplication::applicationName().toUtf8(),
+            PulsePlaythrough::Streams{source, songOutput, microphone->rate, microphone->channels,
+                                      ChannelVolumes(playthrough.volume)},
+            &receiver_, [this] { SyncPlaythroughs(); });
     }
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <vector>
@@ -13,9 +15,11 @@
 
 // The mixer over the sound server. One mixer device per capture device that has a
 // microphone. Destination 0 "Speakers" carries the microphone's playthrough into the
-// default output (its mute switch stops it, its volume sets its level); destination 1
-// "Recording" carries the microphone source itself (volume, mute). Every change, by this
-// program or another, is posted to the windows that have the device open.
+// output the song plays on (its mute switch stops it, its volume sets its level); the
+// playthrough follows that output and comes back with its devices. Destination 1
+// "Recording" carries the microphone source itself (volume, mute). A volume is one level
+// for all channels, their balance kept. Every change, by this program or another, is
+// posted to the windows that have the device open.
 class PulseMixer final : public Mixer {
   public:
     // server: the program's connection; it must outlive the mixer.
@@ -42,7 +46,9 @@ class PulseMixer final : public Mixer {
     };
     struct Playthrough {
         std::vector<DWORD> volume;  // per channel, 0 to 65535
+        bool on = false;            // the switch, whether the devices are there or not
         std::unique_ptr<PulsePlaythrough> streams;
+        std::chrono::steady_clock::time_point started;
     };
 
     const MicrophoneSource* SourceOf(HMIXER hmx) const;
@@ -52,11 +58,15 @@ class PulseMixer final : public Mixer {
     MMRESULT Apply(const MicrophoneSource& microphone, DWORD controlId,
                    const std::vector<DWORD>& values);
     void OnPlaythroughChanged(std::uint32_t sinkInput, const pa_cvolume* volume);
+    // Starts, ends, restarts or moves each playthrough to match its switch and devices.
+    void SyncPlaythroughs();
     void Notify(const QByteArray& source, DWORD controlId);
 
     PulseMicrophones server_;
     std::map<std::uintptr_t, OpenDevice> open_;
     std::uintptr_t nextHandle_ = 1;
     bool waited_ = false;
+    QObject receiver_;  // the playthroughs' news arrive here, and end with it
+    QTimer retry_;
     std::map<QByteArray, Playthrough> playthroughs_;
 };

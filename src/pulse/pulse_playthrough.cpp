@@ -1,27 +1,32 @@
 #include "pulse/pulse_playthrough.h"
 
-#include <pulse/error.h>
+#include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
+#include <pulse/stream.h>
 
+#include <QObject>
+#include <algorithm>
 #include <vector>
-
-#include "pulse/pulse_handles.h"
-#include "pulse/pulse_log.h"
 
 namespace {
 
-// How far the singer's voice may lag behind the microphone on its way to the output. When
-// a block of the microphone arrives, what is still queued of the ones before should be
-// little (up to 20 ms); a queue that stays longer for half a second (after a slow moment
-// of the UI thread, or from clock drift) loses a block, and one beyond 100 ms loses every
-// block at once. So the delay settles at the least the microphone's blocks allow and
-// never grows.
-constexpr std::uint64_t kFragmentUsec = 5000;
-constexpr std::uint64_t kNormalQueueUsec = 20000;
-constexpr std::uint64_t kLongQueueUsec = 500000;
-constexpr std::uint64_t kMaxQueueUsec = 100000;
+// The singer's voice should reach the output soon after the microphone, and without a
+// break. The output keeps a target of samples in hand against late moments (the servers
+// pass samples on in portions of their own, PipeWire in larger ones); every time it runs
+// dry the target grows a step, up to a limit. What stands in the output well beyond the
+// target for a while (from a start, or the devices' clocks drifting) is skipped in one go,
+// and after a stall everything beyond it at once, so the voice never falls behind.
+constexpr pa_usec_t kFragmentUsec = 5000;
+constexpr pa_usec_t kFirstTargetUsec = 20000;
+constexpr pa_usec_t kTargetStepUsec = 10000;
+constexpr pa_usec_t kMostTargetUsec = 150000;
+constexpr pa_usec_t kWindowUsec = 10000000;
+constexpr pa_usec_t kSlackUsec = 40000;
+constexpr pa_usec_t kStallUsec = 200000;
+
+using StreamHandle = CHandle<pa_stream, pa_stream_unref>;
 
 pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec& sampleSpec,
                      const pa_channel_map& channels) {
@@ -30,151 +35,235 @@ pa_stream* NewStream(pa_context* context, const char* name, const pa_sample_spec
     return pa_stream_new_with_proplist(context, name, &sampleSpec, &channels, properties.get());
 }
 
-// A stream that failed says why in the log; the mixer sees only that it has ended.
-void LogFailure(pa_stream* stream, const char* which) {
-    if (pa_stream_get_state(stream) != PA_STREAM_FAILED) return;
-    qCWarning(pulseLog, "The playthrough's %s stream failed: %s", which,
-              pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+bool Ended(pa_stream* stream) {
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
+}
+
+// What waits in the output stream, beyond the device's own delay; 0 until the first
+// timing report.
+pa_usec_t Queued(pa_stream* stream) {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
+    if (!timing || pa_stream_get_latency(stream, &latency, &negative) < 0 || negative) return 0;
+    return latency > timing->sink_usec ? latency - timing->sink_usec : 0;
 }
 
 }  // namespace
 
-void PulsePlaythrough::EndStream(pa_stream* stream) {
-    pa_stream_set_read_callback(stream, nullptr, nullptr);
-    // A stream the server is still creating cannot be disconnected yet; it would live on
-    // in the server without an owner. It ends itself as soon as it is ready.
-    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) {
-        pa_stream_set_state_callback(stream, &PulsePlaythrough::EndWhenSettled, nullptr);
+// Everything here but the constructor and the destructor runs on the main loop's thread,
+// which holds the loop's lock while it calls back.
+struct PulsePlaythrough::Forwarder {
+    PulsePlaythrough& owner;
+    PulseContextHandle context;
+    StreamHandle record;
+    StreamHandle playback;
+    pa_sample_spec sampleSpec{};
+    pa_usec_t target = kFirstTargetUsec;
+    pa_usec_t windowStart = 0;
+    pa_usec_t leastQueued = 0;  // in the output, since windowStart
+    size_t skip = 0;            // bytes of the microphone still to be skipped
+    Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
+              const QByteArray& applicationName)
+        : owner(playthrough) {
+        context.reset(
+            pa_context_new(pa_threaded_mainloop_get_api(loop), applicationName.constData()));
+        if (!context) {
+            End();
+            return;
+        }
+        pa_context_set_state_callback(context.get(), &Forwarder::OnContextState, this);
+        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) End();
+    }
+
+    // Once the loop has stopped: the connection's end takes both streams in the server.
+    ~Forwarder() {
+        for (pa_stream* stream : {record.get(), playback.get()}) {
+            if (!stream) continue;
+            pa_stream_set_state_callback(stream, nullptr, nullptr);
+            pa_stream_set_read_callback(stream, nullptr, nullptr);
+        }
+        if (!context) return;
+        pa_context_set_state_callback(context.get(), nullptr, nullptr);
+        pa_context_disconnect(context.get());
+    }
+
+    void End() {
+        if (owner.ended_.exchange(true)) return;
+        owner.sinkInput_ = PA_INVALID_INDEX;
+        QMetaObject::invokeMethod(owner.receiver_, owner.onEnded_, Qt::QueuedConnection);
+    }
+
+    static void OnContextState(pa_context* context, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        switch (pa_context_get_state(context)) {
+            case PA_CONTEXT_READY:
+                return forwarder->Connect();
+            case PA_CONTEXT_FAILED:
+            case PA_CONTEXT_TERMINATED:
+                return forwarder->End();
+            default:
+                return;
+        }
+    }
+
+    void Connect() {
+        const Streams& streams = owner.streams_;
+        sampleSpec = {PA_SAMPLE_S16LE, static_cast<std::uint32_t>(streams.rate),
+                      static_cast<std::uint8_t>(streams.channels)};
+        pa_channel_map map;
+        if (!pa_sample_spec_valid(&sampleSpec) ||
+            !pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
+            return End();
+        record.reset(
+            NewStream(context.get(), "Microphone capture for playthrough", sampleSpec, map));
+        playback.reset(NewStream(context.get(), "Microphone playthrough", sampleSpec, map));
+        if (!record || !playback) return End();
+
+        const auto timing =
+            PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING;
+        const pa_buffer_attr playbackBuffer = PlaybackBuffer();
+        pa_stream_set_state_callback(playback.get(), &Forwarder::OnPlaybackState, this);
+        pa_stream_set_underflow_callback(playback.get(), &Forwarder::OnUnderflow, this);
+        pa_stream_connect_playback(playback.get(), streams.sink.constData(), &playbackBuffer,
+                                   static_cast<pa_stream_flags_t>(timing), &streams.volume,
+                                   nullptr);
+
+        const auto unset = static_cast<std::uint32_t>(-1);
+        pa_buffer_attr recordBuffer{unset, unset, unset, unset, Bytes(kFragmentUsec)};
+        pa_stream_set_state_callback(record.get(), &Forwarder::OnRecordState, this);
+        pa_stream_set_read_callback(record.get(), &Forwarder::OnRead, this);
+        // The microphone, or nothing: a record stream the server moved elsewhere when the
+        // microphone goes would play the output back into itself.
+        pa_stream_connect_record(record.get(), streams.source.constData(), &recordBuffer,
+                                 static_cast<pa_stream_flags_t>(timing | PA_STREAM_DONT_MOVE));
+    }
+
+    std::uint32_t Bytes(pa_usec_t usec) const {
+        return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &sampleSpec));
+    }
+
+    // The output plays once the target is in hand, after its start and after running dry.
+    pa_buffer_attr PlaybackBuffer() const {
+        const auto unset = static_cast<std::uint32_t>(-1);
+        return {unset, Bytes(target), Bytes(target), Bytes(kFragmentUsec), unset};
+    }
+
+    static void OnUnderflow(pa_stream* stream, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        if (forwarder->target >= kMostTargetUsec) return;
+        forwarder->target = std::min(forwarder->target + kTargetStepUsec, kMostTargetUsec);
+        const pa_buffer_attr buffer = forwarder->PlaybackBuffer();
+        const PulseOperation operation(
+            pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr));
+    }
+
+    static void OnRecordState(pa_stream* stream, void* self) {
+        if (Ended(stream)) static_cast<Forwarder*>(self)->End();
+    }
+
+    static void OnPlaybackState(pa_stream* stream, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        if (Ended(stream)) return forwarder->End();
+        if (pa_stream_get_state(stream) != PA_STREAM_READY) return;
+        forwarder->owner.sinkInput_ = pa_stream_get_index(stream);
+        // What changed while the streams were being made applies now.
+        forwarder->ApplyVolume();
+        forwarder->FollowSink();
+    }
+
+    bool Playing() const {
+        return playback && pa_stream_get_state(playback.get()) == PA_STREAM_READY;
+    }
+
+    void ApplyVolume() {
+        if (!Playing()) return;
+        const PulseOperation operation(
+            pa_context_set_sink_input_volume(context.get(), pa_stream_get_index(playback.get()),
+                                             &owner.streams_.volume, nullptr, nullptr));
+    }
+
+    void FollowSink() {
+        if (!Playing() || owner.streams_.sink.isEmpty()) return;
+        const char* now = pa_stream_get_device_name(playback.get());
+        if (now && owner.streams_.sink == now) return;
+        const PulseOperation operation(
+            pa_context_move_sink_input_by_name(context.get(), pa_stream_get_index(playback.get()),
+                                               owner.streams_.sink.constData(), nullptr, nullptr));
+    }
+
+    static void OnRead(pa_stream*, size_t, void* self) { static_cast<Forwarder*>(self)->Forward(); }
+
+    void Forward() {
+        while (pa_stream_readable_size(record.get()) > 0) {
+            const void* data = nullptr;
+            size_t bytes = 0;
+            if (pa_stream_peek(record.get(), &data, &bytes) < 0 || bytes == 0) return;
+            const size_t skipped = std::min(bytes, skip);
+            skip -= skipped;
+            if (Playing() && skipped < bytes) {
+                const auto* from = static_cast<const std::uint8_t*>(data);
+                const std::vector<std::uint8_t> silence(data ? 0 : bytes - skipped, 0);  // a hole
+                pa_stream_write(playback.get(), data ? from + skipped : silence.data(),
+                                bytes - skipped, nullptr, 0, PA_SEEK_RELATIVE);
+            }
+            pa_stream_drop(record.get());
+        }
+        if (Playing()) KeepShort();
+    }
+
+    // Decides what to skip: what has stood beyond the target all through a window, or
+    // after a stall everything beyond it.
+    void KeepShort() {
+        const pa_usec_t now = pa_rtclock_now();
+        // What is to be skipped already is as good as gone.
+        const pa_usec_t skipping = pa_bytes_to_usec(skip, &sampleSpec);
+        const pa_usec_t inHand = Queued(playback.get());
+        const pa_usec_t queued = inHand > skipping ? inHand - skipping : 0;
+        if (windowStart == 0 || queued > target + kStallUsec) {
+            if (queued > target + kStallUsec) skip += Bytes(queued - target);
+            windowStart = now;
+            leastQueued = queued;
+            return;
+        }
+        leastQueued = std::min(leastQueued, queued);
+        if (now - windowStart < kWindowUsec) return;
+        if (leastQueued > target + kSlackUsec) skip += Bytes(leastQueued - target);
+        windowStart = now;
+        leastQueued = queued;
+    }
+};
+
+PulsePlaythrough::PulsePlaythrough(const QByteArray& applicationName, const Streams& streams,
+                                   QObject* receiver, std::function<void()> ended)
+    : streams_(streams), receiver_(receiver), onEnded_(std::move(ended)) {
+    mainloop_.reset(pa_threaded_mainloop_new());
+    if (!mainloop_) {
+        ended_ = true;
         return;
     }
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    forwarder_ = std::make_unique<Forwarder>(*this, mainloop_.get(), applicationName);
+    if (pa_threaded_mainloop_start(mainloop_.get()) < 0) ended_ = true;
 }
 
-void PulsePlaythrough::EndWhenSettled(pa_stream* stream, void*) {
-    if (pa_stream_get_state(stream) == PA_STREAM_CREATING) return;
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    if (pa_stream_get_state(stream) == PA_STREAM_READY) pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+PulsePlaythrough::~PulsePlaythrough() {
+    if (mainloop_) pa_threaded_mainloop_stop(mainloop_.get());
+    forwarder_.reset();
 }
-
-PulsePlaythrough::PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate,
-                                   int channels, const pa_cvolume& volume)
-    : context_(context), volume_(volume) {
-    const pa_sample_spec sampleSpec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(rate),
-                                    static_cast<std::uint8_t>(channels)};
-    pa_channel_map map;
-    if (!pa_sample_spec_valid(&sampleSpec) ||
-        !pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
-        return;
-    record_.reset(NewStream(context, "Microphone capture for playthrough", sampleSpec, map));
-    playback_.reset(NewStream(context, "Microphone playthrough", sampleSpec, map));
-    if (!record_ || !playback_) return;
-
-    const auto fragment = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentUsec, &sampleSpec));
-    // The target length asks the output for a short latency of its own.
-    const auto target = static_cast<std::uint32_t>(pa_usec_to_bytes(kNormalQueueUsec, &sampleSpec));
-    pa_buffer_attr playbackBuffer{static_cast<std::uint32_t>(-1), target, fragment, fragment,
-                                  static_cast<std::uint32_t>(-1)};
-    pa_stream_set_state_callback(playback_.get(), &PulsePlaythrough::OnPlaybackState, this);
-    pa_stream_connect_playback(
-        playback_.get(), nullptr, &playbackBuffer,
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
-                                       PA_STREAM_INTERPOLATE_TIMING),
-        &volume_, nullptr);
-
-    pa_buffer_attr recordBuffer{static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
-                                static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
-                                fragment};
-    pa_stream_set_state_callback(record_.get(), &PulsePlaythrough::OnRecordState, this);
-    pa_stream_set_read_callback(record_.get(), &PulsePlaythrough::OnRead, this);
-    pa_stream_connect_record(record_.get(), sourceName.constData(), &recordBuffer,
-                             static_cast<pa_stream_flags_t>(
-                                 PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
-                                 PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING));
-}
-
-PulsePlaythrough::~PulsePlaythrough() = default;
 
 void PulsePlaythrough::SetVolume(const pa_cvolume& volume) {
-    volume_ = volume;
-    if (sinkInput() == PA_INVALID_INDEX) return;  // applied when the stream is ready
-    PulseOperation(
-        pa_context_set_sink_input_volume(context_, sinkInput(), &volume_, nullptr, nullptr));
+    if (!mainloop_) return;
+    pa_threaded_mainloop_lock(mainloop_.get());
+    streams_.volume = volume;
+    forwarder_->ApplyVolume();
+    pa_threaded_mainloop_unlock(mainloop_.get());
 }
 
-std::uint32_t PulsePlaythrough::sinkInput() const {
-    if (!playback_ || pa_stream_get_state(playback_.get()) != PA_STREAM_READY)
-        return PA_INVALID_INDEX;
-    return pa_stream_get_index(playback_.get());
-}
-
-bool PulsePlaythrough::alive() const {
-    auto running = [](pa_stream* stream) {
-        if (!stream) return false;
-        const pa_stream_state_t state = pa_stream_get_state(stream);
-        return state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED;
-    };
-    return running(record_.get()) && running(playback_.get());
-}
-
-void PulsePlaythrough::OnRecordState(pa_stream* stream, void*) {
-    LogFailure(stream, "record");
-}
-
-void PulsePlaythrough::OnPlaybackState(pa_stream* stream, void* self) {
-    auto* playthrough = static_cast<PulsePlaythrough*>(self);
-    LogFailure(stream, "playback");
-    // A volume set while connecting is applied now.
-    if (pa_stream_get_state(stream) == PA_STREAM_READY)
-        playthrough->SetVolume(playthrough->volume_);
-}
-
-void PulsePlaythrough::OnRead(pa_stream*, size_t, void* self) {
-    static_cast<PulsePlaythrough*>(self)->Forward();
-}
-
-void PulsePlaythrough::Forward() {
-    const bool playing = pa_stream_get_state(playback_.get()) == PA_STREAM_READY;
-    while (pa_stream_readable_size(record_.get()) > 0) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(record_.get(), &data, &bytes) < 0 || bytes == 0) return;
-        if (playing && Takes()) {
-            if (data) {
-                pa_stream_write(playback_.get(), data, bytes, nullptr, 0, PA_SEEK_RELATIVE);
-            } else {
-                const std::vector<std::uint8_t> silence(bytes, 0);  // a hole in the capture
-                pa_stream_write(playback_.get(), silence.data(), bytes, nullptr, 0,
-                                PA_SEEK_RELATIVE);
-            }
-        }
-        pa_stream_drop(record_.get());
-    }
-}
-
-bool PulsePlaythrough::Takes() {
-    const pa_usec_t queued = Queued(record_.get()) + Queued(playback_.get());
-    if (queued > kMaxQueueUsec) return false;
-    const pa_usec_t now = pa_rtclock_now();
-    if (queued <= kNormalQueueUsec) {
-        longSince_ = 0;
-        return true;
-    }
-    if (longSince_ == 0) longSince_ = now;
-    if (now - longSince_ < kLongQueueUsec) return true;
-    longSince_ = 0;
-    return false;
-}
-
-pa_usec_t PulsePlaythrough::Queued(pa_stream* stream) {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
-    // Until the first timing report nothing is queued yet. The devices' own delays are
-    // not ours to bound.
-    if (!timing || pa_stream_get_latency(stream, &latency, &negative) < 0 || negative) return 0;
-    const pa_usec_t device = timing->sink_usec + timing->source_usec;
-    return latency > device ? latency - device : 0;
+void PulsePlaythrough::MoveTo(const QByteArray& sink) {
+    if (!mainloop_) return;
+    pa_threaded_mainloop_lock(mainloop_.get());
+    streams_.sink = sink;
+    forwarder_->FollowSink();
+    pa_threaded_mainloop_unlock(mainloop_.get());
 }

@@ -1,51 +1,61 @@
 #pragma once
 
-#include <pulse/context.h>
-#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <pulse/volume.h>
 
 #include <QByteArray>
+#include <QObject>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
-#include "services/c_handle.h"
+#include "pulse/pulse_handles.h"
 
-// The microphone played into the default output by this process itself: a record stream
-// on the microphone feeds a playback stream, both on the program's own connection. The
-// server removes both when the connection ends, so the playthrough cannot outlive the
-// program, not even when it is killed. Callbacks run where the connection's main loop
-// runs (the UI thread).
+// The microphone played into the output the song plays on: a record stream on the
+// microphone feeds a playback stream. Both live on a connection of the playthrough's own,
+// whose main loop runs on a thread of its own, so that a busy or blocked UI thread cannot
+// starve the output: that thread only carries samples from one stream to the other. The
+// server ends both streams with the connection, so the playthrough cannot outlive the
+// program, not even when it is killed.
 class PulsePlaythrough {
   public:
-    PulsePlaythrough(pa_context* context, const QByteArray& sourceName, int rate, int channels,
-                     const pa_cvolume& volume);
+    struct Streams {
+        QByteArray source;
+        QByteArray sink;
+        int rate = 0;
+        int channels = 0;
+        pa_cvolume volume{};
+    };
+    // ended is called on receiver's (the UI) thread once either stream has ended;
+    // receiver must outlive the playthrough.
+    PulsePlaythrough(const QByteArray& applicationName, const Streams& streams, QObject* receiver,
+                     std::function<void()> ended);
     ~PulsePlaythrough();
     PulsePlaythrough(const PulsePlaythrough&) = delete;
     PulsePlaythrough& operator=(const PulsePlaythrough&) = delete;
 
     void SetVolume(const pa_cvolume& volume);
+    // Plays into sink from now on; the samples queued go along.
+    void MoveTo(const QByteArray& sink);
     // The playback stream's index in the server, or PA_INVALID_INDEX until it plays.
-    std::uint32_t sinkInput() const;
-    // False once either stream has failed or was ended by someone else.
-    bool alive() const;
+    std::uint32_t sinkInput() const { return sinkInput_; }
+    // False once either stream or the connection has failed or was ended.
+    bool alive() const { return !ended_; }
+    const QByteArray& source() const { return streams_.source; }
+    int rate() const { return streams_.rate; }
+    int channels() const { return streams_.channels; }
 
   private:
-    // Ends a stream of ours, also one the server is still creating.
-    static void EndStream(pa_stream* stream);
-    static void EndWhenSettled(pa_stream* stream, void* unused);
-    using StreamHandle = CHandle<pa_stream, &PulsePlaythrough::EndStream>;
+    struct Forwarder;
 
-    static void OnRead(pa_stream* stream, size_t bytes, void* self);
-    static void OnPlaybackState(pa_stream* stream, void* self);
-    static void OnRecordState(pa_stream* stream, void* self);
-    void Forward();
-    // Whether a block of the microphone goes to the output or is dropped to keep the
-    // delay short.
-    bool Takes();
-    // What waits in the stream, beyond the device's own delay.
-    static pa_usec_t Queued(pa_stream* stream);
+    using MainloopHandle = CHandle<pa_threaded_mainloop, pa_threaded_mainloop_free>;
 
-    pa_context* context_;
-    pa_cvolume volume_;
-    pa_usec_t longSince_ = 0;  // since when the queue has been long; 0 while it is not
-    StreamHandle record_;
-    StreamHandle playback_;
+    Streams streams_;
+    QObject* receiver_;  // outlives the playthrough
+    std::function<void()> onEnded_;
+    std::atomic<std::uint32_t> sinkInput_{PA_INVALID_INDEX};
+    std::atomic<bool> ended_{false};
+    MainloopHandle mainloop_;
+    std::unique_ptr<Forwarder> forwarder_;
 };

@@ -22,6 +22,9 @@ namespace {
 // A burst of hot-plug events (a card brings several sources and sinks) becomes one update.
 constexpr int kCoalesceMs = 50;
 constexpr int kReconnectMs = 1000;
+// At the end, requests still on their way (a port or a mute given back) get this long to
+// reach the server.
+constexpr int kDrainTimeoutMs = 2000;
 
 QString Text(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
@@ -100,6 +103,26 @@ struct SoundServer::Impl {
     }
 
     ~Impl() { Disconnect(); }
+
+    void Drain() {
+        coalesce.stop();
+        reconnect.stop();
+        if (!context || pa_context_get_state(context.get()) != PA_CONTEXT_READY) return;
+        pa_context_set_subscribe_callback(context.get(), nullptr, nullptr);
+        bool drained = false;
+        const PulseOperation operation(pa_context_drain(
+            context.get(), [](pa_context*, void* flag) { *static_cast<bool*>(flag) = true; },
+            &drained));
+        if (!operation) return;  // nothing on its way
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (drained) loop.quit();
+        });
+        QTimer::singleShot(kDrainTimeoutMs, &loop, &QEventLoop::quit);
+        poll.start(5);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 
     // Qt normally runs the default GLib context; on an event loop without GLib the
     // context gets a turn from a short timer instead.
@@ -275,7 +298,9 @@ struct SoundServer::Impl {
 SoundServer::SoundServer(const QString& applicationName)
     : impl_(std::make_unique<Impl>(this, applicationName)) {}
 
-SoundServer::~SoundServer() = default;
+SoundServer::~SoundServer() {
+    impl_->Drain();
+}
 
 bool SoundServer::WaitUntilReady(int timeoutMs) {
     return RunEventLoopUntil([this] { return impl_->ready; }, timeoutMs,

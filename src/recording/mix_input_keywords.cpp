@@ -18,3 +18,7 @@ bool IsMixInputName(const QString& name) {
     }
     return false;
 }
+
+bool IsMixInput(const QString& name, InputKind kind) {
+    return kind != InputKind::DeviceInput && IsMixInputName(name);
+}

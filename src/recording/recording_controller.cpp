@@ -34,16 +34,21 @@ void RecordingController::LoadCaptureChoices() {
         settings_.ReadInt(kOptionSection, kSoundCaptureIndexValue, 0);
     captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
     captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
+    LoadStoredChoice();
 }
 
 void RecordingController::StoreCaptureChoices() {
     settings_.WriteInt(kOptionSection, kSoundCaptureIndexValue, captureChoices_.nSoundCaptureIndex);
     settings_.WriteInt(kOptionSection, kCapturePinIndexValue, captureChoices_.nCapturePinIndex);
     settings_.WriteInt(kOptionSection, kSearchFlagValue, captureChoices_.nSearchFlag);
+    StoreStoredChoice();
 }
 
 void RecordingController::StartRecording() {
     const QString outputPath = host_.TakeOutputPathFromBox();
+    // Without a graph (its device was removed) nothing can be recorded, and the take kept
+    // up to the removal must stay.
+    if (!recorder_.graph) return;
     if (FileExists(outputPath)) QFile::remove(outputPath);
     if (FAILED(AddRecordingBranch())) {
         // Filters of a branch that could not be completed leave the graph at once.

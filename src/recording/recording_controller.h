@@ -86,6 +86,12 @@ class RecordingController {
     const RecorderGraph& recorder() const { return recorder_; }
 
   private:
+    // The choice by stable names: found again at start-up wherever it lies now, or reported
+    // gone on the status line; stored at close.
+    void LoadStoredChoice();
+    void StoreStoredChoice();
+    void PreferStoredChoice();
+    void RememberChosenInput();
     void TearDownCaptureSide();
     void OnRecordingWriteFailed(HRESULT failure);
 
@@ -98,6 +104,13 @@ class RecordingController {
 
     RecorderGraph recorder_;
     CaptureChoices captureChoices_;
+    StableInputName storedInput_;
+    QString storedInputText_;
+    // The input chosen last, as it is to be stored at close.
+    StableInputName chosenInput_;
+    QString chosenInputText_;
+    // Found at start-up: the search does not replace it.
+    bool storedInputFound_ = false;
     bool isRecording_ = false;
     int elapsedSeconds_ = 0;
     QString recordingPath_;

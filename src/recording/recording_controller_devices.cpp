@@ -60,8 +60,10 @@ HRESULT RecordingController::EnumerateCaptureDevices() {
                                  MB_OK | MB_ICONHAND);
         return E_FAIL;
     }
+    PreferStoredChoice();
     deviceList->setCurrentIndex(captureChoices_.nSoundCaptureIndex);
     SelectCaptureDevice();
+    storedInputFound_ = false;
     return hr;
 }
 
@@ -108,7 +110,8 @@ HRESULT RecordingController::FillInputList(const std::shared_ptr<MediaFilter>& f
         QString name;
         if (pinDirection == direction && SUCCEEDED(pin->QueryPinInfo(&name))) {
             list->addItem(name);
-            if (captureChoices_.nSearchFlag == 0 && IsMixInputName(name)) {
+            if (captureChoices_.nSearchFlag == 0 && !storedInputFound_ &&
+                IsMixInput(name, pin->QueryInputKind())) {
                 captureChoices_.nCapturePinIndex = n;
                 captureChoices_.nSearchFlag = 1;
             }
@@ -126,6 +129,7 @@ void RecordingController::OnInputSelected() {
 }
 
 HRESULT RecordingController::ApplyInputSelection() {
+    RememberChosenInput();
     return EnableSelectedInput([this](AudioInputMixer& mixer) { ShowInputLevel(mixer); });
 }
 

@@ -62,3 +62,5 @@ inline constexpr int ID_PREVIEW_CLOSE = 32774;
 inline constexpr int ID_CHANNEL_STEREO = 32777;
 inline constexpr int ID_CHANNEL_LEFT = 32778;
 inline constexpr int ID_CHANNEL_RIGHT = 32779;
+// The main window's own item of its right-click menu.
+inline constexpr int ID_HEAR_MICROPHONE = 32780;

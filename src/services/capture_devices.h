@@ -20,11 +20,26 @@ class AudioInputMixer {
     virtual HRESULT put_MixLevel(double level) = 0;
 };
 
+// What a capture input carries, where the device can tell: an input of its own (a
+// microphone, a line) or the mix of what an output plays.
+enum class InputKind { Unknown, DeviceInput, OutputMix };
+
+// Names that find a capture input again from run to run, where positions change as devices
+// come and go: its device's, its source's and, where the source has several, its port's.
+// An input without a source name has none.
+struct StableInputName {
+    QString device;
+    QString source;
+    QString port;
+};
+
 class Pin {
   public:
     virtual ~Pin() = default;
     virtual HRESULT QueryDirection(PinDirection* direction) = 0;
     virtual HRESULT QueryPinInfo(QString* name) = 0;
+    virtual InputKind QueryInputKind() { return InputKind::Unknown; }
+    virtual StableInputName QueryStableName() { return {}; }
     // The pin's input mixer, or null when it has none.
     virtual std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() = 0;
 };
@@ -48,6 +63,8 @@ class DeviceMoniker {
   public:
     virtual ~DeviceMoniker() = default;
     virtual HRESULT ReadFriendlyName(QString* name) = 0;
+    // The device's name that stays from run to run; E_NOTIMPL where there is none.
+    virtual HRESULT ReadStableName(QString*) { return E_NOTIMPL; }
     virtual HRESULT BindToObject(std::shared_ptr<MediaFilter>* filter) = 0;
 };
 

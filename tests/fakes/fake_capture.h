@@ -26,9 +26,11 @@ struct FakeInputMixer final : AudioInputMixer {
 struct FakePin final : Pin {
     HRESULT QueryDirection(PinDirection* result) override;
     HRESULT QueryPinInfo(QString* result) override;
+    InputKind QueryInputKind() override { return kind; }
     std::shared_ptr<AudioInputMixer> QueryAudioInputMixer() override { return mixer; }
 
     QString name;
+    InputKind kind = InputKind::Unknown;
     PinDirection direction = PinDirection::Input;
     bool directionFails = false;
     std::shared_ptr<FakeInputMixer> mixer = std::make_shared<FakeInputMixer>();

@@ -15,6 +15,7 @@
 #include "desktop/event_loop_wait.h"
 #include "resources/resource_ids.h"
 #include "support/main_dialog_fixture.h"
+#include "support/rig_devices.h"
 
 // The microphone mixer against the private sound server of the test run: a null sink
 // "speakers" and a pipe source "singer" of microphone form factor that sings 660 Hz.
@@ -46,6 +47,31 @@ bool PlaythroughRunning() {
     return Pactl({"list", "sink-inputs"}).contains("Microphone playthrough");
 }
 
+int Playthroughs() {
+    return static_cast<int>(
+        Pactl({"list", "sink-inputs"}).count("media.name = \"Microphone playthrough\""));
+}
+
+// The output the playthrough plays into, empty while there is none.
+QString PlaythroughSink() {
+    for (const QString& block : Pactl({"list", "sink-inputs"}).split("Sink Input #")) {
+        if (!block.contains("media.name = \"Microphone playthrough\"")) continue;
+        const QString sink = QRegularExpression("Sink: (\\d+)").match(block).captured(1);
+        for (const QString& line : Pactl({"list", "sinks", "short"}).split('\n'))
+            if (line.section('\t', 0, 0) == sink) return line.section('\t', 1, 1);
+    }
+    return QString();
+}
+
+// Each channel's raw volume: "front-left: 65536 / 100% / ...,   front-right: ...".
+std::vector<long> SourceVolumes(const QString& source) {
+    std::vector<long> volumes;
+    auto matches =
+        QRegularExpression(":\\s*(\\d+)\\s*/").globalMatch(Pactl({"get-source-volume", source}));
+    while (matches.hasNext()) volumes.push_back(matches.next().captured(1).toLong());
+    return volumes;
+}
+
 // Relative strength of frequency hz in mono 16-bit samples at 48 kHz (Goertzel).
 double Strength(const QByteArray& pcm, double hz) {
     const auto* samples = reinterpret_cast<const std::int16_t*>(pcm.constData());
@@ -74,6 +100,8 @@ class MicrophoneMixerRig : public testing::Test {
     void TearDown() override {
         harness.dialog.reset();
         harness.fake.platform.mixer.reset();
+        // The singer sings, unmuted, for the tests that follow.
+        Pactl({"set-source-mute", "singer", "0"});
     }
     // A connection of its own that starts from what the server has now.
     void Connect() {
@@ -175,16 +203,78 @@ TEST_F(MicrophoneMixerRig, CloseGivesAMutedMicrophoneItsMuteBack) {
     EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
 }
 
-TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
+TEST_F(MicrophoneMixerRig, HearingTheMicrophoneIsSwitchedInTheMenuAndRemembered) {
+    MainDialog& first = Start();
+    ASSERT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    harness.fake.menus->answer = ID_HEAR_MICROPHONE;
+    first.ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
+    EXPECT_FALSE(SingerMuted()) << "the recording microphone stays on";
+    first.close();
+
+    MainDialog& second = Start();
+    RunEventLoopFor(500);
+    EXPECT_FALSE(PlaythroughRunning());
+    EXPECT_FALSE(SingerMuted());
+    second.ShowContextMenu(QPoint(10, 10));
+    EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    EXPECT_EQ(harness.Stored("Option", "b_hear_microphone"), "1");
+}
+
+TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
+    RigDevices devices;
+    ASSERT_TRUE(devices.PlugMicrophone("stereo_mic", "Stereo Microphone", 2, "microphone"));
+    Pactl({"set-default-source", "stereo_mic"});
+    Pactl({"set-source-volume", "stereo_mic", "65536", "32768"});
+    Connect();
+    Start();
+    Release(100);
+    EXPECT_TRUE(RunEventLoopUntil(
+        [] {
+            return SourceVolumes("stereo_mic") == std::vector<long>{32767, 16384};
+        },
+        5000))
+        << SourceVolumes("stereo_mic")[1];
+}
+
+TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithItsDevices) {
+    RigDevices devices;
+    ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
+    Pactl({"set-default-source", "usb_mic"});
+    Connect();
+    Start();
+    ASSERT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
+    ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
+    Pactl({"set-default-sink", "stage"});
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
+
+    // Unplugged, the microphone leaves no stream behind; plugged back, it is heard again.
+    devices.Unplug("usb_mic");
+    EXPECT_TRUE(RunEventLoopUntil([] { return Playthroughs() == 0; }, 5000));
+    ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
+    Pactl({"set-default-source", "usb_mic"});
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
+
+    devices.Unplug("stage");
+    EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
+    EXPECT_EQ(Playthroughs(), 1);
+}
+
+// The built program, started on the test's display; false when it is not built.
+bool StartProgram(QProcess& tarvelo) {
     const QString program = QCoreApplication::applicationDirPath() + "/../src/tarvelo";
-    if (!QFile::exists(program)) GTEST_SKIP() << "the program is not built";
-    const QString modulesBefore = Pactl({"list", "modules", "short"});
-    QProcess tarvelo;
+    if (!QFile::exists(program)) return false;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     tarvelo.setProcessEnvironment(environment);
     tarvelo.start(program, {});
-    ASSERT_TRUE(tarvelo.waitForStarted());
+    return tarvelo.waitForStarted();
+}
+
+TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
+    const QString modulesBefore = Pactl({"list", "modules", "short"});
+    QProcess tarvelo;
+    if (!StartProgram(tarvelo)) GTEST_SKIP() << "the program is not built";
     EXPECT_TRUE(RunEventLoopUntil(PlaythroughRunning, 15000))
         << "the program starts the playthrough";
     tarvelo.kill();
@@ -193,6 +283,20 @@ TEST_F(MicrophoneMixerRig, KillingTheProgramLeavesNothingRunningInTheServer) {
     EXPECT_TRUE(RunEventLoopUntil([] { return !PlaythroughRunning(); }, 5000));
     EXPECT_FALSE(Pactl({"list", "clients"}).contains("application.name = \"tarvelo\""));
     EXPECT_EQ(Pactl({"list", "modules", "short"}), modulesBefore);
+}
+
+TEST_F(MicrophoneMixerRig, ATerminationSignalEndsTheProgramAsItsCloseBoxDoes) {
+    Pactl({"set-source-mute", "singer", "1"});
+    QProcess tarvelo;
+    if (!StartProgram(tarvelo)) GTEST_SKIP() << "the program is not built";
+    ASSERT_TRUE(RunEventLoopUntil([] { return !SingerMuted(); }, 15000))
+        << "the program unmutes the microphone";
+    tarvelo.terminate();
+    ASSERT_TRUE(tarvelo.waitForFinished(10000));
+    EXPECT_EQ(tarvelo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tarvelo.exitCode(), 0);
+    EXPECT_TRUE(SingerMuted());
+    EXPECT_FALSE(PlaythroughRunning());
 }
 
 }  // namespace

@@ -76,8 +76,10 @@ TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
     EXPECT_EQ(rig().Stored("nCapturePinIndex"), 1);
     EXPECT_EQ(rig().Stored("nSearchFlag"), 1);
 
-    // The stored choice is taken as it is: no search overrides it.
+    // The stored choice is taken as it is: no search overrides it. Without its stable names
+    // (an older program's choice) the index alone says which input.
     rig().Store("nCapturePinIndex", 0);
+    rig().fake.settings->Set("Option", "CaptureSource", "");
     MainDialog& second = StartWindow();
     EXPECT_EQ(second.controls().inputList().currentIndex(), 0);
     EXPECT_EQ(second.recording().captureChoices().nCapturePinIndex, 0);

@@ -42,6 +42,11 @@ TEST(MixInputKeywords, MatchTheMixInputNamesOnly) {
         EXPECT_TRUE(IsMixInputName(name)) << name;
     for (const char* name : {"Line Out", "Microphone", "Aux", "Singer", "CD Player"})
         EXPECT_FALSE(IsMixInputName(name)) << name;
+    // A device's own input is never the mix, however drivers describe microphones.
+    for (const char* name : {"Webcam Analog Stereo", "Headphones Stereo Microphone"})
+        EXPECT_FALSE(IsMixInput(name, InputKind::DeviceInput)) << name;
+    EXPECT_TRUE(IsMixInput("Speakers - output mix", InputKind::OutputMix));
+    EXPECT_TRUE(IsMixInput("Stereo Mix", InputKind::Unknown));
 }
 
 TEST_F(CaptureDeviceSelection, FirstRunFindsTheMixInputAndHidesBothLists) {
@@ -62,6 +67,13 @@ TEST_F(CaptureDeviceSelection, FirstRunFindsTheMixInputAndHidesBothLists) {
     EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 0);
     EXPECT_EQ(rig.Stored("nCapturePinIndex"), 3);
     EXPECT_EQ(rig.Stored("nSearchFlag"), 1);
+}
+
+TEST_F(CaptureDeviceSelection, TheSearchPassesOverMicrophonesNamedLikeAMix) {
+    FakeDevice& card = Device("Webcam", {});
+    card.AddInput("Webcam Analog Stereo").kind = InputKind::DeviceInput;
+    card.AddInput("Speakers - output mix").kind = InputKind::OutputMix;
+    EXPECT_EQ(rig.Start().recording().captureChoices().nCapturePinIndex, 1);
 }
 
 TEST_F(CaptureDeviceSelection, TheFirstMatchingInputWins) {

@@ -80,4 +80,57 @@ TEST(CaptureInputs, ACardWhoseSourcesAreGoneIsNoDevice) {
     EXPECT_EQ(CardIndexOf(model, QString()), kNoIndex);
 }
 
+// A desktop as the sound server shows it: HDMI first in card order, the built-in card
+// with its UCM microphone ports (the front one unplugged) and the default output, and a
+// webcam whose microphone is described like most inputs are.
+SoundModel Desktop() {
+    SoundModel model;
+    model.cards[0] = {0, "alsa_card.hdmi", "HDA NVidia"};
+    model.cards[1] = {1, "alsa_card.pci", "Built-in Audio"};
+    model.cards[2] = {2, "alsa_card.usb-webcam", "Webcam"};
+    model.sinks[10] = Device(10, "alsa_output.hdmi", "HDMI / DisplayPort", 0);
+    model.sinks[10].monitorSource = "alsa_output.hdmi.monitor";
+    model.sinks[11] = Device(11, "alsa_output.pci", "Speakers", 1);
+    model.sinks[11].monitorSource = "alsa_output.pci.monitor";
+    model.sinks[12] = Device(12, "alsa_output.pci-headphones", "Headphones", 1);
+    model.sinks[12].monitorSource = "alsa_output.pci-headphones.monitor";
+    for (const auto& [index, sink] : model.sinks) {
+        SoundDevice& monitor = model.sources[index + 10];
+        monitor = Device(index + 10, "", "Monitor", sink.card);
+        monitor.name = sink.monitorSource;
+        monitor.monitorOfSink = index;
+    }
+    SoundDevice mic = Device(30, "alsa_input.pci", "Built-in Audio Stereo", 1);
+    mic.ports = {{"[In] Mic2", "Headphones Stereo Microphone", true, true},
+                 {"[In] Mic1", "Front Stereo Microphone", false, true}};
+    model.sources[30] = mic;
+    model.sources[31] = Device(31, "alsa_input.usb-webcam", "Webcam Analog Stereo", 2);
+    model.defaultSink = "alsa_output.pci-headphones";
+    return model;
+}
+
+TEST(CaptureInputs, WhatTheUserHearsComesFirstAndMicrophonesAreNeverMixes) {
+    const SoundModel model = Desktop();
+    const std::vector<CaptureDeviceInfo> devices = CaptureDevicesOf(model);
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(devices[0].friendlyName, "Built-in Audio");
+    EXPECT_EQ(devices[1].friendlyName, "HDA NVidia");
+    EXPECT_EQ(devices[2].friendlyName, "Webcam");
+
+    const std::vector<CaptureInput> builtIn = CaptureInputsOf(model, "alsa_card.pci");
+    ASSERT_EQ(builtIn.size(), 3u);
+    EXPECT_EQ(builtIn[0].name, "Headphones Stereo Microphone");
+    EXPECT_FALSE(builtIn[0].outputMix);
+    EXPECT_EQ(builtIn[1].name, "Headphones - output mix");
+    EXPECT_TRUE(builtIn[1].outputMix && builtIn[1].songOutput);
+    EXPECT_EQ(builtIn[2].name, "Speakers - output mix");
+    EXPECT_TRUE(builtIn[2].outputMix && !builtIn[2].songOutput);
+    EXPECT_FALSE(CaptureInputsOf(model, "alsa_card.usb-webcam")[0].outputMix);
+    EXPECT_EQ(SongOutputMix(model), "alsa_output.pci-headphones.monitor");
+
+    SoundModel cardless = Laptop();
+    cardless.defaultSink = "null";
+    EXPECT_EQ(CaptureDevicesOf(cardless)[0].friendlyName, kCardlessDeviceName);
+}
+
 }  // namespace

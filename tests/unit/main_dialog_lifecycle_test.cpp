@@ -125,7 +125,9 @@ TEST(MainDialogShutdown, TheCloseBoxStoresTheChoicesTheFolderTheUpdateTimeThenTh
     dialog.close();
 
     const std::vector<QString> expected = {"Option/nSoundCaptureIndex", "Option/nCapturePinIndex",
-                                           "Option/nSearchFlag",        "Option/last_output_folder",
+                                           "Option/nSearchFlag",        "Option/CaptureDevice",
+                                           "Option/CaptureSource",      "Option/CapturePort",
+                                           "Option/CaptureInput",       "Option/last_output_folder",
                                            "Setup/t_first_update",      "Option/PlaybackVolume"};
     EXPECT_EQ(harness.fake.settings->writes, expected);
     EXPECT_EQ(harness.Stored("Option", "nCapturePinIndex"), "3");

@@ -204,21 +204,22 @@ TEST_F(MainDialogPlaybackTest, MediaVolumeSliderSetsThePlayerAndIsStoredAtExit) 
     EXPECT_FALSE(dialog.playback().currentPlayer());
 }
 
-TEST_F(MainDialogPlaybackTest, ChannelMenuOnlyWhileAFileIsOpenAndItsChoiceReachesThePlayer) {
-    dialog.playback().ShowChannelMenu(QPoint(10, 10));
-    EXPECT_TRUE(fake.menus->tracked.empty());
-
+TEST_F(MainDialogPlaybackTest, TheChannelIsInTheMenuOnlyWhileAFileIsOpenAndReachesThePlayer) {
+    dialog.ShowContextMenu(QPoint(10, 10));
     ScriptOpen("/s/a.mp3", 60 * kSecond);
     dialog.OnCommand(IDC_OPEN);
     fake.menus->answer = ID_CHANNEL_LEFT;
-    dialog.playback().ShowChannelMenu(QPoint(10, 10));
+    dialog.ShowContextMenu(QPoint(10, 10));
     DeliverPostedEvents();
     fake.menus->answer = 0;
-    dialog.playback().ShowChannelMenu(QPoint(10, 10));
-    ASSERT_EQ(fake.menus->tracked.size(), 2u);
-    EXPECT_EQ(fake.menus->tracked[0].checked, (std::vector<QString>{"Audio channel/Stereo"}));
-    EXPECT_EQ(fake.menus->tracked[1].checked, (std::vector<QString>{"Audio channel/Left"}));
-    EXPECT_EQ(fake.menus->tracked[1].checkable, fake.menus->tracked[1].checked)
+    dialog.ShowContextMenu(QPoint(10, 10));
+    ASSERT_EQ(fake.menus->tracked.size(), 3u);
+    EXPECT_EQ(fake.menus->tracked[0].texts, (std::vector<QString>{"Hear the microphone"}));
+    EXPECT_EQ(fake.menus->tracked[1].checked,
+              (std::vector<QString>{"Audio channel/Stereo", "Hear the microphone"}));
+    EXPECT_EQ(fake.menus->tracked[2].checked,
+              (std::vector<QString>{"Audio channel/Left", "Hear the microphone"}));
+    EXPECT_EQ(fake.menus->tracked[2].checkable, fake.menus->tracked[2].checked)
         << "no empty check boxes, on Close least of all";
     EXPECT_EQ(PlayerGraph().balances, (std::vector<long>{-10000}));
 }

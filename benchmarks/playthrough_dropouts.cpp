@@ -1,0 +1,207 @@
+// Dropouts of the microphone playthrough. A steady ramp is played into the feed of a
+// microphone that the private sound server paces as a sound card would (the script plugs
+// it in); two recorders listen, one on the microphone and one on the output mix, and every
+// break in the ramp is a dropout: silence where the output ran dry, a jump where audio was
+// lost. With --load a second process keeps both cores busy meanwhile, with --busy-window
+// the window's thread is held up now and then. Prints the dropouts a minute on the output
+// mix beside those of the microphone itself, the reference.
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pulse/sound_server.h"
+#include "services/mixer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRate = 48000;
+constexpr int kBlockFrames = kRate / 200;  // 5 ms
+constexpr int kStep = 8;                   // the ramp's rise from sample to sample
+constexpr int kPeriod = 4096;              // samples from the ramp's bottom to its top
+constexpr int kSettleSeconds = 2;
+// Breaks closer together than this are one dropout.
+constexpr int kDropoutGapFrames = kRate / 20;
+
+std::int16_t RampAt(std::int64_t n) {
+    return static_cast<std::int16_t>((n % kPeriod - kPeriod / 2) * kStep);
+}
+
+// Counts the breaks in the ramp a recorder hears.
+class RampListener {
+  public:
+    explicit RampListener(const char* device) {
+        recorder_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QObject::connect(&recorder_, &QProcess::readyReadStandardOutput, [this] { Read(); });
+        recorder_.start("parec", {"-d", device, "--raw", "--format=s16le", "--rate=48000",
+                                  "--channels=1", "--latency-msec=20"});
+    }
+    ~RampListener() {
+        recorder_.kill();
+        recorder_.waitForFinished();
+    }
+    // From now on breaks count.
+    void Arm() { armed_ = true; }
+    int dropouts() const { return dropouts_; }
+    // The share of the samples heard since Arm that carried the ramp.
+    double heard() const { return armedSamples_ ? double(rampSamples_) / armedSamples_ : 0.0; }
+
+  private:
+    // Whether a sample continues the ramp. The servers may scale what they mix (a mono
+    // stream mixed to stereo and back), so the rise is learnt from the ramp itself.
+    bool Follows(std::int16_t sample) const {
+        if (rise_ > 2 && std::abs(sample - previous_ - rise_) <= 2) return true;
+        // From the top back to the bottom: the ramp's ends lie a rise apart from zero.
+        return rise_ > 2 && previous_ > 1000 && sample < -1000 &&
+               std::abs(sample + previous_) <= 4 * rise_ + 8;
+    }
+    void Read() {
+        pending_ += recorder_.readAllStandardOutput();
+        const auto* samples = reinterpret_cast<const std::int16_t*>(pending_.constData());
+        const int count = static_cast<int>(pending_.size() / 2);
+        for (int i = 0; i < count; ++i) {
+            const std::int16_t sample = samples[i];
+            const bool follows = heard_ >= 2 && Follows(sample);
+            const bool wrapped = follows && sample < previous_;
+            if (armed_) {
+                ++armedSamples_;
+                if (follows) ++rampSamples_;
+            }
+            if (follows) {
+                ++sinceBreak_;
+            } else if (heard_ >= 2) {
+                // A stretch of silence or noise is one dropout, however long.
+                if (armed_ && sinceBreak_ > kDropoutGapFrames) ++dropouts_;
+                sinceBreak_ = 0;
+            }
+            ++heard_;
+            if (!wrapped) rise_ = sample - previous_;
+            previous_ = sample;
+        }
+        pending_.remove(0, count * 2);
+    }
+
+    QProcess recorder_;
+    QByteArray pending_;
+    std::int64_t heard_ = 0;
+    bool armed_ = false;
+    std::int16_t previous_ = 0;
+    int rise_ = 0;
+    std::int64_t sinceBreak_ = kDropoutGapFrames + 1;
+    std::int64_t armedSamples_ = 0;
+    std::int64_t rampSamples_ = 0;
+    int dropouts_ = 0;
+};
+
+// Turns the playthrough of the first mixer device on at full level.
+bool StartPlaythrough(Mixer& mixer, HMIXER* handle) {
+    if (mixer.mixerGetNumDevs() == 0 || mixer.mixerOpen(handle, 0, nullptr, 0) != MMSYSERR_NOERROR)
+        return false;
+    MIXERLINEA line;
+    line.dwDestination = 0;
+    line.dwSource = 0;
+    if (mixer.mixerGetLineInfoA(*handle, &line, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+        return false;
+    std::vector<MIXERCONTROLA> controls(line.cControls);
+    MIXERLINECONTROLSA request{line.dwLineID, 0, line.cControls, controls.data()};
+    if (mixer.mixerGetLineControlsA(*handle, &request, MIXER_GETLINECONTROLSF_ALL) !=
+        MMSYSERR_NOERROR)
+        return false;
+    for (const MIXERCONTROLA& control : controls) {
+        DWORD value = control.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE ? 0 : 65535;
+        MIXERCONTROLDETAILS details{control.dwControlID, 1, 0, sizeof(DWORD), &value};
+        if (mixer.mixerSetControlDetails(*handle, &details, 0) != MMSYSERR_NOERROR) return false;
+    }
+    return true;
+}
+
+// The ramp for the given number of seconds, as 16-bit samples.
+QByteArray Ramp(int seconds) {
+    QByteArray samples(seconds * kRate * 2, Qt::Uninitialized);
+    auto* sample = reinterpret_cast<std::int16_t*>(samples.data());
+    for (std::int64_t n = 0; n < std::int64_t{seconds} * kRate; ++n) sample[n] = RampAt(n);
+    return samples;
+}
+
+[[noreturn]] void Spin() {
+    for (std::atomic<std::uint64_t> turns{0};; turns.fetch_add(1, std::memory_order_relaxed)) {
+    }
+}
+
+// Keeps every core busy until killed.
+[[noreturn]] void Burn() {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    for (unsigned i = 1; i < cores; ++i) std::thread(Spin).detach();
+    Spin();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    auto has = [&](const char* flag) {
+        return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
+    };
+    if (has("--burn")) Burn();
+    QCoreApplication application(argc, argv);
+    const char* microphoneName = std::getenv("TARVELO_DROPOUT_MICROPHONE");
+    if (!microphoneName || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr,
+                     "run benchmarks/playthrough_dropouts.sh: it starts the sound server\n");
+        return 2;
+    }
+    const int seconds = std::getenv("TARVELO_DROPOUT_SECONDS")
+                            ? std::atoi(std::getenv("TARVELO_DROPOUT_SECONDS"))
+                            : 60;
+    SoundServer server("playthrough-dropouts");
+    auto mixer = MakePulseMixer(server);
+    HMIXER handle = nullptr;
+    if (!StartPlaythrough(*mixer, &handle)) {
+        std::fprintf(stderr, "no microphone mixer\n");
+        return 1;
+    }
+    QProcess feeder;
+    feeder.start("pacat", {"-d", QString(microphoneName) + "_feed", "--raw", "--format=s16le",
+                           "--rate=48000", "--channels=1"});
+    feeder.write(Ramp(kSettleSeconds + seconds + 2));
+    feeder.closeWriteChannel();
+    RampListener microphone(microphoneName);
+    RampListener mix("speakers.monitor");
+    QProcess load;
+    if (has("--load")) load.start(QCoreApplication::applicationFilePath(), {"--burn"});
+    // With --busy-window the window's thread is held up a tenth of every second, as a
+    // recording's start or a video's drawing holds it up.
+    QTimer busy;
+    busy.callOnTimeout([] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+    if (has("--busy-window")) busy.start(1000);
+    QTimer::singleShot(kSettleSeconds * 1000, [&] {
+        microphone.Arm();
+        mix.Arm();
+    });
+    QTimer::singleShot((kSettleSeconds + seconds) * 1000, &application, &QCoreApplication::quit);
+    application.exec();
+    load.kill();
+    load.waitForFinished();
+    feeder.kill();
+    feeder.waitForFinished();
+
+    const double minutes = seconds / 60.0;
+    std::printf("Playthrough dropouts%s%s, %d s\n", has("--load") ? ", both cores busy" : "",
+                has("--busy-window") ? ", the window's thread held up 100 ms a second" : "",
+                seconds);
+    std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time\n", "output mix",
+                mix.dropouts() / minutes, 100 * mix.heard());
+    std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time (reference)\n",
+                "microphone", microphone.dropouts() / minutes, 100 * microphone.heard());
+    return 0;
+}
