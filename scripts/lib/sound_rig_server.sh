@@ -20,6 +20,8 @@ sound_rig_server_installed() {
 sound_rig_start_server() {
   export XDG_RUNTIME_DIR=$SOUND_RIG_DIR
   export PULSE_SERVER=unix:$SOUND_RIG_DIR/pulse/native
+  # Both servers put their socket here; a path left from an earlier rig would win.
+  export PULSE_RUNTIME_PATH=$SOUND_RIG_DIR/pulse
   SOUND_RIG_SERVER_PIDS=()
   case "$SOUND_RIG_SERVER" in
     pulseaudio) sound_rig_start_pulseaudio ;;
@@ -39,7 +41,6 @@ sound_rig_start_server() {
 }
 
 sound_rig_start_pulseaudio() {
-  export PULSE_RUNTIME_PATH=$SOUND_RIG_DIR/pulse
   # One fixed rate: a null sink that switches rate between songs makes timings differ
   # from test to test.
   printf 'default-sample-rate = 48000\nalternate-sample-rate = 48000\n' >"$SOUND_RIG_DIR/daemon.conf"

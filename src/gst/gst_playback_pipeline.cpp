@@ -142,14 +142,15 @@ bool GstPlaybackPipeline::Preroll() {
 
 void GstPlaybackPipeline::Close() {
     if (!playbin_) return;
-    const GstBusPtr bus(gst_element_get_bus(playbin_.get()));
-    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     {
         // A report still on its way finishes first; later ones find no pipeline.
         std::lock_guard lock(busWatch_->mutex);
         busWatch_->pipeline = nullptr;
     }
     gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    // Only now: the streaming threads that stopped above could still report why.
+    const GstBusPtr bus(gst_element_get_bus(playbin_.get()));
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     outputFormat_.reset();
     volume_.reset();
     panorama_.reset();
@@ -242,19 +243,13 @@ void GstPlaybackPipeline::setBalance(double balance) {
 GstBusSyncReply GstPlaybackPipeline::OnSyncMessage(GstBus*, GstMessage* message, gpointer data) {
     BusWatch& watch = **static_cast<std::shared_ptr<BusWatch>*>(data);
     std::lock_guard lock(watch.mutex);
-    if (watch.pipeline) watch.pipeline->OnBusMessage(message);
-    // Nothing is left queued on the bus: nobody polls it. A dropped message is the
-    // handler's to release; it holds its source, and so the whole pipeline.
-    gst_message_unref(message);
-    return GST_BUS_DROP;
-}
-
-void GstPlaybackPipeline::OnBusMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
-            emit endOfStream();
+            if (watch.pipeline) emit watch.pipeline->endOfStream();
             break;
         case GST_MESSAGE_ERROR: {
+            // Logged even while the file closes: a failed open stops the pipeline as its
+            // streaming threads are still reporting why.
             GError* rawError = nullptr;
             gchar* rawDetails = nullptr;
             gst_message_parse_error(message, &rawError, &rawDetails);
@@ -263,12 +258,16 @@ void GstPlaybackPipeline::OnBusMessage(GstMessage* message) {
             const QString text = QString::fromUtf8(failure ? failure->message : "");
             qCWarning(gstLog, "%s: %s (%s)", GST_OBJECT_NAME(GST_MESSAGE_SRC(message)),
                       qUtf8Printable(text), details ? details.get() : "");
-            emit error(text);
+            if (watch.pipeline) emit watch.pipeline->error(text);
             break;
         }
         default:
             break;
     }
+    // Nothing is left queued on the bus: nobody polls it. A dropped message is the
+    // handler's to release; it holds its source, and so the whole pipeline.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 void GstPlaybackPipeline::OnVideoSample(GstSample* sample) {

@@ -60,7 +60,6 @@ class GstPlaybackPipeline : public QObject {
     void OpenAudioOutputAfresh();
     void Close();
     bool SeekTo(Nanoseconds position, double rate);
-    void OnBusMessage(GstMessage* message);
     void OnVideoSample(GstSample* sample);
     static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer data);
 

@@ -224,7 +224,8 @@ TEST_F(PlaybackGraphTest, WhyAFileCannotBePlayedIsLoggedWhenAsked) {
     const QtMessageHandler previous = qInstallMessageHandler(TakeMediaLog);
     QLoggingCategory::setFilterRules("tarvelo.gst=true");
     EXPECT_FALSE(Open(noise));
-    EXPECT_GE(mediaLog.size(), 2) << "the pipeline's reason, then the file";
+    EXPECT_GE(mediaLog.size(), 2) << "the pipeline's reason, then the file:\n"
+                                  << mediaLog.join('\n').toStdString();
     EXPECT_TRUE(mediaLog.join('\n').contains("reason.avi")) << mediaLog.join('\n').toStdString();
     QLoggingCategory::setFilterRules({});
     mediaLog.clear();
