@@ -53,6 +53,7 @@ const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
 
 const std::vector<MainDialog::Route> MainDialog::kTimerRoutes = {
     {ID_RECORDING_TIMER, [](MainDialog& w) { w.recording_.OnRecordingTimer(); }},
+    {ID_LEVEL_METER_TIMER, [](MainDialog& w) { w.recording_.OnLevelMeterTimer(); }},
 };
 
 void MainDialog::ConnectControls() {
