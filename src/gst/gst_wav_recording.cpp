@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "gst/gst_log.h"
 #include "services/capture_graph.h"
@@ -196,13 +197,10 @@ void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
 // The loudest channel's peak of one of the level stage's reports, kept for the window's
 // meter to read.
 void GstWavRecording::TakeLevel(const GstStructure* report) {
-    // The level stage still hands its peaks over as a GValueArray (GLib deprecates the
-    // type), one per channel.
+    // The level stage still hands its peaks over as a GValueArray, one per channel; the
+    // type is known by name, since GLib deprecates its macro.
     const GValue* peaks = gst_structure_get_value(report, "peak");
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    const bool isArray = peaks && G_VALUE_HOLDS(peaks, G_TYPE_VALUE_ARRAY);
-    G_GNUC_END_IGNORE_DEPRECATIONS
-    if (!isArray) return;
+    if (!peaks || std::strcmp(G_VALUE_TYPE_NAME(peaks), "GValueArray") != 0) return;
     const auto* channels = static_cast<const GValueArray*>(g_value_get_boxed(peaks));
     double loudest = kNoLevel;
     for (guint channel = 0; channels && channel < channels->n_values; ++channel) {
