@@ -15,11 +15,8 @@ using Zone = LevelMeter::Zone;
 using std::chrono::milliseconds;
 
 TEST(LevelMeterTest, ZonesAndAPeakHeldForASecond) {
-    EXPECT_EQ(LevelMeter::ZoneOf(-1000), Zone::None);
-    EXPECT_EQ(LevelMeter::ZoneOf(-20), Zone::Safe);
     EXPECT_EQ(LevelMeter::ZoneOf(-6), Zone::Safe);
     EXPECT_EQ(LevelMeter::ZoneOf(-5.9), Zone::Loud);
-    EXPECT_EQ(LevelMeter::ZoneOf(-0.0003), Zone::Clipping);
 
     LevelMeter meter;
     const LevelMeter::Clock::time_point start{};
