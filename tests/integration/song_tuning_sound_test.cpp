@@ -80,14 +80,14 @@ TEST_F(SongTuningSoundTest, TwoSemitonesUpPlayA440SongAt494Hz) {
 
 TEST_F(SongTuningSoundTest, SlowerSongLastsLongerAtItsOwnPitch) {
     Play(media.Wav("ten.wav", 100), Tuning{.tempo = 80});
-    // The output starts after a latency of its own; the song's clock from its first half
-    // second on tells how long it lasts.
+    // The output takes a while to settle into its pace; the song's clock from its third
+    // second on tells how long the rest lasts.
     ASSERT_TRUE(RunEventLoopUntil(
         [&] {
             player.PollPosition();
-            return player.currentPosition() >= 5'000'000;
+            return player.currentPosition() >= 30'000'000;
         },
-        5000));
+        8000));
     QElapsedTimer wall;
     wall.start();
     const CapturedOutput output = SettledOutput();
@@ -95,7 +95,7 @@ TEST_F(SongTuningSoundTest, SlowerSongLastsLongerAtItsOwnPitch) {
     ASSERT_TRUE(RunEventLoopUntil([&] { return !mainWindow.commands.empty(); }, 20000));
     EXPECT_EQ(mainWindow.commands[0], IDC_STOP);
     // Within 2 % of the whole song's 12.5 s.
-    EXPECT_NEAR(wall.elapsed(), 9500 / 0.8, 250);
+    EXPECT_NEAR(wall.elapsed(), 7000 / 0.8, 250);
 }
 
 TEST_F(SongTuningSoundTest, VocalCutTakesOutTheCentreAndKeepsWhatIsPannedAside) {
@@ -134,7 +134,7 @@ class KaraokeTempoTest : public testing::Test {
         RegisterKaraokeElements();
         QObject::connect(&pipeline, &GstPlaybackPipeline::videoFrame,
                          [this](const QImage& image, std::shared_ptr<const void>) {
-                             shown = image.convertToFormat(QImage::Format_RGB32);
+                             shown = image.copy();  // the frame's memory goes back with its keeper
                          });
     }
     QString Path(const QString& name) const { return folder.filePath(name); }
@@ -150,10 +150,10 @@ class KaraokeTempoTest : public testing::Test {
             reference->Draw(drawn, frame * 40'000LL);
             const QImage opaque = drawn.convertToFormat(QImage::Format_RGB32);
             qint64 distance = 0;
-            for (int y = 0; y < std::min(opaque.height(), shown.height()); ++y) {
+            for (int y = 0; y < std::min(opaque.height(), shown.height()); y += 2) {
                 const auto* a = reinterpret_cast<const QRgb*>(opaque.constScanLine(y));
                 const auto* b = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-                for (int x = 0; x < std::min(opaque.width(), shown.width()); ++x)
+                for (int x = 0; x < std::min(opaque.width(), shown.width()); x += 2)
                     distance += std::abs(qGray(a[x]) - qGray(b[x]));
             }
             if (distance < bestDistance) {
@@ -164,8 +164,8 @@ class KaraokeTempoTest : public testing::Test {
         return best;
     }
 
-    // How far the pictures move in the song while the wall clock moves 1.5 s, from a song
-    // time where they change with every frame.
+    // How far the pictures move in the song per second of the wall clock: the slope of the
+    // song times shown every second for three seconds, once the output keeps its pace.
     double SongSecondsShownOverWallSeconds(const QString& path, const QByteArray& song,
                                            bool graphics) {
         EXPECT_TRUE(pipeline.open(path));
@@ -173,15 +173,23 @@ class KaraokeTempoTest : public testing::Test {
         EXPECT_TRUE(pipeline.play());
         EXPECT_TRUE(RunEventLoopUntil(
             [&] { return pipeline.position() >= std::chrono::milliseconds(1600); }, 5000));
-        const double from = ShownSongTime(song, graphics);
         QElapsedTimer wall;
         wall.start();
-        RunEventLoopFor(1500);
-        const double to = ShownSongTime(song, graphics);
-        return (to - from) / (wall.elapsed() / 1000.0);
+        double n = 0, sumX = 0, sumY = 0, sumXY = 0, sumXX = 0;
+        for (int sample = 0; sample <= 3; ++sample) {
+            RunEventLoopUntil([&] { return wall.elapsed() >= sample * 1000; }, 2000);
+            const double x = wall.elapsed() / 1000.0;
+            const double y = ShownSongTime(song, graphics);
+            n += 1;
+            sumX += x;
+            sumY += y;
+            sumXY += x * y;
+            sumXX += x * x;
+        }
+        return (n * sumXY - sumX * sumY) / (n * sumXX - sumX * sumX);
     }
 
-    static constexpr int kSongSeconds = 5;
+    static constexpr int kSongSeconds = 8;
     QTemporaryDir folder;
     GstPlaybackPipeline pipeline;
     QImage shown;
@@ -206,9 +214,22 @@ TEST_F(KaraokeTempoTest, CdgPicturesFollowTheTempo) {
 }
 
 TEST_F(KaraokeTempoTest, LyricsFollowTheTempo) {
-    ASSERT_TRUE(WriteFile(Path("words.lrc"), song::Lrc()));
+    // A line a second, each its own, its words wiped one after the other: the picture never
+    // rests and never comes back.
+    QByteArray lyrics;
+    for (int second = 0; second < kSongSeconds; ++second) {
+        lyrics += QStringLiteral("[00:0%1.00]").arg(second).toUtf8();
+        for (int word = 0; word < 5; ++word)
+            lyrics += QStringLiteral("<00:0%1.%2>%1x%3 ")
+                          .arg(second)
+                          .arg(word * 20, 2, 10, QChar('0'))
+                          .arg(word)
+                          .toUtf8();
+        lyrics += '\n';
+    }
+    ASSERT_TRUE(WriteFile(Path("words.lrc"), lyrics));
     ASSERT_TRUE(WriteTone(Path("words.ogg"), kSongSeconds, "vorbisenc ! oggmux"));
-    EXPECT_NEAR(SongSecondsShownOverWallSeconds(Path("words.lrc"), song::Lrc(), false), 0.8, 0.08);
+    EXPECT_NEAR(SongSecondsShownOverWallSeconds(Path("words.lrc"), lyrics, false), 0.8, 0.08);
 }
 
 }  // namespace
