@@ -1,8 +1,9 @@
 # Opens a karaoke song in the real program and captures its preview window part-way
-# through the song. Scenes call karaoke_scene <file in the samples folder> <seek fraction>.
+# through the song. Scenes call karaoke_scene <file in the samples folder> <seek fraction>
+# [keys pressed in the preview window and the caption it shows then].
 
 karaoke_scene() {
-  local song=$1 fraction=$2 samples=$SCENE_DIR/songs main preview w h
+  local song=$1 fraction=$2 keys=${3:-} caption=${4:-} samples=$SCENE_DIR/songs main preview w h
   "$BUILD_DIR/tests/karaoke_samples" "$samples"
   desktop_start_program
   desktop_answer_boxes Message Error
@@ -27,6 +28,10 @@ karaoke_scene() {
   xdotool mouseup 1
   sleep 1
   xdotool mousemove 0 0 windowactivate --sync "$preview" >/dev/null 2>&1 || true
+  if [ -n "$keys" ]; then
+    xdotool key --delay 100 $keys
+    desktop_wait_window "$caption" >/dev/null
+  fi
   sleep 0.5
   desktop_capture_window "$preview" "$OUT"
 }

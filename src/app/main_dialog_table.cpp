@@ -1,8 +1,10 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QShortcut>
 
 #include "app/main_dialog.h"
 #include "controls/release_slider.h"
+#include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
 #include "services/window_messages.h"
 
@@ -18,6 +20,12 @@ const std::vector<MainDialog::Route> MainDialog::kCommandRoutes = {
     {IDC_CLOSE_MEDIA, [](MainDialog& w) { w.CloseMediaCommand(); }},
     {IDC_START, [](MainDialog& w) { w.recording_.StartRecording(); }},
     {IDC_STOP, [](MainDialog& w) { w.recording_.StopRecording(); }},
+    {ID_KEY_UP, [](MainDialog& w) { w.playback_.ChangeTuning(ID_KEY_UP); }},
+    {ID_KEY_DOWN, [](MainDialog& w) { w.playback_.ChangeTuning(ID_KEY_DOWN); }},
+    {ID_TEMPO_SLOWER, [](MainDialog& w) { w.playback_.ChangeTuning(ID_TEMPO_SLOWER); }},
+    {ID_TEMPO_FASTER, [](MainDialog& w) { w.playback_.ChangeTuning(ID_TEMPO_FASTER); }},
+    {ID_VOCAL_CUT, [](MainDialog& w) { w.playback_.ChangeTuning(ID_VOCAL_CUT); }},
+    {ID_RESET_TUNING, [](MainDialog& w) { w.playback_.ChangeTuning(ID_RESET_TUNING); }},
     {ID_HEAR_MICROPHONE,
      [](MainDialog& w) { w.microphone_.SetHearMicrophone(!w.microphone_.hearMicrophone()); }},
 };
@@ -45,6 +53,7 @@ const std::vector<MainDialog::MessageRoute> MainDialog::kMessageRoutes = {
 
 const std::vector<MainDialog::Route> MainDialog::kTimerRoutes = {
     {ID_RECORDING_TIMER, [](MainDialog& w) { w.recording_.OnRecordingTimer(); }},
+    {ID_LEVEL_METER_TIMER, [](MainDialog& w) { w.recording_.OnLevelMeterTimer(); }},
 };
 
 void MainDialog::ConnectControls() {
@@ -60,6 +69,11 @@ void MainDialog::ConnectControls() {
     for (const Route& route : kSelectionRoutes) {
         if (auto* list = qobject_cast<QComboBox*>(controls_.Control(route.id)))
             connect(list, &QComboBox::activated, this, [this, route] { route.handler(*this); });
+    }
+    for (const CommandShortcut& shortcut : TuningShortcuts()) {
+        auto* key = new QShortcut(QKeySequence(shortcut.keys), this);
+        connect(key, &QShortcut::activated, this,
+                [this, id = shortcut.commandId] { OnCommand(id); });
     }
 }
 

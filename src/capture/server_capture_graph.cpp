@@ -141,6 +141,13 @@ HRESULT ServerCaptureGraph::Stop() {
     return StopWhenReady();
 }
 
+HRESULT ServerCaptureGraph::GetPeakLevel(double* decibels) {
+    if (!decibels) return E_POINTER;
+    if (!running_ || !recording_) return E_FAIL;
+    *decibels = recording_->peakDecibels();
+    return S_OK;
+}
+
 void ServerCaptureGraph::WatchDevices() {
     const bool lost = std::exchange(recordedSourceLost_, false);
     for (auto& [device, present] : devicePresent_) {

@@ -36,6 +36,7 @@ class ServerCaptureGraph final : public FilterGraph,
     HRESULT Run() override;
     HRESULT StopWhenReady() override;
     HRESULT Stop() override;
+    HRESULT GetPeakLevel(double* decibels) override;
 
     const WavRecording* recording() const { return recording_.get(); }
 

@@ -72,6 +72,9 @@ HRESULT GstPlaybackGraph::QueryInterface(std::shared_ptr<BasicVideo>& out) {
 HRESULT GstPlaybackGraph::QueryInterface(std::shared_ptr<BasicAudio>& out) {
     return Answer(out);
 }
+HRESULT GstPlaybackGraph::QueryInterface(std::shared_ptr<SongTuning>& out) {
+    return Answer(out);
+}
 
 HRESULT GstPlaybackGraph::Run() {
     if (!rendered_) return E_UNEXPECTED;
@@ -161,6 +164,25 @@ HRESULT GstPlaybackGraph::get_Balance(long* balance) {
     if (!balance) return E_POINTER;
     if (!pipeline_.hasAudio()) return E_NOTIMPL;
     *balance = balance_;
+    return S_OK;
+}
+
+HRESULT GstPlaybackGraph::put_Key(long semitones) {
+    if (!pipeline_.hasAudio()) return E_NOTIMPL;
+    if (semitones < -6 || semitones > 6) return E_INVALIDARG;
+    pipeline_.setKey(static_cast<int>(semitones));
+    return S_OK;
+}
+
+HRESULT GstPlaybackGraph::put_Tempo(long percent) {
+    if (!rendered_) return E_UNEXPECTED;
+    if (percent < 50 || percent > 150) return E_INVALIDARG;
+    return pipeline_.setTempo(percent / 100.0) ? S_OK : E_FAIL;
+}
+
+HRESULT GstPlaybackGraph::put_VocalCut(long on) {
+    if (!pipeline_.hasAudio()) return E_NOTIMPL;
+    pipeline_.setVocalCut(on != OAFALSE);
     return S_OK;
 }
 

@@ -15,6 +15,7 @@ class GstPlaybackGraph final : public GraphBuilder,
                                public MediaControl,
                                public MediaSeeking,
                                public BasicAudio,
+                               public SongTuning,
                                public VideoWindow,
                                public BasicVideo,
                                public std::enable_shared_from_this<GstPlaybackGraph> {
@@ -29,6 +30,7 @@ class GstPlaybackGraph final : public GraphBuilder,
     HRESULT QueryInterface(std::shared_ptr<VideoWindow>& out) override;
     HRESULT QueryInterface(std::shared_ptr<BasicVideo>& out) override;
     HRESULT QueryInterface(std::shared_ptr<BasicAudio>& out) override;
+    HRESULT QueryInterface(std::shared_ptr<SongTuning>& out) override;
 
     HRESULT Run() override;
     HRESULT Pause() override;
@@ -47,6 +49,10 @@ class GstPlaybackGraph final : public GraphBuilder,
     HRESULT get_Volume(long* volume) override;
     HRESULT put_Balance(long balance) override;
     HRESULT get_Balance(long* balance) override;
+
+    HRESULT put_Key(long semitones) override;
+    HRESULT put_Tempo(long percent) override;
+    HRESULT put_VocalCut(long on) override;
 
     HRESULT put_Owner(QWidget* owner) override;
     HRESULT put_MessageDrain(QWidget* drain) override;

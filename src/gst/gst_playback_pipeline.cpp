@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <mutex>
 
 #include "gst/gst_log.h"
@@ -20,6 +21,11 @@ constexpr GstClockTime kPrerollBound = 10 * GST_SECOND;
 // play on; see OpenAudioOutputAfresh.
 constexpr char kOpeningFormat[] = "audio/x-raw,format=S16LE";
 constexpr char kPlayingFormat[] = "audio/x-raw,format=F32LE";
+// The vocal cut subtracts one channel from the other, which takes out what both share, and
+// adds back the band below the voice from their mix, so that bass and kick drum stay.
+constexpr float kVocalCutBandHz = 80;
+constexpr float kVocalCutBandWidthHz = 60;
+constexpr float kVocalCutMonoLevel = 0.5f;
 
 // The file's URI; paths that already are URIs stay as they are, and karaoke songs open
 // through their own source.
@@ -94,12 +100,17 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     videoSink_ = AdoptElement(gst_element_factory_make("appsink", nullptr));
     GError* rawError = nullptr;
     GstElementPtr audioFilter = AdoptElement(gst_parse_bin_from_description(
-        "audioconvert ! audiopanorama name=balance method=simple ! volume name=level ! "
-        "audioconvert ! capsfilter name=format",
+        "audioconvert ! audiokaraoke name=vocals level=0 mono-level=0 ! audioconvert ! "
+        "pitch name=key ! audioconvert ! audiopanorama name=balance method=simple ! "
+        "volume name=level ! audioconvert ! capsfilter name=format",
         TRUE, &rawError));
     const GErrorPtr error(rawError);
     if (error) qCWarning(gstLog, "Cannot build the audio stages: %s", error->message);
     if (!playbin_ || !videoSink_ || !audioFilter) return false;
+    vocalCut_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "vocals"));
+    g_object_set(vocalCut_.get(), "filter-band", kVocalCutBandHz, "filter-width",
+                 kVocalCutBandWidthHz, nullptr);
+    key_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "key"));
     panorama_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "balance"));
     volume_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "level"));
     outputFormat_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "format"));
@@ -154,10 +165,13 @@ void GstPlaybackPipeline::Close() {
     outputFormat_.reset();
     volume_.reset();
     panorama_.reset();
+    key_.reset();
+    vocalCut_.reset();
     videoSink_.reset();
     playbin_.reset();
     hasVideo_ = hasAudio_ = false;
     rate_ = 1.0;
+    tempo_ = 1.0;
 }
 
 QSize GstPlaybackPipeline::videoSize() const {
@@ -186,7 +200,7 @@ void GstPlaybackPipeline::OpenAudioOutputAfresh() {
     const GstCapsPtr playing(gst_caps_from_string(kPlayingFormat));
     g_object_set(outputFormat_.get(), "caps", playing.get(), nullptr);
     const Nanoseconds here = position().value_or(Nanoseconds(0));
-    gst_element_seek(playbin_.get(), rate_, GST_FORMAT_TIME,
+    gst_element_seek(playbin_.get(), PlayingRate(), GST_FORMAT_TIME,
                      GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
                      here.count(), GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
 }
@@ -197,23 +211,46 @@ bool GstPlaybackPipeline::pause() {
 }
 
 bool GstPlaybackPipeline::seek(Nanoseconds position) {
-    return SeekTo(position, rate_);
+    return SeekTo(position, PlayingRate());
 }
 
 bool GstPlaybackPipeline::setRate(double rate) {
     if (rate == rate_) return true;
     const std::optional<Nanoseconds> now = position();
-    if (!now || !SeekTo(*now, rate)) return false;
+    if (!now || !SeekTo(*now, rate * tempo_)) return false;
     rate_ = rate;
     return true;
 }
 
-bool GstPlaybackPipeline::SeekTo(Nanoseconds position, double rate) {
+// The tempo is the playing rate of the whole song: the sinks show the pictures at that
+// rate, and the key stage stretches the audio to it without changing its pitch.
+bool GstPlaybackPipeline::setTempo(double factor) {
+    if (factor == tempo_) return true;
+    const std::optional<Nanoseconds> now = position();
+    // Accurate, so that the song goes on from the very place it stood.
+    if (!now || !SeekTo(*now, rate_ * factor, true)) return false;
+    tempo_ = factor;
+    return true;
+}
+
+void GstPlaybackPipeline::setKey(int semitones) {
+    if (key_) g_object_set(key_.get(), "pitch", std::pow(2.0f, semitones / 12.0f), nullptr);
+}
+
+void GstPlaybackPipeline::setVocalCut(bool on) {
+    if (!vocalCut_) return;
+    // At level 0 the stage hands the samples on unchanged.
+    g_object_set(vocalCut_.get(), "level", on ? 1.0f : 0.0f, "mono-level",
+                 on ? kVocalCutMonoLevel : 0.0f, nullptr);
+}
+
+bool GstPlaybackPipeline::SeekTo(Nanoseconds position, double rate, bool accurate) {
     if (!playbin_) return false;
     if (const std::optional<Nanoseconds> end = duration(); end && position > *end) position = *end;
-    return gst_element_seek(playbin_.get(), rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
-                            GST_SEEK_TYPE_SET, position.count(), GST_SEEK_TYPE_NONE,
-                            GST_CLOCK_TIME_NONE);
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH |
+                                    (accurate ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_NONE));
+    return gst_element_seek(playbin_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                            position.count(), GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
 }
 
 std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::position() const {

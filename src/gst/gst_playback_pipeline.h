@@ -12,8 +12,8 @@
 #include "gst/gst_handles.h"
 
 // One media file played through playbin: video to an appsink whose frames are handed out
-// as images, audio through a balance and a volume stage to the default output. Call it
-// from the UI thread only.
+// as images, audio through a vocal cut, a key, a balance and a volume stage to the default
+// output. Call it from the UI thread only.
 class GstPlaybackPipeline : public QObject {
     Q_OBJECT
   public:
@@ -43,6 +43,13 @@ class GstPlaybackPipeline : public QObject {
     void setVolume(double gain);
     // -1 left only to 1 right only.
     void setBalance(double balance);
+    // Semitones up (down when negative), the tempo kept.
+    void setKey(int semitones);
+    // A factor of the song's own tempo, the key kept; pictures follow it, positions and the
+    // duration stay in the song's time.
+    bool setTempo(double factor);
+    // Takes out what is panned to the centre of a stereo song.
+    void setVocalCut(bool on);
 
   signals:
     // Emitted on GStreamer's streaming thread: connect queued unless the receiver is
@@ -59,12 +66,15 @@ class GstPlaybackPipeline : public QObject {
     bool Preroll();
     void OpenAudioOutputAfresh();
     void Close();
-    bool SeekTo(Nanoseconds position, double rate);
+    bool SeekTo(Nanoseconds position, double rate, bool accurate = false);
+    double PlayingRate() const { return rate_ * tempo_; }
     void OnVideoSample(GstSample* sample);
     static GstBusSyncReply OnSyncMessage(GstBus* bus, GstMessage* message, gpointer data);
 
     GstElementPtr playbin_;
     GstElementPtr videoSink_;
+    GstElementPtr vocalCut_;
+    GstElementPtr key_;
     GstElementPtr panorama_;
     GstElementPtr volume_;
     GstElementPtr outputFormat_;
@@ -73,6 +83,7 @@ class GstPlaybackPipeline : public QObject {
     bool hasVideo_ = false;
     bool hasAudio_ = false;
     double rate_ = 1.0;
+    double tempo_ = 1.0;
     // Whether the audio output has been opened for playing since the file opened.
     bool outputPlayed_ = false;
 };

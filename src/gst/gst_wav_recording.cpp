@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 
 #include "gst/gst_log.h"
 #include "services/capture_graph.h"
@@ -36,6 +38,9 @@ GstElementPtr Make(const char* factory, const char* name) {
 // How far the audio may trail the clock at a stop: a few of the server's fragments.
 constexpr double kLateAllowance = 0.05;
 
+// The meter's reports: 20 a second.
+constexpr guint64 kMeterInterval = 50 * GST_MSECOND;
+
 }  // namespace
 
 GstWavRecording::GstWavRecording(Source source, QString path, WriteFailed failed,
@@ -56,9 +61,11 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
     pipeline_ = AdoptElement(gst_pipeline_new("capture"));
     const GstElementPtr capture = Make("pulsesrc", "capture");
     const GstElementPtr format = Make("capsfilter", "format");
+    const GstElementPtr meter = Make("level", "meter");
     const GstElementPtr sink = Make("appsink", "wav");
-    if (!capture || !format || !sink) {
-        qCWarning(gstLog, "The recording needs GStreamer's pulsesrc, capsfilter and appsink.");
+    if (!capture || !format || !meter || !sink) {
+        qCWarning(gstLog,
+                  "The recording needs GStreamer's pulsesrc, capsfilter, level and appsink.");
         Halt();
         return E_FAIL;
     }
@@ -69,16 +76,19 @@ HRESULT GstWavRecording::Start(int timeoutMs, int firstSampleMs) {
         "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
         "rate", G_TYPE_INT, source_.rate, "channels", G_TYPE_INT, source_.channels, nullptr));
     g_object_set(format.get(), "caps", caps.get(), nullptr);
+    // The meter reads the peak 20 times a second; the samples pass it unchanged.
+    g_object_set(meter.get(), "interval", kMeterInterval, "post-messages", TRUE, nullptr);
     g_object_set(sink.get(), "sync", FALSE, "async", FALSE, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &GstWavRecording::OnSample;
     callbacks.eos = &GstWavRecording::OnEos;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink.get()), &callbacks, this, nullptr);
-    gst_bin_add_many(GST_BIN(pipeline_.get()), capture.get(), format.get(), sink.get(), nullptr);
+    gst_bin_add_many(GST_BIN(pipeline_.get()), capture.get(), format.get(), meter.get(), sink.get(),
+                     nullptr);
     GstBusPtr bus(gst_element_get_bus(pipeline_.get()));
     gst_bus_set_sync_handler(bus.get(), &GstWavRecording::OnBusMessage, this, nullptr);
 
-    if (!gst_element_link_many(capture.get(), format.get(), sink.get(), nullptr) ||
+    if (!gst_element_link_many(capture.get(), format.get(), meter.get(), sink.get(), nullptr) ||
         gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         Halt();
         return E_FAIL;
@@ -184,7 +194,28 @@ void GstWavRecording::OnEos(GstAppSink*, gpointer self) {
     recording->Signal();
 }
 
+// The loudest channel's peak of one of the level stage's reports, kept for the window's
+// meter to read.
+void GstWavRecording::TakeLevel(const GstStructure* report) {
+    // The level stage still hands its peaks over as a GValueArray, one per channel; the
+    // type is known by name, since GLib deprecates its macro.
+    const GValue* peaks = gst_structure_get_value(report, "peak");
+    if (!peaks || std::strcmp(G_VALUE_TYPE_NAME(peaks), "GValueArray") != 0) return;
+    const auto* channels = static_cast<const GValueArray*>(g_value_get_boxed(peaks));
+    double loudest = kNoLevel;
+    for (guint channel = 0; channels && channel < channels->n_values; ++channel) {
+        const GValue* peak = &channels->values[channel];
+        if (G_VALUE_HOLDS_DOUBLE(peak) && std::isfinite(g_value_get_double(peak)))
+            loudest = std::max(loudest, g_value_get_double(peak));
+    }
+    peakDecibels_ = loudest;
+}
+
 GstBusSyncReply GstWavRecording::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    const GstStructure* report = gst_message_get_structure(message);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT && report &&
+        gst_structure_has_name(report, "level"))
+        static_cast<GstWavRecording*>(self)->TakeLevel(report);
     // A stream that failed will never deliver its end: nobody should wait for it. Nobody
     // reads the bus otherwise, so nothing is left queued on it.
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
@@ -209,7 +240,7 @@ std::unique_ptr<WavRecording> MakeWavRecording(WavRecording::Source source, QStr
 
 bool CanRecordWav() {
     EnsureGstInitialised();
-    for (const char* name : {"pulsesrc", "appsink", "capsfilter"}) {
+    for (const char* name : {"pulsesrc", "appsink", "capsfilter", "level"}) {
         if (!GstElementFactoryPtr(gst_element_factory_find(name))) return false;
     }
     return true;

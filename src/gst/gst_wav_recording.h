@@ -28,12 +28,14 @@ class GstWavRecording final : public WavRecording {
     void Seal() override { sealed_ = true; }
     const Source& source() const override { return source_; }
     std::chrono::steady_clock::time_point firstSampleTime() const override;
+    double peakDecibels() const override { return peakDecibels_; }
 
   private:
     static GstFlowReturn OnSample(GstAppSink* sink, gpointer self);
     static void OnEos(GstAppSink* sink, gpointer self);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void Signal();
+    void TakeLevel(const GstStructure* report);
     void Halt();
 
     Source source_;
@@ -49,5 +51,6 @@ class GstWavRecording final : public WavRecording {
     std::atomic<bool> sealed_{false};
     std::atomic<std::int64_t> firstSampleNs_{0};
     std::atomic<std::uint64_t> bytesWritten_{0};
+    std::atomic<double> peakDecibels_{kNoLevel};
     std::chrono::steady_clock::time_point started_;
 };

@@ -35,6 +35,10 @@ class WavRecording {
     // server sends in its place does not belong in the recording.
     virtual void Seal() = 0;
     virtual const Source& source() const = 0;
+    // The highest sample of the last 50 ms captured, in decibels of full scale, from the
+    // capture's level stage; kNoLevel before any was measured or for digital silence.
+    static constexpr double kNoLevel = -1000;
+    virtual double peakDecibels() const = 0;
     // When the first captured samples reached the file; epoch when none have yet.
     virtual std::chrono::steady_clock::time_point firstSampleTime() const = 0;
 };

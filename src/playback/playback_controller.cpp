@@ -50,7 +50,12 @@ std::vector<FileFilter> MediaFileFilters() {
 
 PlaybackController::PlaybackController(Platform& platform, SettingsStore& settings, QWidget& window,
                                        const MainControls& controls, PlaybackWindow& host)
-    : platform_(platform), settings_(settings), window_(window), controls_(controls), host_(host) {}
+    : platform_(platform),
+      settings_(settings),
+      window_(window),
+      controls_(controls),
+      host_(host),
+      tuningMemory_(settings) {}
 
 PlaybackController::~PlaybackController() = default;
 
@@ -96,6 +101,9 @@ HRESULT PlaybackController::QueryMediaLength(const QString& path, REFERENCE_TIME
 void PlaybackController::StartPlayer(const QString& path) {
     currentPlayer_ = std::make_unique<PlayerWindow>(platform_, &window_);
     currentPlayer_->SetMediaPath(path);
+    Tuning tuning = tuningMemory_.Recall(path);
+    tuning.vocalCut = vocalCut_;
+    currentPlayer_->SetTuning(tuning);
     if (!currentPlayer_->OpenMedia()) {
         mediaPath_.clear();
         ReleasePlayer();
@@ -175,6 +183,7 @@ QMenu* PlaybackController::ChannelMenuOf(QMenu& previewMenu) {
     const int channel = currentPlayer_->channel();
     if (channel >= kChannelLeft && channel <= kChannelRight)
         CheckMenuItem(SubMenuOf(preview, 0), checked[channel - kChannelLeft]);
+    MarkMenuItem(preview, ID_VOCAL_CUT, vocalCut_);
     return preview;
 }
 
@@ -190,4 +199,36 @@ void PlaybackController::ForwardPlayerCommand(int commandId) {
         default:
             break;
     }
+}
+
+void PlaybackController::ChangeTuning(int commandId) {
+    if (!currentPlayer_ || mediaPath_.isEmpty()) return;
+    const Tuning now = currentPlayer_->tuning();
+    Tuning next = now;
+    switch (commandId) {
+        case ID_KEY_UP:
+            next = now.WithKeyStep(1);
+            break;
+        case ID_KEY_DOWN:
+            next = now.WithKeyStep(-1);
+            break;
+        case ID_TEMPO_SLOWER:
+            next = now.WithTempoStep(-1);
+            break;
+        case ID_TEMPO_FASTER:
+            next = now.WithTempoStep(1);
+            break;
+        case ID_VOCAL_CUT:
+            next.vocalCut = vocalCut_ = !now.vocalCut;
+            break;
+        case ID_RESET_TUNING:
+            next.key = Tuning{}.key;
+            next.tempo = Tuning{}.tempo;
+            break;
+        default:
+            return;
+    }
+    if (next == now) return;
+    currentPlayer_->SetTuning(next);
+    if (next.key != now.key || next.tempo != now.tempo) tuningMemory_.Remember(mediaPath_, next);
 }

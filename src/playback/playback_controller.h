@@ -6,6 +6,7 @@ class QMenu;
 #include <QString>
 #include <memory>
 
+#include "core/song_tuning.h"
 #include "services/media_graph.h"
 
 class MainControls;
@@ -45,6 +46,9 @@ class PlaybackController {
     // player's channel checked: its popup within previewMenu, or null without a file.
     QMenu* ChannelMenuOf(QMenu& previewMenu);
     void ForwardPlayerCommand(int commandId);
+    // Key up or down, slower, faster, vocal cut on or off, key and tempo back to the song's
+    // own; the song's key and tempo are remembered for the next time it is opened.
+    void ChangeTuning(int commandId);
     // The song of a recording: it plays while the recording runs.
     void RunPlayer();
     void StopPlayer();
@@ -71,4 +75,7 @@ class PlaybackController {
     int seekPosition_ = 0;
     std::unique_ptr<PlayerWindow> currentPlayer_;
     int playbackVolume_ = 100;
+    SongTuningMemory tuningMemory_;
+    // The vocal cut is the singer's choice for every song, not remembered per song.
+    bool vocalCut_ = false;
 };

@@ -15,7 +15,7 @@ PlayerWindow::PlayerWindow(Platform& instance, QWidget* mainWindow)
 PlayerWindow::~PlayerWindow() = default;
 
 bool PlayerWindow::HoldsGraph() const {
-    return pGB_ || pMC_ || pME_ || pMS_ || pVW_ || pBV_ || pBA_;
+    return pGB_ || pMC_ || pME_ || pMS_ || pVW_ || pBV_ || pBA_ || pST_;
 }
 
 bool PlayerWindow::OpenMedia() {
@@ -61,6 +61,10 @@ HRESULT PlayerWindow::BuildGraph(const QString& path) {
     if (FAILED(hr = query(pVW_, "pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)"))) return hr;
     if (FAILED(hr = query(pBV_, "pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)"))) return hr;
     if (FAILED(hr = query(pBA_, "pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)"))) return hr;
+
+    // A graph that cannot be tuned plays the song as it is.
+    if (FAILED(pGB_->QueryInterface(pST_))) pST_.reset();
+    ApplyTuning(Tuning{});
 
     DetectVideo();
 
@@ -158,6 +162,7 @@ void PlayerWindow::ReleaseGraph() {
     if (pME_) pME_->SetNotifyWindow(nullptr, 0, 0);
     pME_.reset();
     pMS_.reset();
+    pST_.reset();
     pMC_.reset();
     pBA_.reset();
     pBV_.reset();
@@ -216,6 +221,21 @@ void PlayerWindow::SetChannel(int newChannel) {
         }
     }
     channel_ = newChannel;
+}
+
+void PlayerWindow::SetTuning(const Tuning& tuning) {
+    const Tuning from = tuning_;
+    tuning_ = tuning;
+    ApplyTuning(from);
+    UpdateTitle();
+}
+
+// Only what differs from what the graph has is sent: a graph starts at the defaults.
+void PlayerWindow::ApplyTuning(const Tuning& from) {
+    if (!pST_) return;
+    if (tuning_.key != from.key) pST_->put_Key(tuning_.key);
+    if (tuning_.tempo != from.tempo) pST_->put_Tempo(tuning_.tempo);
+    if (tuning_.vocalCut != from.vocalCut) pST_->put_VocalCut(tuning_.vocalCut ? OATRUE : OAFALSE);
 }
 
 void PlayerWindow::HandleGraphEvents() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "core/song_tuning.h"
 #include "services/media_graph.h"
 
 class PreviewWindow;
@@ -36,6 +37,9 @@ class PlayerWindow {
     HRESULT Seek(REFERENCE_TIME position);
     HRESULT SetVolume(float fraction);
     void SetChannel(int newChannel);
+    // The song's key, tempo and vocal cut: kept for the next graph, applied to an open one
+    // at once.
+    void SetTuning(const Tuning& tuning);
     void HandleGraphEvents();
     void PollPosition();
 
@@ -65,6 +69,7 @@ class PlayerWindow {
     bool videoShown() const { return videoShown_; }
     long volume() const { return volume_; }
     int channel() const { return channel_; }
+    const Tuning& tuning() const { return tuning_; }
     REFERENCE_TIME currentPosition() const { return currentPosition_; }
     REFERENCE_TIME stopPosition() const { return stopPosition_; }
     // Empty until CreateVideoWindow and again after DestroyVideoWindow.
@@ -81,6 +86,7 @@ class PlayerWindow {
     void ReleaseGraph();
     void FitVideoToClientArea();
     void ShowDiagnostic(const QString& text);
+    void ApplyTuning(const Tuning& from);
 
     static bool frontToggle_;
 
@@ -98,9 +104,11 @@ class PlayerWindow {
     std::shared_ptr<MediaEvents> pME_;
     std::shared_ptr<BasicAudio> pBA_;
     std::shared_ptr<MediaSeeking> pMS_;
+    std::shared_ptr<SongTuning> pST_;
     std::unique_ptr<PreviewWindow> videoWindow_;
     bool windowCreated_ = false;
     REFERENCE_TIME currentPosition_ = 0;
     REFERENCE_TIME stopPosition_ = 0;
     int channel_ = kChannelStereo;
+    Tuning tuning_;
 };

@@ -81,7 +81,9 @@ void PlayerWindow::UpdateTitle() {
     const qsizetype separator = std::max(mediaPath_.lastIndexOf('\\'), mediaPath_.lastIndexOf('/'));
     const QString fileName = separator < 0 ? mediaPath_ : mediaPath_.mid(separator + 1);
     const QString muted = volume_ == -10000 ? QStringLiteral("(Muted)") : QString();
-    if (videoWindow_) videoWindow_->setWindowTitle(fileName + ' ' + muted + ' ');
+    const QString tuning = CaptionOf(tuning_);
+    const QString name = tuning.isEmpty() ? fileName : fileName + "  " + tuning;
+    if (videoWindow_) videoWindow_->setWindowTitle(name + ' ' + muted + ' ');
 }
 
 void PlayerWindow::DestroyVideoWindow() {
@@ -105,6 +107,7 @@ void PlayerWindow::ShowContextMenu(QPoint clientPoint) {
     const int checked[] = {ID_CHANNEL_LEFT, ID_CHANNEL_STEREO, ID_CHANNEL_RIGHT};
     if (channel_ >= kChannelLeft && channel_ <= kChannelRight)
         CheckMenuItem(audioChannel, checked[channel_ - kChannelLeft]);
+    MarkMenuItem(preview, ID_VOCAL_CUT, tuning_.vocalCut);
     if (!preview || !videoWindow_) return;
     const int command = instance_.menus->Track(*preview, videoWindow_->mapToGlobal(clientPoint),
                                                videoWindow_.get());
@@ -146,6 +149,15 @@ void PlayerWindow::OnVideoWindowCommand(int commandId) {
             break;
         case ID_CHANNEL_RIGHT:
             SetChannel(kChannelRight);
+            break;
+        case ID_KEY_UP:
+        case ID_KEY_DOWN:
+        case ID_TEMPO_SLOWER:
+        case ID_TEMPO_FASTER:
+        case ID_VOCAL_CUT:
+        case ID_RESET_TUNING:
+            // The main window keeps the tuning of each song.
+            if (mainWindow_) PostCommand(mainWindow_, commandId);
             break;
         default:
             break;

@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 
 #include "platform/platform.h"
 #include "playback/player_window.h"
+#include "resources/menu_resources.h"
 #include "services/window_messages.h"
 
 PreviewWindow::PreviewWindow(PlayerWindow& player)
@@ -17,6 +19,11 @@ PreviewWindow::PreviewWindow(PlayerWindow& player)
     setStyleSheet("PreviewWindow { background: black; }");
     timers_ =
         player_.instance().makeTimers([this](int timerId) { player_.OnVideoWindowTimer(timerId); });
+    for (const CommandShortcut& shortcut : TuningShortcuts()) {
+        auto* key = new QShortcut(QKeySequence(shortcut.keys), this);
+        connect(key, &QShortcut::activated, this,
+                [this, id = shortcut.commandId] { player_.OnVideoWindowCommand(id); });
+    }
 }
 
 PreviewWindow::~PreviewWindow() = default;

@@ -72,6 +72,7 @@ void RecordingController::StartRecording() {
         controls_.status().setText("Status : Recording - Used Time: 00:00:00");
         elapsedSeconds_ = 0;
         timers_.SetTimer(ID_RECORDING_TIMER, RECORDING_TIMER_PERIOD_MS);
+        ShowLevelMeter();
         // The song starts once the capture runs, so that the recording holds all of it.
         host_.RunSong();
     }
@@ -88,6 +89,7 @@ void RecordingController::StopRecording() {
         timers_.KillTimer(ID_RECORDING_TIMER);
         elapsedSeconds_ = 0;
     }
+    HideLevelMeter();
     RemoveRecordingBranch();
     isRecording_ = false;
     controls_.EnableRecordingControls(true);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
 
+#include "controls/level_meter.h"
 #include "recording/capture_choices.h"
 #include "recording/recorder_graph.h"
 #include "services/result_codes.h"
@@ -59,6 +61,8 @@ class RecordingController {
     void StartRecording();
     void StopRecording();
     void OnRecordingTimer();
+    // The input's peak onto the meter in the status line, 20 times a second while recording.
+    void OnLevelMeterTimer();
     static HRESULT GetPin(const std::shared_ptr<MediaFilter>& filter, PinDirection direction, int n,
                           std::shared_ptr<Pin>* pin);
 
@@ -84,6 +88,8 @@ class RecordingController {
     bool isRecording() const { return isRecording_; }
     int elapsedSeconds() const { return elapsedSeconds_; }
     const RecorderGraph& recorder() const { return recorder_; }
+    // The status line's meter; null before the first recording.
+    const LevelMeter* levelMeter() const { return meter_; }
 
   private:
     // The choice by stable names: found again at start-up wherever it lies now, or reported
@@ -94,6 +100,8 @@ class RecordingController {
     void RememberChosenInput();
     void TearDownCaptureSide();
     void OnRecordingWriteFailed(HRESULT failure);
+    void ShowLevelMeter();
+    void HideLevelMeter();
 
     Platform& platform_;
     SettingsStore& settings_;
@@ -114,4 +122,6 @@ class RecordingController {
     bool isRecording_ = false;
     int elapsedSeconds_ = 0;
     QString recordingPath_;
+    // A child of the status line, made at the first recording.
+    QPointer<LevelMeter> meter_;
 };

@@ -21,11 +21,24 @@ constexpr MenuItemTemplate kAudioChannel[] = {
 constexpr MenuItemTemplate kPreview[] = {
     {"Audio channel", 0, kAudioChannel},
     {nullptr, 0, {}},
+    {"Key up", ID_KEY_UP, {}},
+    {"Key down", ID_KEY_DOWN, {}},
+    {"Slower", ID_TEMPO_SLOWER, {}},
+    {"Faster", ID_TEMPO_FASTER, {}},
+    {"Vocal cut", ID_VOCAL_CUT, {}},
+    {"Reset key and tempo", ID_RESET_TUNING, {}},
+    {nullptr, 0, {}},
     {"Close", ID_PREVIEW_CLOSE, {}},
 };
 
 constexpr MenuItemTemplate kPreviewMenu[] = {
     {"PREVIEW", 0, kPreview},
+};
+
+constexpr CommandShortcut kTuningShortcuts[] = {
+    {Qt::CTRL | Qt::Key_Up, ID_KEY_UP},         {Qt::CTRL | Qt::Key_Down, ID_KEY_DOWN},
+    {Qt::CTRL | Qt::Key_Left, ID_TEMPO_SLOWER}, {Qt::CTRL | Qt::Key_Right, ID_TEMPO_FASTER},
+    {Qt::CTRL | Qt::Key_V, ID_VOCAL_CUT},
 };
 
 void AddItems(QMenu* menu, std::span<const MenuItemTemplate> items) {
@@ -37,6 +50,13 @@ void AddItems(QMenu* menu, std::span<const MenuItemTemplate> items) {
         } else {
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
             action->setData(item.commandId);
+            // Shown beside the item; the windows themselves own the keys.
+            for (const CommandShortcut& shortcut : kTuningShortcuts) {
+                if (shortcut.commandId == item.commandId) {
+                    action->setShortcut(QKeySequence(shortcut.keys));
+                    action->setShortcutContext(Qt::WidgetShortcut);
+                }
+            }
         }
     }
 }
@@ -69,4 +89,17 @@ void CheckMenuItem(QMenu* menu, int commandId) {
         action->setCheckable(checked);
         action->setChecked(checked);
     }
+}
+
+void MarkMenuItem(QMenu* menu, int commandId, bool checked) {
+    if (!menu) return;
+    for (QAction* action : menu->actions()) {
+        if (action->menu() || action->data().toInt() != commandId) continue;
+        action->setCheckable(checked);
+        action->setChecked(checked);
+    }
+}
+
+std::span<const CommandShortcut> TuningShortcuts() {
+    return kTuningShortcuts;
 }

@@ -62,5 +62,12 @@ inline constexpr int ID_PREVIEW_CLOSE = 32774;
 inline constexpr int ID_CHANNEL_STEREO = 32777;
 inline constexpr int ID_CHANNEL_LEFT = 32778;
 inline constexpr int ID_CHANNEL_RIGHT = 32779;
+// The song's key, tempo and vocal cut, in the same menu.
+inline constexpr int ID_KEY_UP = 32781;
+inline constexpr int ID_KEY_DOWN = 32782;
+inline constexpr int ID_TEMPO_SLOWER = 32783;
+inline constexpr int ID_TEMPO_FASTER = 32784;
+inline constexpr int ID_VOCAL_CUT = 32785;
+inline constexpr int ID_RESET_TUNING = 32786;
 // The main window's own item of its right-click menu.
 inline constexpr int ID_HEAR_MICROPHONE = 32780;

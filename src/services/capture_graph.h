@@ -35,6 +35,9 @@ class CaptureControl {
     // Ends the stream, waits (bounded) until everything captured is in the file, stops.
     virtual HRESULT StopWhenReady() = 0;
     virtual HRESULT Stop() = 0;
+    // The recorded input's latest peak in decibels of full scale (-1000 for silence or none
+    // yet); E_FAIL when nothing is being recorded.
+    virtual HRESULT GetPeakLevel(double* decibels) = 0;
 };
 
 // The capture graph queues its events as the playback graph does, behind the same

@@ -79,6 +79,20 @@ class BasicAudio {
     virtual HRESULT get_Balance(long* balance) = 0;
 };
 
+// The key, tempo and vocal cut of the song. Key and vocal cut answer E_NOTIMPL for a graph
+// without audio.
+class SongTuning {
+  public:
+    virtual ~SongTuning() = default;
+    // Semitones, -6 (down) to 6 (up); the tempo stays.
+    virtual HRESULT put_Key(long semitones) = 0;
+    // Percent of the song's own tempo, 50 to 150; the key stays, the pictures follow, and
+    // positions stay in the song's own time.
+    virtual HRESULT put_Tempo(long percent) = 0;
+    // OATRUE takes out the voice panned to the centre of a stereo song.
+    virtual HRESULT put_VocalCut(long on) = 0;
+};
+
 // The video renderer: a widget that the graph draws into. E_NOINTERFACE for a graph
 // without video.
 class VideoWindow {
@@ -114,6 +128,7 @@ class GraphBuilder {
     virtual HRESULT QueryInterface(std::shared_ptr<VideoWindow>& out) = 0;
     virtual HRESULT QueryInterface(std::shared_ptr<BasicVideo>& out) = 0;
     virtual HRESULT QueryInterface(std::shared_ptr<BasicAudio>& out) = 0;
+    virtual HRESULT QueryInterface(std::shared_ptr<SongTuning>& out) = 0;
 };
 
 // Creates playback graphs.

@@ -14,9 +14,11 @@ inline constexpr int MM_MIXM_CONTROL_CHANGE = 0x3D1;   // mixer -> window that o
 inline constexpr int ID_RECORDING_TIMER = 1113;
 inline constexpr int ID_PLAYER_POSITION_TIMER = 2;
 inline constexpr int ID_HOVER_TIMER = 100;
+inline constexpr int ID_LEVEL_METER_TIMER = 1114;
 inline constexpr int RECORDING_TIMER_PERIOD_MS = 1000;
 inline constexpr int PLAYER_POSITION_TIMER_PERIOD_MS = 1000;
 inline constexpr int HOVER_TIMER_PERIOD_MS = 100;
+inline constexpr int LEVEL_METER_TIMER_PERIOD_MS = 50;
 
 // Qt event types for the classic message ids; ids in Qt's user range keep their value.
 inline QEvent::Type EventTypeOf(int message) {

@@ -179,6 +179,11 @@ HRESULT FakeCaptureGraph::Stop() {
     return S_OK;
 }
 
+HRESULT FakeCaptureGraph::GetPeakLevel(double* decibels) {
+    *decibels = peakDecibels;
+    return S_OK;
+}
+
 HRESULT FakeCaptureSystem::CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) {
     if (FAILED(enumeratorResult)) return enumeratorResult;
     *enumerator = std::make_shared<FakeDeviceEnumerator>(*this);

@@ -93,6 +93,7 @@ class FakeCaptureGraph final : public FilterGraph,
     HRESULT Run() override;
     HRESULT StopWhenReady() override;
     HRESULT Stop() override;
+    HRESULT GetPeakLevel(double* decibels) override;
 
     // Queues an event and notifies the window, as the real graph's threads would.
     void Post(GraphEvent event) { events.Push(event.code, event.param1, event.param2); }
@@ -106,6 +107,7 @@ class FakeCaptureGraph final : public FilterGraph,
     int runs = 0;
     int stopsWhenReady = 0;
     int stops = 0;
+    double peakDecibels = -1000;  // what the input's meter reads
     FakeCaptureEvents events;
     // Shared with the playback graphs' fakes: "capture:<call>" for Run and the stops.
     std::shared_ptr<std::vector<std::string>> journal;

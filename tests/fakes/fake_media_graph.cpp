@@ -37,6 +37,23 @@ HRESULT FakeGraph::QueryInterface(std::shared_ptr<BasicAudio>& out) {
     return Answer(out, "BasicAudio");
 }
 
+HRESULT FakeGraph::QueryInterface(std::shared_ptr<SongTuning>& out) {
+    return Answer(out, "SongTuning");
+}
+
+HRESULT FakeGraph::put_Key(long semitones) {
+    key = semitones;
+    return audioResult;
+}
+HRESULT FakeGraph::put_Tempo(long percent) {
+    tempo = percent;
+    return S_OK;
+}
+HRESULT FakeGraph::put_VocalCut(long on) {
+    vocalCut = on;
+    return audioResult;
+}
+
 HRESULT FakeGraphEvents::SetNotifyWindow(QObject* window, int message, std::intptr_t instance) {
     window_ = window;
     GraphEventQueue::SetNotifyWindow(window, message, instance);

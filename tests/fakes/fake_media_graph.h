@@ -32,6 +32,7 @@ class FakeGraph final : public GraphBuilder,
                         public MediaControl,
                         public MediaSeeking,
                         public BasicAudio,
+                        public SongTuning,
                         public VideoWindow,
                         public BasicVideo,
                         public std::enable_shared_from_this<FakeGraph> {
@@ -43,6 +44,7 @@ class FakeGraph final : public GraphBuilder,
     HRESULT QueryInterface(std::shared_ptr<VideoWindow>& out) override;
     HRESULT QueryInterface(std::shared_ptr<BasicVideo>& out) override;
     HRESULT QueryInterface(std::shared_ptr<BasicAudio>& out) override;
+    HRESULT QueryInterface(std::shared_ptr<SongTuning>& out) override;
 
     HRESULT Run() override { return Log("Run", runResult); }
     HRESULT Pause() override { return Log("Pause", S_OK); }
@@ -61,6 +63,11 @@ class FakeGraph final : public GraphBuilder,
     HRESULT get_Volume(long* volume) override;
     HRESULT put_Balance(long balance) override;
     HRESULT get_Balance(long* balance) override;
+
+    // Kept apart from the call log: the tuning is state, not a step of the transport.
+    HRESULT put_Key(long semitones) override;
+    HRESULT put_Tempo(long percent) override;
+    HRESULT put_VocalCut(long on) override;
 
     HRESULT put_Owner(QWidget* owner) override;
     HRESULT put_MessageDrain(QWidget*) override { return Log("put_MessageDrain", videoResult); }
@@ -92,6 +99,9 @@ class FakeGraph final : public GraphBuilder,
     std::vector<std::string> calls;
     std::vector<long> volumes;
     std::vector<long> balances;
+    long key = 0;
+    long tempo = 100;
+    long vocalCut = OAFALSE;
     QString renderedPath;
     QWidget* owner = nullptr;
     FakeGraphEvents events{*this};
@@ -123,7 +133,7 @@ class FakeMediaGraphs final : public MediaGraphs {
 };
 
 struct TrackedMenu {
-    std::vector<QString> texts;    // every item, popups' items nested by "/"
+    std::vector<QString> texts;      // every item, popups' items nested by "/"
     std::vector<QString> checked;    // texts of the checked items
     std::vector<QString> checkable;  // texts of the items that show a check box
 };

@@ -18,7 +18,7 @@ bool HaveSoundServer() {
     return std::getenv("PULSE_SERVER") != nullptr;
 }
 
-std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
+std::optional<CapturedOutput> CaptureOutput(int ms) {
     QProcess parec;
     parec.start("parec", {"--device=speakers.monitor", "--raw", "--format=s16le", "--rate=48000",
                           "--channels=2", "--latency-msec=20"});
@@ -33,13 +33,23 @@ std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
 
     const qint64 skip = static_cast<qint64>(kRate) * kSkipMs / 1000 * kFrameBytes;
     const qint64 frames = (wanted - skip) / kFrameBytes;
-    double left = 0;
-    double right = 0;
+    CapturedOutput output;
     for (qint64 i = 0; i < frames; ++i) {
         std::int16_t sample[2];
         std::memcpy(sample, data.constData() + skip + i * kFrameBytes, sizeof sample);
-        left += (sample[0] / 32768.0) * (sample[0] / 32768.0);
-        right += (sample[1] / 32768.0) * (sample[1] / 32768.0);
+        output.left.push_back(sample[0] / 32768.0);
+        output.right.push_back(sample[1] / 32768.0);
     }
-    return ChannelLevels{std::sqrt(left / frames), std::sqrt(right / frames)};
+    return output;
+}
+
+std::optional<ChannelLevels> CaptureOutputLevels(int ms) {
+    const std::optional<CapturedOutput> output = CaptureOutput(ms);
+    if (!output) return std::nullopt;
+    const auto rms = [](const std::vector<double>& samples) {
+        double sum = 0;
+        for (double sample : samples) sum += sample * sample;
+        return std::sqrt(sum / static_cast<double>(samples.size()));
+    };
+    return ChannelLevels{rms(output->left), rms(output->right)};
 }

@@ -299,7 +299,8 @@ TEST_F(PlayerWindowTest, ContextMenuChecksTheChannelAndItsChoiceSetsIt) {
     ASSERT_EQ(fake.menus->tracked.size(), 2u);
     EXPECT_EQ(fake.menus->tracked[0].texts,
               (std::vector<QString>{"Audio channel", "Audio channel/Stereo", "Audio channel/Left",
-                                    "Audio channel/Right", "Close"}));
+                                    "Audio channel/Right", "Key up", "Key down", "Slower", "Faster",
+                                    "Vocal cut", "Reset key and tempo", "Close"}));
     EXPECT_EQ(fake.menus->tracked[0].checked, (std::vector<QString>{"Audio channel/Stereo"}));
     EXPECT_EQ(fake.menus->tracked[1].checked, (std::vector<QString>{"Audio channel/Right"}));
     EXPECT_EQ(player.channel(), kChannelRight);

@@ -53,7 +53,8 @@ TEST_F(RecordingControl, StartAddsABranchAndCountsStopWindsItUp) {
     EXPECT_EQ(direction, PinDirection::Output);
     EXPECT_EQ(graph.runs, 1);
     EXPECT_EQ(Status(), "Status : Recording - Used Time: 00:00:00");
-    EXPECT_EQ(rig.timers().running, (std::map<int, int>{{ID_RECORDING_TIMER, 1000}}));
+    EXPECT_EQ(rig.timers().running,
+              (std::map<int, int>{{ID_RECORDING_TIMER, 1000}, {ID_LEVEL_METER_TIMER, 50}}));
     for (int id : {IDC_START, IDC_PLAY, IDC_OPEN}) EXPECT_FALSE(Enabled(id)) << id;
     for (int id : {IDC_STOP, IDC_BROWSE, IDC_OUTPUT_PATH, IDC_DEVICE_LIST, IDC_INPUT_LIST,
                    IDC_RECORDING_VOLUME})
