@@ -17,6 +17,8 @@ namespace {
 // A file that has not prerolled by then is treated as one that cannot be played, so a
 // stalled source never holds the window longer.
 constexpr GstClockTime kPrerollBound = 10 * GST_SECOND;
+// A seek just asked for settles within this before the first play looks up the place.
+constexpr GstClockTime kSeekSettleBound = GST_SECOND;
 // The sample formats handed to the audio output while the file opens, and from the first
 // play on; see OpenAudioOutputAfresh.
 constexpr char kOpeningFormat[] = "audio/x-raw,format=S16LE";
@@ -172,6 +174,7 @@ void GstPlaybackPipeline::Close() {
     hasVideo_ = hasAudio_ = false;
     rate_ = 1.0;
     tempo_ = 1.0;
+    soughtPlace_ = Nanoseconds(0);
 }
 
 QSize GstPlaybackPipeline::videoSize() const {
@@ -199,7 +202,10 @@ void GstPlaybackPipeline::OpenAudioOutputAfresh() {
     outputPlayed_ = true;
     const GstCapsPtr playing(gst_caps_from_string(kPlayingFormat));
     g_object_set(outputFormat_.get(), "caps", playing.get(), nullptr);
-    const Nanoseconds here = position().value_or(Nanoseconds(0));
+    // Until a seek has settled the pipeline still tells the place it left, and at the very
+    // end it may tell none: then the place sought is where to play on.
+    gst_element_get_state(playbin_.get(), nullptr, nullptr, kSeekSettleBound);
+    const Nanoseconds here = position().value_or(soughtPlace_);
     gst_element_seek(playbin_.get(), PlayingRate(), GST_FORMAT_TIME,
                      GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
                      here.count(), GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
@@ -247,6 +253,7 @@ void GstPlaybackPipeline::setVocalCut(bool on) {
 bool GstPlaybackPipeline::SeekTo(Nanoseconds position, double rate, bool accurate) {
     if (!playbin_) return false;
     if (const std::optional<Nanoseconds> end = duration(); end && position > *end) position = *end;
+    soughtPlace_ = position;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH |
                                     (accurate ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_NONE));
     return gst_element_seek(playbin_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,

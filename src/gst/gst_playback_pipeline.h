@@ -86,4 +86,5 @@ class GstPlaybackPipeline : public QObject {
     double tempo_ = 1.0;
     // Whether the audio output has been opened for playing since the file opened.
     bool outputPlayed_ = false;
+    Nanoseconds soughtPlace_{0};
 };
