@@ -83,6 +83,9 @@ sound_rig_stop_server() {
     wait "${SOUND_RIG_SERVER_PIDS[i]}" 2>/dev/null
   done
   SOUND_RIG_SERVER_PIDS=()
+  # PulseAudio's runtime folder goes with the rig's; PipeWire's server started next in this
+  # shell would look for its socket there and not start.
+  unset PULSE_RUNTIME_PATH
 }
 
 # An output, as a null sink: sound_rig_plug_output NAME DESCRIPTION. Prints the module.
