@@ -89,6 +89,7 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     void ShowInputDeviceHint() override;
     QString TakeOutputPathFromBox() override;
     void ShowOutputPath() override;
+    bool IsSongFile(const QString& path) override;
 
     void ConnectControls();
     void OnTimer(int timerId);

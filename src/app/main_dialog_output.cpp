@@ -1,6 +1,8 @@
 #include "app/main_dialog.h"
 #include "core/output_naming.h"
 #include "core/settings_store.h"
+#include "desktop/file_exists.h"
+#include "karaoke/karaoke_media.h"
 #include "platform/platform.h"
 #include "services/file_dialogs.h"
 
@@ -26,7 +28,9 @@ void MainDialog::BrowseOutputFile() {
     request.filterIndex = 1;
     const std::optional<QString> chosen = platform_.fileDialogs->Save(this, request);
     if (!chosen) return;
-    outputPath_ = WavPathFor(*chosen);
+    const QString path = WavPathFor(*chosen);
+    if (recording_.RefuseSongFile(path)) return;
+    outputPath_ = path;
     outputFolder_ = FolderOf(outputPath_);
     settings_.WriteString(kOptionSection, kLastOutputFolderValue, outputFolder_);
     SetOutputPathText(outputPath_);
@@ -35,4 +39,14 @@ void MainDialog::BrowseOutputFile() {
 void MainDialog::DeriveOutputPath(const QString& mediaPath) {
     outputPath_ = outputFolder_ + WavNameFor(mediaPath);
     SetOutputPathText(outputPath_);
+}
+
+bool MainDialog::IsSongFile(const QString& path) {
+    const QString& media = playback_.mediaPath();
+    if (media.isEmpty()) return false;
+    if (IsSameFile(path, media)) return true;
+    // A song's audio may lie beside its graphics or lyrics under the output's very name.
+    const KaraokeMedia song = ResolveKaraokeMedia(media);
+    return song.archivePath.isEmpty() &&
+           (IsSameFile(path, song.audioPath) || IsSameFile(path, song.visualPath));
 }

@@ -149,9 +149,16 @@ HRESULT ServerCaptureGraph::GetPeakLevel(double* decibels) {
 }
 
 void ServerCaptureGraph::WatchDevices() {
-    const bool lost = std::exchange(recordedSourceLost_, false);
+    // A recording whose source went is reported removed even when the source is back
+    // already, and then back.
+    if (std::exchange(recordedSourceLost_, false)) {
+        for (auto& [device, present] : devicePresent_) {
+            if (!std::exchange(present, false)) continue;
+            events_.Push(EC_DEVICE_LOST, 0, 0);
+        }
+    }
     for (auto& [device, present] : devicePresent_) {
-        const bool now = !lost && device->IsPresent();
+        const bool now = device->IsPresent();
         if (now == present) continue;
         present = now;
         events_.Push(EC_DEVICE_LOST, 0, now ? 1 : 0);

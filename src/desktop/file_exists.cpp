@@ -33,3 +33,12 @@ bool FileExists(const QString& path) {
     struct stat status {};
     return ::fstat(file.get(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
+
+bool IsSameFile(const QString& first, const QString& second) {
+    if (first.isEmpty() || second.isEmpty()) return false;
+    struct stat a {};
+    struct stat b {};
+    return ::stat(QFile::encodeName(first).constData(), &a) == 0 &&
+           ::stat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}

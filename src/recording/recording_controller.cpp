@@ -49,6 +49,7 @@ void RecordingController::StartRecording() {
     // Without a graph (its device was removed) nothing can be recorded, and the take kept
     // up to the removal must stay.
     if (!recorder_.graph) return;
+    if (RefuseSongFile(RecordingPath())) return;
     if (FileExists(outputPath)) QFile::remove(outputPath);
     if (FAILED(AddRecordingBranch())) {
         // Filters of a branch that could not be completed leave the graph at once.
@@ -79,6 +80,16 @@ void RecordingController::StartRecording() {
     isRecording_ = true;
     controls_.SetEnabled({IDC_START, IDC_PLAY, IDC_OPEN}, false);
     if (runFailed) PostCommand(&window_, IDC_STOP);
+}
+
+bool RecordingController::RefuseSongFile(const QString& path) {
+    if (!host_.IsSongFile(path)) return false;
+    platform_.messages->Show(&window_,
+                             "The output file is the song that is open:\n" + path +
+                                 "\nRecording into it would replace the song. Please choose "
+                                 "another output file.",
+                             "Error", MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 void RecordingController::StopRecording() {

@@ -31,6 +31,8 @@ class RecordingWindow {
     virtual QString TakeOutputPathFromBox() = 0;
     // The output box shows the output path again.
     virtual void ShowOutputPath() = 0;
+    // Whether the path names a file of the song that is open, however it is spelt.
+    virtual bool IsSongFile(const QString& path) = 0;
 
   protected:
     ~RecordingWindow() = default;
@@ -59,6 +61,9 @@ class RecordingController {
     HRESULT AddRecordingBranch();
     HRESULT RemoveRecordingBranch();
     void StartRecording();
+    // Whether a recording into the path would write over the open song: then says so in a
+    // box naming the path.
+    bool RefuseSongFile(const QString& path);
     void StopRecording();
     void OnRecordingTimer();
     // The input's peak onto the meter in the status line, 20 times a second while recording.
@@ -68,7 +73,8 @@ class RecordingController {
 
     // Capture devices and input selection.
     HRESULT EnumerateCaptureDevices();
-    void SelectCaptureDevice();
+    // storedChoice: the input is the stored one, which may name an input that is not there.
+    void SelectCaptureDevice(bool storedChoice = false);
     HRESULT FillInputList(const std::shared_ptr<MediaFilter>& filter, PinDirection direction,
                           QComboBox* list);
     void OnInputSelected();
@@ -99,6 +105,8 @@ class RecordingController {
     void PreferStoredChoice();
     void RememberChosenInput();
     void TearDownCaptureSide();
+    // The file a recording writes: the output box's path, or a default one.
+    QString RecordingPath() const;
     void OnRecordingWriteFailed(HRESULT failure);
     void ShowLevelMeter();
     void HideLevelMeter();
@@ -111,6 +119,8 @@ class RecordingController {
     RecordingWindow& host_;
 
     RecorderGraph recorder_;
+    // The events of the graph whose device was removed, until the device is back.
+    std::shared_ptr<CaptureEvents> lostGraphEvents_;
     CaptureChoices captureChoices_;
     StableInputName storedInput_;
     QString storedInputText_;

@@ -1,3 +1,5 @@
+#include <QWidget>
+
 #include "platform/platform.h"
 #include "recording/recording_controller.h"
 #include "services/message_boxes.h"
@@ -15,14 +17,14 @@ void RecordingController::OnCaptureGraphNotify(const PostedMessage& message) {
 
 HRESULT RecordingController::OnCaptureGraphEvent() {
     HRESULT hr = S_OK;
-    if (!recorder_.events) return hr;
+    // Without a graph, the one that lost its device tells when the device is back.
+    const auto current = [this] { return recorder_.events ? recorder_.events : lostGraphEvents_; };
     long code = 0;
     std::intptr_t param1 = 0;
     std::intptr_t param2 = 0;
     // Hold the interface that delivered the event: the teardown below empties the member.
-    for (std::shared_ptr<CaptureEvents> events = recorder_.events;
-         events && SUCCEEDED(events->GetEvent(&code, &param1, &param2, 0));
-         events = recorder_.events) {
+    for (std::shared_ptr<CaptureEvents> events = current();
+         events && SUCCEEDED(events->GetEvent(&code, &param1, &param2, 0)); events = current()) {
         hr = events->FreeEventParams(code, param1, param2);
         if (code == EC_ERRORABORT) {
             OnRecordingWriteFailed(static_cast<HRESULT>(param1));
@@ -31,11 +33,19 @@ HRESULT RecordingController::OnCaptureGraphEvent() {
         if (code != EC_DEVICE_LOST) continue;
         TearDownCaptureSide();
         if (param2 == 0) {
+            // The lost graph stays only to say when its device is back, which builds the
+            // capture side again: a restarted sound server or a device plugged in anew
+            // records without a restart of the program.
+            lostGraphEvents_ = events;
+            lostGraphEvents_->SetNotifyWindow(&window_, WM_GRAPHNOTIFY_CAPTURE, 0);
             platform_.messages->Beep();
             platform_.messages->Show(&window_, "The selected input device was removed!",
                                      kDeviceChangeCaption, MB_OK | MB_ICONEXCLAMATION);
             break;
         }
+        // The input recorded last is found again wherever it lies now.
+        storedInput_ = chosenInput_;
+        storedInputText_ = chosenInputText_;
         if (SUCCEEDED(BuildBaseGraph())) EnumerateCaptureDevices();
         platform_.messages->Beep();
         platform_.messages->Show(&window_, "The audio input device has been reattached!",

@@ -49,7 +49,10 @@ HRESULT RecordingController::EnumerateCaptureDevices() {
         }
         captureChoices_.captureDeviceCount = count;
         if (count <= 1) deviceList->hide();
-        if (captureChoices_.nSoundCaptureIndex >= count) captureChoices_.nSoundCaptureIndex = 0;
+        const int stored = captureChoices_.nSoundCaptureIndex;
+        // An impossible stored device counts as none stored, and its input with it: the
+        // stored names decide, then the first run's search.
+        if (stored < 0 || stored >= count) captureChoices_ = {count, 0, 0, 0};
     }
     devices.reset();
     enumerator.reset();
@@ -62,12 +65,12 @@ HRESULT RecordingController::EnumerateCaptureDevices() {
     }
     PreferStoredChoice();
     deviceList->setCurrentIndex(captureChoices_.nSoundCaptureIndex);
-    SelectCaptureDevice();
+    SelectCaptureDevice(true);
     storedInputFound_ = false;
     return hr;
 }
 
-void RecordingController::SelectCaptureDevice() {
+void RecordingController::SelectCaptureDevice(bool storedChoice) {
     if (recorder_.captureFilter) {
         controls_.inputList().clear();
         ReleaseCaptureGraph();
@@ -83,6 +86,13 @@ void RecordingController::SelectCaptureDevice() {
     if (FAILED(FillInputList(recorder_.captureFilter, PinDirection::Input, &controls_.inputList())))
         return;
     QComboBox* inputList = &controls_.inputList();
+    const int stored = captureChoices_.nCapturePinIndex;
+    if (storedChoice && (stored < 0 || stored >= inputList->count())) {
+        // An impossible stored input counts as none stored: the first run's search chooses.
+        captureChoices_.nCapturePinIndex = 0;
+        captureChoices_.nSearchFlag = 0;
+        if (FAILED(FillInputList(recorder_.captureFilter, PinDirection::Input, inputList))) return;
+    }
     const int pinIndex = captureChoices_.nCapturePinIndex;
     inputList->setCurrentIndex(pinIndex < inputList->count() ? pinIndex : -1);
     OnInputSelected();

@@ -33,6 +33,8 @@ HRESULT RecordingController::BuildBaseGraph() {
 
 void RecordingController::ReleaseCaptureGraph() {
     if (recorder_.events) recorder_.events->SetNotifyWindow(nullptr, 0, 0);
+    if (lostGraphEvents_) lostGraphEvents_->SetNotifyWindow(nullptr, 0, 0);
+    lostGraphEvents_.reset();
     recorder_.control.reset();
     recorder_.events.reset();
     recorder_.fileWriter.reset();
@@ -79,8 +81,7 @@ HRESULT RecordingController::AddRecordingBranch() {
     if (FAILED(hr)) return hr;
     sink->SetMode(AM_FILE_OVERWRITE);
 
-    QString path = controls_.outputPathBox().text();
-    if (path.isEmpty()) path = HomeFolder() + "karaoke.wav";
+    const QString path = RecordingPath();
     hr = sink->SetFileName(path);
     if (FAILED(hr)) return hr;
     recordingPath_ = path;
@@ -89,6 +90,11 @@ HRESULT RecordingController::AddRecordingBranch() {
     hr = GetPin(recorder_.captureFilter, PinDirection::Output, 0, &pin);
     if (pin) hr = recorder_.graph->Render(pin);
     return hr;
+}
+
+QString RecordingController::RecordingPath() const {
+    const QString path = controls_.outputPathBox().text();
+    return path.isEmpty() ? HomeFolder() + "karaoke.wav" : path;
 }
 
 HRESULT RecordingController::RemoveRecordingBranch() {

@@ -41,6 +41,12 @@ class DesktopRecording : public ::testing::Test {
     }
     QString Output() const { return folder.filePath("take.wav"); }
     QString ChosenInput() const { return rig->dialog->controls().inputList().currentText(); }
+    QStringList DeviceChanges() const {
+        QStringList texts;
+        for (const ShownMessage& shown : rig->Shown("DirectShow Audio Capture Sample"))
+            texts << shown.text;
+        return texts;
+    }
     // Records while a song of the given tone plays on sink, and answers the tone's share.
     double RecordSong(const QString& sink, double hz) {
         TestTone song(sink, hz, 3.0);
@@ -75,7 +81,8 @@ TEST_F(DesktopRecording, TheFirstRunRecordsTheOutputTheSongPlaysOnWhereverItMove
     EXPECT_GT(RecordSong("speakers", 523), 0.5);
 }
 
-TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReportedAndTheTakeKept) {
+TEST_F(DesktopRecording,
+       ASourceRemovedWhileRecordingIsReportedTheTakeKeptAndRecordedAgainWhenBack) {
     ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
     ASSERT_TRUE(WaitForModel(
         [](const SoundModel& model) { return model.SourceNamed("stage.monitor") != nullptr; }));
@@ -91,15 +98,30 @@ TEST_F(DesktopRecording, ASourceRemovedAndRecreatedWhileRecordingIsReportedAndTh
 
     ASSERT_TRUE(devices.Replug("stage"));
     ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog.recording().isRecording(); }, 5000));
-    const auto shown = rig->Shown("DirectShow Audio Capture Sample");
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "The selected input device was removed!");
-
-    // Without a capture graph Start records nothing, and the take stays.
     const qint64 kept = QFileInfo(Output()).size();
+    EXPECT_GT(kept, 80 + 48000 * 4);
+    // The source is back at once: the capture side is built again, with the same input.
+    ASSERT_TRUE(RunEventLoopUntil([&] { return DeviceChanges().size() == 2; }, 5000));
+    EXPECT_EQ(DeviceChanges(), QStringList({"The selected input device was removed!",
+                                            "The audio input device has been reattached!"}));
+    EXPECT_EQ(ChosenInput(), "Stage - output mix");
+
+    // Unplugged for a while, then plugged in again: recorded again without a restart.
+    ASSERT_TRUE(devices.Unplug("stage"));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return DeviceChanges().size() == 3; }, 5000));
     dialog.OnCommand(IDC_START);
     EXPECT_FALSE(dialog.recording().isRecording());
     EXPECT_EQ(QFileInfo(Output()).size(), kept);
+    ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return DeviceChanges().size() == 4; }, 5000));
+    EXPECT_EQ(DeviceChanges().back(), "The audio input device has been reattached!");
+    EXPECT_EQ(ChosenInput(), "Stage - output mix");
+    const QString again = folder.filePath("again.wav");
+    dialog.controls().outputPathBox().setText(again);
+    dialog.OnCommand(IDC_START);
+    EXPECT_TRUE(dialog.recording().isRecording());
+    EXPECT_TRUE(RunEventLoopUntil([&] { return QFileInfo(again).size() > 80 + 48000; }, 5000));
+    dialog.OnCommand(IDC_STOP);
 }
 
 TEST_F(DesktopRecording, AnInputThatDeliversNothingStillStops) {

@@ -1,42 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 #include "desktop/event_loop_wait.h"
 #include "pulse/sound_server.h"
+#include "resources/resource_ids.h"
+#include "support/main_dialog_fixture.h"
+#include "support/own_sound_server.h"
 #include "support/sound_rig_env.h"
 
 namespace {
-
-// A sound server of the test's own, which it stops and starts again.
-class OwnServer {
-  public:
-    explicit OwnServer(const QTemporaryDir& folder) : folder_(folder) {}
-    ~OwnServer() { Stop(); }
-    QString address() const { return "unix:" + folder_.filePath("native"); }
-    void Start() {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_RUNTIME_DIR", folder_.path());
-        environment.insert("PULSE_RUNTIME_PATH", folder_.filePath("runtime"));
-        process_.setProcessEnvironment(environment);
-        process_.start("pulseaudio",
-                       {"--daemonize=no", "-n", "--exit-idle-time=-1", "--disallow-exit", "-L",
-                        "module-native-protocol-unix socket=" + folder_.filePath("native"), "-L",
-                        "module-null-sink sink_name=backstage"});
-        process_.waitForStarted(5000);
-    }
-    void Stop() {
-        if (process_.state() == QProcess::NotRunning) return;
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-
-  private:
-    const QTemporaryDir& folder_;
-    QProcess process_;
-};
 
 TEST(SoundServerReconnect, TheModelEmptiesWhenTheServerGoesAndReturnsWithIt) {
     REQUIRE_SOUND_RIG();
@@ -59,6 +35,39 @@ TEST(SoundServerReconnect, TheModelEmptiesWhenTheServerGoesAndReturnsWithIt) {
         EXPECT_TRUE(
             RunEventLoopUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
         EXPECT_TRUE(server.IsReady());
+    }
+    qputenv("PULSE_SERVER", rig);
+}
+
+TEST(SoundServerReconnect, TheWindowRecordsAgainOnceTheServerIsBack) {
+    REQUIRE_SOUND_RIG();
+    QTemporaryDir folder;
+    OwnServer own(folder);
+    own.Start();
+    const QByteArray rig = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", own.address().toUtf8());
+    {
+        MainDialogFixture window{{.quiet = true, .realCapture = true}};
+        ASSERT_TRUE(window.fake.platform.soundServer->WaitUntilReady(8000));
+        MainDialog& dialog = window.Start();
+        ASSERT_GT(dialog.controls().inputList().count(), 0);
+        const auto changes = [&] { return window.Shown("DirectShow Audio Capture Sample"); };
+
+        own.Stop();
+        ASSERT_TRUE(RunEventLoopUntil([&] { return changes().size() == 1; }, 5000));
+        EXPECT_EQ(changes()[0].text, "The selected input device was removed!");
+        own.Start();
+        ASSERT_TRUE(RunEventLoopUntil([&] { return changes().size() == 2; }, 8000));
+        EXPECT_EQ(changes()[1].text, "The audio input device has been reattached!");
+
+        const QString take = folder.filePath("take.wav");
+        dialog.controls().EnableRecordingControls(true);  // as after opening a media file
+        dialog.controls().outputPathBox().setText(take);
+        dialog.OnCommand(IDC_START);
+        EXPECT_TRUE(dialog.recording().isRecording());
+        EXPECT_TRUE(window.Shown("Start Recording Error").empty());
+        EXPECT_TRUE(RunEventLoopUntil([&] { return QFileInfo(take).size() > 80 + 4800; }, 5000));
+        dialog.OnCommand(IDC_STOP);
     }
     qputenv("PULSE_SERVER", rig);
 }

@@ -58,7 +58,15 @@ TEST_F(CaptureDeviceChange, TheFirstRemovalEndsTheDrainOtherEventsAreFreedOnly) 
     EXPECT_EQ(graph->events.freed, 2);
     EXPECT_EQ(graph->events.size(), 1u);
     EXPECT_EQ(rig.Shown(kCaption).size(), 1u);
-    EXPECT_EQ(dialog().recording().OnCaptureGraphEvent(), S_OK);  // no graph: nothing to read
+
+    // The removed graph still tells when its device is back: the capture side returns.
+    EXPECT_EQ(dialog().recording().OnCaptureGraphEvent(), S_OK);
+    EXPECT_EQ(rig.fake.capture->graphs.size(), 2u);
+    EXPECT_EQ(dialog().recording().recorder().graph.get(), rig.fake.capture->graphs.back().get());
+    EXPECT_EQ(rig.Shown(kCaption).back().text, "The audio input device has been reattached!");
+    graph->Post({EC_DEVICE_LOST, 0, 1});
+    rig.Deliver();
+    EXPECT_EQ(rig.Shown(kCaption).size(), 2u);  // and is heard no more
 }
 
 TEST_F(CaptureDeviceChange, ReattachmentRebuildsTheCaptureSide) {

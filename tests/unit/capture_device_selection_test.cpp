@@ -99,23 +99,47 @@ TEST_F(CaptureDeviceSelection, AFoundMixInputIsNotSearchedAgain) {
     EXPECT_EQ(dialog.recording().captureChoices().nCapturePinIndex, 2);
 }
 
-TEST_F(CaptureDeviceSelection, AStoredInputBeyondTheListSelectsNothing) {
-    FakeDevice& card = Device("Sound Card", {"Microphone", "Stereo Mix"});
+TEST(CaptureDeviceStoredIndexes, ImpossibleOnesCountAsNoneStoredAndAreNotStoredAgain) {
+    struct Stored {
+        int device;
+        int input;
+    };
+    for (const Stored stored : {Stored{0, 5}, Stored{0, -1}, Stored{-1, 0}, Stored{7, 0}}) {
+        MainDialogFixture rig{{.quiet = true}};
+        rig.fake.capture->devices.clear();
+        FakeDevice& card = rig.fake.capture->AddDevice("Sound Card");
+        for (const char* input : {"Microphone", "Stereo Mix"}) card.AddInput(input);
+        rig.Store("nSearchFlag", 1);
+        rig.Store("nSoundCaptureIndex", stored.device);
+        rig.Store("nCapturePinIndex", stored.input);
+        MainDialog& dialog = rig.Start();
+        // The first run's search chooses, as if nothing had been stored.
+        EXPECT_EQ(dialog.controls().inputList().currentIndex(), 1) << stored.device << stored.input;
+        EXPECT_TRUE(card.filter->pins.back()->mixer->enabled);
+        dialog.close();
+        EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 0);
+        EXPECT_EQ(rig.Stored("nCapturePinIndex"), 1);
+    }
+}
+
+TEST_F(CaptureDeviceSelection, ADeviceChosenWithFewerInputsSelectsNoInput) {
+    Device("Sound Card", {"Microphone", "Line In", "Stereo Mix"});
+    FakeDevice& small = Device("Webcam", {"Microphone"});
     rig.Store("nSearchFlag", 1);
-    rig.Store("nCapturePinIndex", 5);
+    rig.Store("nCapturePinIndex", 2);
     MainDialog& dialog = rig.Start();
+    dialog.controls().deviceList().setCurrentIndex(1);
+    dialog.recording().SelectCaptureDevice();
     EXPECT_EQ(dialog.controls().inputList().currentIndex(), -1);
-    EXPECT_EQ(Enabled(card), std::vector<bool>({false, false}));
+    EXPECT_EQ(Enabled(small), std::vector<bool>({false}));
 
     // The slider then sets no level and keeps every input disabled.
     dialog.recording().OnRecordingSliderReleased();
-    for (const auto& pin : card.filter->pins) {
+    for (const auto& pin : small.filter->pins) {
         if (pin->mixer) {
             EXPECT_TRUE(pin->mixer->levelsSet.empty());
         }
     }
-    dialog.close();
-    EXPECT_EQ(rig.Stored("nCapturePinIndex"), -1);
 }
 
 TEST_F(CaptureDeviceSelection, TwoDevicesKeepBothListsAndEachEntrySelectsItsOwnDevice) {
