@@ -101,10 +101,13 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     playbin_ = AdoptElement(gst_element_factory_make("playbin", nullptr));
     videoSink_ = AdoptElement(gst_element_factory_make("appsink", nullptr));
     GError* rawError = nullptr;
+    // scaletempo takes the tempo (the seeks' rate) ahead of pitch, which would otherwise
+    // read the places of later seeks in its own stretched time.
     GstElementPtr audioFilter = AdoptElement(gst_parse_bin_from_description(
         "audioconvert ! audiokaraoke name=vocals level=0 mono-level=0 ! audioconvert ! "
-        "pitch name=key ! audioconvert ! audiopanorama name=balance method=simple ! "
-        "volume name=level ! audioconvert ! capsfilter name=format",
+        "scaletempo ! audioconvert ! pitch name=key ! audioconvert ! "
+        "audiopanorama name=balance method=simple ! volume name=level ! audioconvert ! "
+        "capsfilter name=format",
         TRUE, &rawError));
     const GErrorPtr error(rawError);
     if (error) qCWarning(gstLog, "Cannot build the audio stages: %s", error->message);
