@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "playthrough_switch.h"
 #include "pulse/sound_server.h"
 #include "services/mixer.h"
 
@@ -102,28 +103,6 @@ class RampListener {
     std::int64_t rampSamples_ = 0;
     int dropouts_ = 0;
 };
-
-// Turns the playthrough of the first mixer device on at full level.
-bool StartPlaythrough(Mixer& mixer, HMIXER* handle) {
-    if (mixer.mixerGetNumDevs() == 0 || mixer.mixerOpen(handle, 0, nullptr, 0) != MMSYSERR_NOERROR)
-        return false;
-    MIXERLINEA line;
-    line.dwDestination = 0;
-    line.dwSource = 0;
-    if (mixer.mixerGetLineInfoA(*handle, &line, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
-        return false;
-    std::vector<MIXERCONTROLA> controls(line.cControls);
-    MIXERLINECONTROLSA request{line.dwLineID, 0, line.cControls, controls.data()};
-    if (mixer.mixerGetLineControlsA(*handle, &request, MIXER_GETLINECONTROLSF_ALL) !=
-        MMSYSERR_NOERROR)
-        return false;
-    for (const MIXERCONTROLA& control : controls) {
-        DWORD value = control.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE ? 0 : 65535;
-        MIXERCONTROLDETAILS details{control.dwControlID, 1, 0, sizeof(DWORD), &value};
-        if (mixer.mixerSetControlDetails(*handle, &details, 0) != MMSYSERR_NOERROR) return false;
-    }
-    return true;
-}
 
 // The ramp for the given number of seconds, as 16-bit samples.
 QByteArray Ramp(int seconds) {

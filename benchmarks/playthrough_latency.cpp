@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "figures.h"
+#include "playthrough_switch.h"
 #include "pulse/sound_server.h"
 #include "services/mixer.h"
 
@@ -72,28 +73,6 @@ class ClickDetector {
     int quietFrames_ = 0;
     std::vector<Clock::time_point> clicks_;
 };
-
-// Turns the playthrough of the first mixer device on at full level.
-bool StartPlaythrough(Mixer& mixer, HMIXER* handle) {
-    if (mixer.mixerGetNumDevs() == 0 || mixer.mixerOpen(handle, 0, nullptr, 0) != MMSYSERR_NOERROR)
-        return false;
-    MIXERLINEA line;
-    line.dwDestination = 0;
-    line.dwSource = 0;
-    if (mixer.mixerGetLineInfoA(*handle, &line, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
-        return false;
-    std::vector<MIXERCONTROLA> controls(line.cControls);
-    MIXERLINECONTROLSA request{line.dwLineID, 0, line.cControls, controls.data()};
-    if (mixer.mixerGetLineControlsA(*handle, &request, MIXER_GETLINECONTROLSF_ALL) !=
-        MMSYSERR_NOERROR)
-        return false;
-    for (const MIXERCONTROLA& control : controls) {
-        DWORD value = control.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE ? 0 : 65535;
-        MIXERCONTROLDETAILS details{control.dwControlID, 1, 0, sizeof(DWORD), &value};
-        if (mixer.mixerSetControlDetails(*handle, &details, 0) != MMSYSERR_NOERROR) return false;
-    }
-    return true;
-}
 
 // Writes silence with a 1 ms click every 500 ms into the pipe, paced by the clock so the
 // pipe never holds more than a block.
