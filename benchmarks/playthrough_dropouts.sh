@@ -12,11 +12,7 @@ BUILD_DIR=${BUILD_DIR:-$top/build}
 cmake --build "$BUILD_DIR" --target playthrough_dropouts
 trap sound_rig_stop EXIT
 sound_rig_start
-# Only once the tone generator runs: a signal that reaches the shell's child before it has
-# become the generator would run the shell's exit trap there.
-sleep 1
-kill "$SOUND_RIG_SINGER_PID"
-SOUND_RIG_SINGER_PID=
+sound_rig_silence_singer
 sound_rig_unplug "$(pactl list modules short | grep 'source_name=singer' | cut -f1)"
 sound_rig_plug_paced_microphone live_mic "Live Microphone" >/dev/null
 pactl set-default-source live_mic

@@ -10,11 +10,7 @@ BUILD_DIR=${BUILD_DIR:-$top/build}
 cmake --build "$BUILD_DIR" --target playthrough_latency
 trap sound_rig_stop EXIT
 sound_rig_start
-# Only once the tone generator runs: a signal that reaches the shell's child before it has
-# become the generator would run the shell's exit trap there.
-sleep 1
-kill "$SOUND_RIG_SINGER_PID"
-SOUND_RIG_SINGER_PID=
+sound_rig_silence_singer
 "$BUILD_DIR/benchmarks/playthrough_latency"
 # The same clicks through the server's own loopback at its lowest latency, for reference.
 pactl load-module module-loopback source=singer sink=speakers latency_msec=1 >/dev/null

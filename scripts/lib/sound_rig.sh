@@ -32,6 +32,15 @@ sound_rig_start() {
   echo "sound rig: private $SOUND_RIG_SERVER server at $PULSE_SERVER"
 }
 
+# Stops the rig's tone generator, so that a benchmark alone feeds the singer's pipe.
+sound_rig_silence_singer() {
+  # Only once the generator runs: a signal that reaches the shell's child before it has
+  # become the generator would run the shell's exit trap there.
+  sleep 1
+  kill "$SOUND_RIG_SINGER_PID"
+  SOUND_RIG_SINGER_PID=
+}
+
 sound_rig_stop() {
   [ -n "${SOUND_RIG_LISTENER_PID:-}" ] && kill "$SOUND_RIG_LISTENER_PID" 2>/dev/null
   [ -n "${SOUND_RIG_SINGER_PID:-}" ] && kill "$SOUND_RIG_SINGER_PID" 2>/dev/null

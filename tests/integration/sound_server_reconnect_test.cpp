@@ -19,8 +19,7 @@ TEST(SoundServerReconnect, TheModelEmptiesWhenTheServerGoesAndReturnsWithIt) {
     QTemporaryDir folder;
     OwnServer own(folder);
     own.Start();
-    const QByteArray rig = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", own.address().toUtf8());
+    own.Use();
     {
         SoundServer server("tarvelo-reconnect-test");
         const SoundModel& model = server.model();
@@ -36,7 +35,6 @@ TEST(SoundServerReconnect, TheModelEmptiesWhenTheServerGoesAndReturnsWithIt) {
             RunEventLoopUntil([&] { return model.SinkNamed("backstage") != nullptr; }, 8000));
         EXPECT_TRUE(server.IsReady());
     }
-    qputenv("PULSE_SERVER", rig);
 }
 
 TEST(SoundServerReconnect, TheWindowRecordsAgainOnceTheServerIsBack) {
@@ -44,8 +42,7 @@ TEST(SoundServerReconnect, TheWindowRecordsAgainOnceTheServerIsBack) {
     QTemporaryDir folder;
     OwnServer own(folder);
     own.Start();
-    const QByteArray rig = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", own.address().toUtf8());
+    own.Use();
     {
         MainDialogFixture window{{.quiet = true, .realCapture = true}};
         ASSERT_TRUE(window.fake.platform.soundServer->WaitUntilReady(8000));
@@ -69,7 +66,6 @@ TEST(SoundServerReconnect, TheWindowRecordsAgainOnceTheServerIsBack) {
         EXPECT_TRUE(RunEventLoopUntil([&] { return QFileInfo(take).size() > 80 + 4800; }, 5000));
         dialog.OnCommand(IDC_STOP);
     }
-    qputenv("PULSE_SERVER", rig);
 }
 
 }  // namespace
