@@ -196,6 +196,10 @@ void MainDialog::ShowContextMenu(QPoint clientPoint) {
     // Marked while on; unmarked, as a classic menu shows it, without an empty box.
     hear->setCheckable(microphone_.hearMicrophone());
     hear->setChecked(microphone_.hearMicrophone());
+    QAction* keepVoice = menu->addAction("Keep the voice track");
+    keepVoice->setData(ID_KEEP_VOICE_TRACK);
+    keepVoice->setCheckable(recording_.voiceTiming().keepVoiceTrack);
+    keepVoice->setChecked(recording_.voiceTiming().keepVoiceTrack);
     const int command = platform_.menus->Track(*menu, mapToGlobal(clientPoint), this);
     if (command != 0) PostCommand(this, command);
 }

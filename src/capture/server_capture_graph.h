@@ -9,6 +9,7 @@
 #include "gst/wav_recording.h"
 #include "services/capture_graph.h"
 
+class AlignedCaptureFilter;
 class PulseCaptureFilter;
 class SoundServer;
 
@@ -42,6 +43,7 @@ class ServerCaptureGraph final : public FilterGraph,
 
   private:
     void WatchDevices();
+    HRESULT RenderAligned(const AlignedCaptureFilter& filter, const QString& path);
 
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
@@ -54,4 +56,5 @@ class ServerCaptureGraph final : public FilterGraph,
     std::unique_ptr<WavRecording> recording_;
     bool running_ = false;
     bool recordedSourceLost_ = false;
+    bool microphoneLostTold_ = false;
 };
