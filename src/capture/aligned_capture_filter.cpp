@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "pulse/capture_inputs.h"
+#include "pulse/sound_server.h"
+
 namespace {
 
 class LevelMixer final : public AudioInputMixer {
@@ -94,6 +97,10 @@ class AlignedMoniker final : public DeviceMoniker {
 HRESULT AlignedCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* pins) {
     *pins = std::make_shared<TwoPins>(shared_from_this());
     return S_OK;
+}
+
+bool AlignedCaptureFilter::IsPresent() const {
+    return server_.IsReady() && !CaptureDevicesOf(server_.model()).empty();
 }
 
 std::shared_ptr<DeviceMoniker> MakeAlignedMoniker(SoundServer& server,

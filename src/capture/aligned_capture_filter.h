@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "capture/server_device_filter.h"
 #include "services/capture_devices.h"
 #include "services/capture_graph.h"
 
@@ -25,12 +26,15 @@ inline constexpr char kAlignedSourceName[] = "@SONG_AND_MICROPHONE@";
 std::shared_ptr<DeviceMoniker> MakeAlignedMoniker(SoundServer& server,
                                                   std::shared_ptr<AlignedInputState> state);
 
-class AlignedCaptureFilter : public MediaFilter,
+class AlignedCaptureFilter : public ServerDeviceFilter,
                              public std::enable_shared_from_this<AlignedCaptureFilter> {
   public:
     AlignedCaptureFilter(SoundServer& server, std::shared_ptr<AlignedInputState> state)
         : server_(server), state_(std::move(state)) {}
     HRESULT EnumPins(std::shared_ptr<PinEnumerator>* pins) override;
+    // There while the server offers capture devices at all: the song's output and the
+    // microphone are the server's too.
+    bool IsPresent() const override;
     SoundServer& server() const { return server_; }
     const std::shared_ptr<AlignedInputState>& state() const { return state_; }
 

@@ -93,7 +93,7 @@ ServerCaptureGraph::~ServerCaptureGraph() {
 HRESULT ServerCaptureGraph::AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString&) {
     if (!filter) return E_POINTER;
     filters_.push_back(filter);
-    if (auto* device = dynamic_cast<PulseCaptureFilter*>(filter.get()))
+    if (auto* device = dynamic_cast<ServerDeviceFilter*>(filter.get()))
         devicePresent_[device] = device->IsPresent();
     return S_OK;
 }
@@ -103,7 +103,7 @@ HRESULT ServerCaptureGraph::RemoveFilter(const std::shared_ptr<MediaFilter>& fil
     if (found == filters_.end()) return E_INVALIDARG;
     // Taking a filter out of the chain ends the recording it was part of.
     recording_.reset();
-    devicePresent_.erase(dynamic_cast<PulseCaptureFilter*>(filter.get()));
+    devicePresent_.erase(dynamic_cast<ServerDeviceFilter*>(filter.get()));
     filters_.erase(found);
     return S_OK;
 }

@@ -11,6 +11,7 @@
 
 class AlignedCaptureFilter;
 class PulseCaptureFilter;
+class ServerDeviceFilter;
 class SoundServer;
 
 // The WAV writer and the file sink, as filters the graph's Render recognises.
@@ -48,7 +49,7 @@ class ServerCaptureGraph final : public FilterGraph,
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
     std::vector<std::shared_ptr<MediaFilter>> filters_;
-    std::map<const PulseCaptureFilter*, bool> devicePresent_;
+    std::map<const ServerDeviceFilter*, bool> devicePresent_;
     // Declared before the recording, whose streaming thread reports into it.
     GraphEventQueue events_;
     // Receives the sound server's news for as long as the graph lives.

@@ -146,9 +146,11 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // The loopback settles on its latency.
         RunEventLoopFor(1500);
         NewRig();
-        MainDialog& dialog = StartWith(song);
+        rig().Start();
         int offsetMs = 0;
         ASSERT_EQ(rig().fake.platform.capture->MeasureVoiceOffset(&offsetMs), S_OK);
+        rig().dialog->close();
+        MainDialog& dialog = StartWith(song);
         dialog.recording().SetVoiceOffset(offsetMs);
         dialog.recording().SetKeepVoiceTrack(true);
         RecordSong(dialog);
@@ -163,20 +165,45 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // The song's first sample is the file's first.
         EXPECT_LT(mix->FirstSoundAt(0.05), 0.010);
         // The click at the very start is the song's alone: the loopback wakes with it.
-        // Through the take the voice keeps its place to a fraction of a millisecond; where
-        // that place lies moves by a few milliseconds from run to run with the server's
-        // interpolated stream clocks and the loopback's own adjustment, between the
-        // measurement and the take as well.
+        // Through the take the voice keeps its place to a fraction of a millisecond; the
+        // place itself moves by a few milliseconds from run to run with the server's
+        // interpolated stream clocks and the loopback's own adjustment.
         const std::vector<double> clicks = ClickTimes();
         std::vector<double> errors;
         for (std::size_t k = 1; k < clicks.size(); ++k)
-            errors.push_back(OnsetNear(voice->Channel0(), voice->rate, clicks[k]));
-        const auto [least, most] = std::minmax_element(errors.begin(), errors.end());
-        EXPECT_LT(*most - *least, 0.001);
-        for (double error : errors)
-            EXPECT_LT(std::abs(error), 0.010)
-                << "off by " << error * 1000 << " ms, offset " << offsetMs;
+            errors.push_back(std::abs(OnsetNear(voice->Channel0(), voice->rate, clicks[k])));
+        std::sort(errors.begin(), errors.end());
+        EXPECT_LT(errors[errors.size() / 2], 0.005) << "offset " << offsetMs;
+        EXPECT_LT(errors.back(), 0.007) << "offset " << offsetMs;
     }
+}
+
+TEST_F(SongAndMicrophone, TheSongGoesOnWhenTheMicrophoneIsRemovedAndThatIsSaidOnce) {
+    MediaMaker media;
+    ASSERT_TRUE(PlugLoopbackSinger(20));
+    MainDialog& dialog = StartWith(media.Wav("song.wav", 40, 440));
+    dialog.OnCommand(IDC_START);
+    RunEventLoopFor(1500);
+    // The microphone goes; the output it listens to stays.
+    ASSERT_TRUE(UnloadServerModule(modules_.back()));
+    modules_.pop_back();
+    RunEventLoopFor(500);
+    EXPECT_TRUE(dialog.recording().isRecording());
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !dialog.recording().isRecording(); }, 10000));
+    UnplugLoopbackSinger();
+
+    const auto shown = rig().Shown("Tarvelo");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text,
+              "The microphone was removed. The song goes on being recorded without the voice.");
+    const std::optional<WavContents> wav = ReadWav(Output());
+    ASSERT_TRUE(wav);
+    EXPECT_GT(wav->seconds(), 3.8);
+    const std::vector<double> left = wav->Channel0();
+    // A second of the song well after the microphone went.
+    const std::vector<double> later(left.begin() + wav->rate * 5 / 2,
+                                    left.begin() + wav->rate * 7 / 2);
+    EXPECT_GT(ToneShare(later, wav->rate, 440), 0.5);
 }
 
 // Killed without warning, the recording leaves both the mix and the voice readable.
