@@ -37,6 +37,8 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     // The right-click menu: the song's channel while a file is open, whether the
     // microphone is heard, and the voice of the song-and-microphone input.
     void ShowContextMenu(QPoint clientPoint);
+    // "Voice timing...": the voice's offset, measured or typed, stored on OK.
+    void ShowVoiceTiming();
 
     // Routes a command id as a click or a posted command would.
     void OnCommand(int commandId);

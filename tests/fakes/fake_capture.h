@@ -120,6 +120,15 @@ class FakeCaptureSystem final : public CaptureSystem {
     HRESULT CreateCaptureGraphBuilder(std::shared_ptr<CaptureGraphBuilder>* builder) override;
     HRESULT CreateWavDest(std::shared_ptr<MediaFilter>* filter) override;
     HRESULT CreateFileWriter(std::shared_ptr<FileSinkFilter>* sink) override;
+    void SetVoiceTiming(const VoiceTiming& timing) override { voiceTiming = timing; }
+    HRESULT MeasureVoiceOffset(int* offsetMs) override {
+        *offsetMs = measuredOffsetMs;
+        return measureAnswer;
+    }
+
+    VoiceTiming voiceTiming;
+    HRESULT measureAnswer = S_OK;
+    int measuredOffsetMs = 0;
 
     FakeDevice& AddDevice(const QString& name);
     // The newest graph created, or null.
