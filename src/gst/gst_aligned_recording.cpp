@@ -90,6 +90,8 @@ bool GstAlignedRecording::StartMicrophone(int timeoutMs) {
     const GstElementPtr format = AdoptElement(gst_element_factory_make("capsfilter", nullptr));
     const GstElementPtr sink = AdoptElement(gst_element_factory_make("appsink", nullptr));
     if (!pipeline_ || !capture_ || !convert || !format || !sink) return false;
+    // Blocks of 10 ms: the source stamps a block by where its segment fell, and larger ones
+    // let the voice's place wander further from take to take.
     g_object_set(capture_.get(), "device", microphone_.device.toUtf8().constData(), "client-name",
                  "Tarvelo", "latency-time", gint64{10000}, nullptr);
     const GstCapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "F32LE",
