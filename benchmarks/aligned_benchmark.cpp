@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
 
     // The classic route: the voice played through into the song's output, its mix recorded.
     // The singer hears its own voice there too: quieter, its echoes die out at once.
-    Pactl({"set-source-volume", "loop_mic", "30%"});
+    Pactl({"set-source-volume", "loop_mic", "67%"});  // 0.3 of the amplitude
     const int playthrough = LoadModule(QString("module-loopback source=loop_mic sink=speakers "
                                                "latency_msec=%1 source_dont_move=true "
                                                "sink_dont_move=true")

@@ -133,20 +133,30 @@ void AlignedMix::Mix(std::int64_t nowNs, bool final, const Write& write) {
         // whatever was never played is written without voice.
         if ((offset == clockOffsets_.end() || !offset->second.settled()) && !final) break;
         const std::size_t frames = block.samples.size() / block.channels;
+        const auto takenAt = [&](std::size_t frame) {
+            return block.runningNs + offset->second.offsetNs + offsetNs_ +
+                   static_cast<std::int64_t>(frame * kSecondNs / block.rate);
+        };
+        const auto ready = [&](std::size_t frame) {
+            const std::int64_t taken = takenAt(frame);
+            return final || (taken - offsetNs_ + kSettleNs <= nowNs && !VoiceCanCome(taken, nowNs));
+        };
+        const bool placed = offset != clockOffsets_.end();
+        // Readiness only grows with time: a block whose last frame is ready is ready whole,
+        // and only the block at the edge is looked at frame by frame.
+        const bool wholeBlock = !placed || ready(frames - 1);
+        mix.reserve(mix.size() + (frames - nextFrame_) * channels);
+        voice.reserve(voice.size() + frames - nextFrame_);
         bool waiting = false;
         for (; nextFrame_ < frames; ++nextFrame_) {
             float sung = 0;
-            if (offset != clockOffsets_.end()) {
-                const std::int64_t heard =
-                    block.runningNs + offset->second.offsetNs +
-                    static_cast<std::int64_t>(nextFrame_ * kSecondNs / block.rate);
-                const std::int64_t taken = heard + offsetNs_;
-                if (!final && (heard + kSettleNs > nowNs || VoiceCanCome(taken, nowNs))) {
+            if (placed) {
+                if (!wholeBlock && !ready(nextFrame_)) {
                     waiting = true;
                     break;
                 }
-                sung = VoiceAt(taken);
-                lastVoiceTime = taken;
+                lastVoiceTime = takenAt(nextFrame_);
+                sung = VoiceAt(lastVoiceTime);
             }
             const float* frame = &block.samples[nextFrame_ * block.channels];
             for (int channel = 0; channel < channels; ++channel) {
