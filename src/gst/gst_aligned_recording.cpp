@@ -130,7 +130,7 @@ void GstAlignedRecording::StopMicrophone() {
 }
 
 HRESULT GstAlignedRecording::StopWhenReady(int) {
-    ListenToSong(nullptr);
+    StopListeningToSong(this);
     // The voice of the song's last moments is in by now: the graph waits out the output's
     // latency before it stops.
     StopMicrophone();
@@ -170,12 +170,11 @@ StreamLatencies GstAlignedRecording::latencies() const {
             std::chrono::nanoseconds(captureLatencyNs_.load())};
 }
 
+// The writer looks every few milliseconds on its own: waking it for every block would
+// cost more than it gains.
 void GstAlignedRecording::OnSongBlock(const SongBlock& block) {
-    {
-        std::lock_guard lock(mutex_);
-        mix_.AddSong(block);
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    mix_.AddSong(block);
 }
 
 void GstAlignedRecording::OnSongClock(const SongClock& clock) {
@@ -212,7 +211,6 @@ GstFlowReturn GstAlignedRecording::OnVoiceSample(GstAppSink* sink, gpointer self
                                  GST_AUDIO_INFO_CHANNELS(&info), captured);
     }
     gst_buffer_unmap(buffer, &map);
-    recording->changed_.notify_all();
     return GST_FLOW_OK;
 }
 

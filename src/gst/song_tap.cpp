@@ -133,6 +133,11 @@ void ListenToSong(SongListener* listener) {
     currentListener = listener;
 }
 
+void StopListeningToSong(SongListener* listener) {
+    std::lock_guard lock(listenerMutex);
+    if (currentListener == listener) currentListener = nullptr;
+}
+
 SongFormat LastSongFormat() {
     return {lastRate.load(), lastChannels.load()};
 }

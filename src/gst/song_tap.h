@@ -44,7 +44,9 @@ class SongListener {
 
 // Taps the output of stage, the last of the song's audio stages.
 void TapSongOutput(GstElement* stage);
-// At most one listener; null stops listening. Returns once no call reaches the old one.
+// At most one listener, which replaces any other. Stopping returns once no call reaches
+// the listener; a listener already replaced is left as it is.
 void ListenToSong(SongListener* listener);
+void StopListeningToSong(SongListener* listener);
 // The format of the last song that passed the tap, zero before any.
 SongFormat LastSongFormat();
