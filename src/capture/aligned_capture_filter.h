@@ -20,8 +20,7 @@ struct AlignedInputState {
 
 inline constexpr char kAlignedDeviceName[] = "Song and microphone";
 inline constexpr char kAlignedInputName[] = "Song and microphone mix";
-// The input's stable name, which no sound-server source can take.
-inline constexpr char kAlignedSourceName[] = "@SONG_AND_MICROPHONE@";
+inline constexpr const char* kAlignedSourceName = kSongAndMicrophoneStableName;
 
 std::shared_ptr<DeviceMoniker> MakeAlignedMoniker(SoundServer& server,
                                                   std::shared_ptr<AlignedInputState> state);

@@ -47,8 +47,14 @@ struct FakeCaptureFilter final : MediaFilter {
 struct FakeDevice final : DeviceMoniker {
     HRESULT ReadFriendlyName(QString* result) override;
     HRESULT BindToObject(std::shared_ptr<MediaFilter>* result) override;
+    HRESULT ReadStableName(QString* result) override {
+        if (stableName.isEmpty()) return E_NOTIMPL;
+        *result = stableName;
+        return S_OK;
+    }
 
     QString name;
+    QString stableName;
     HRESULT nameResult = S_OK;
     HRESULT bindResult = S_OK;
     std::shared_ptr<FakeCaptureFilter> filter = std::make_shared<FakeCaptureFilter>();
