@@ -11,6 +11,7 @@
 #include "controls/dialog_builder.h"
 #include "core/output_naming.h"
 #include "core/settings_store.h"
+#include "dialogs/voice_timing_dialog.h"
 #include "platform/platform.h"
 #include "resources/artwork.h"
 #include "resources/dialog_template.h"
@@ -196,8 +197,19 @@ void MainDialog::ShowContextMenu(QPoint clientPoint) {
     // Marked while on; unmarked, as a classic menu shows it, without an empty box.
     hear->setCheckable(microphone_.hearMicrophone());
     hear->setChecked(microphone_.hearMicrophone());
+    menu->addAction("Voice timing...")->setData(ID_VOICE_TIMING);
+    QAction* keepVoice = menu->addAction("Keep the voice track");
+    keepVoice->setData(ID_KEEP_VOICE_TRACK);
+    keepVoice->setCheckable(recording_.voiceTiming().keepVoiceTrack);
+    keepVoice->setChecked(recording_.voiceTiming().keepVoiceTrack);
     const int command = platform_.menus->Track(*menu, mapToGlobal(clientPoint), this);
     if (command != 0) PostCommand(this, command);
+}
+
+void MainDialog::ShowVoiceTiming() {
+    VoiceTimingDialog dialog(platform_, recording_.voiceTiming().offsetMs, recording_.isRecording(),
+                             this);
+    if (dialog.exec() == QDialog::Accepted) recording_.SetVoiceOffset(dialog.offsetMs());
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {

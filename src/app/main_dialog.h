@@ -34,9 +34,11 @@ class MainDialog : public QDialog, private PlaybackWindow, private RecordingWind
     // The program is asked to end from outside (a signal, the session ending): the window
     // closes as by its close box, without the update question.
     void CloseOnRequest();
-    // The right-click menu: the song's channel while a file is open, and whether the
-    // microphone is heard.
+    // The right-click menu: the song's channel while a file is open, whether the
+    // microphone is heard, and the voice of the song-and-microphone input.
     void ShowContextMenu(QPoint clientPoint);
+    // "Voice timing...": the voice's offset, measured or typed, stored on OK.
+    void ShowVoiceTiming();
 
     // Routes a command id as a click or a posted command would.
     void OnCommand(int commandId);

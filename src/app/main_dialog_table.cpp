@@ -28,6 +28,11 @@ const std::vector<MainDialog::Route> MainDialog::kCommandRoutes = {
     {ID_RESET_TUNING, [](MainDialog& w) { w.playback_.ChangeTuning(ID_RESET_TUNING); }},
     {ID_HEAR_MICROPHONE,
      [](MainDialog& w) { w.microphone_.SetHearMicrophone(!w.microphone_.hearMicrophone()); }},
+    {ID_VOICE_TIMING, [](MainDialog& w) { w.ShowVoiceTiming(); }},
+    {ID_KEEP_VOICE_TRACK,
+     [](MainDialog& w) {
+         w.recording_.SetKeepVoiceTrack(!w.recording_.voiceTiming().keepVoiceTrack);
+     }},
 };
 
 const std::vector<MainDialog::Route> MainDialog::kSliderReleaseRoutes = {

@@ -1,8 +1,13 @@
 #include "capture/capture_system.h"
 
+#include <algorithm>
+
+#include "capture/aligned_capture_filter.h"
 #include "capture/pulse_device_enumerator.h"
 #include "capture/server_capture_graph.h"
+#include "gst/voice_offset_measurement.h"
 #include "gst/wav_recording.h"
+#include "pulse/capture_inputs.h"
 #include "pulse/sound_server.h"
 #include "pulse/switched_ports.h"
 
@@ -26,7 +31,7 @@ class ServerCaptureSystem final : public CaptureSystem {
           }) {}
 
     HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) override {
-        *enumerator = MakePulseDeviceEnumerator(server_, switchedPorts_);
+        *enumerator = MakePulseDeviceEnumerator(server_, switchedPorts_, aligned_);
         return S_OK;
     }
 
@@ -51,11 +56,25 @@ class ServerCaptureSystem final : public CaptureSystem {
         return S_OK;
     }
 
+    void SetVoiceTiming(const VoiceTiming& timing) override { aligned_->timing = timing; }
+
+    HRESULT MeasureVoiceOffset(int* offsetMs) override {
+        const SoundDevice* microphone = ProgramMicrophone(server_.model());
+        if (!microphone) return VOICE_NO_MICROPHONE;
+        const std::optional<int> measured =
+            MeasureVoiceOffsetMs({microphone->name, microphone->rate, microphone->channels});
+        if (!measured) return VOICE_NOTHING_HEARD;
+        *offsetMs =
+            std::clamp(*measured, -VoiceTiming::kOffsetLimitMs, VoiceTiming::kOffsetLimitMs);
+        return S_OK;
+    }
+
   private:
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
     // Given back when the capture side ends with the program.
     SwitchedPorts switchedPorts_;
+    std::shared_ptr<AlignedInputState> aligned_ = std::make_shared<AlignedInputState>();
 };
 
 }  // namespace

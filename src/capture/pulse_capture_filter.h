@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "capture/server_device_filter.h"
 #include "pulse/capture_inputs.h"
 #include "services/capture_devices.h"
 
@@ -21,7 +22,7 @@ struct CaptureSourceChoice {
 // A capture device of the sound server as a filter: pin 0 is the output, the others
 // are the device's inputs. The enabled input is the source that the output reads; the
 // song output's mix reads the output the song plays on when the recording starts.
-class PulseCaptureFilter : public MediaFilter,
+class PulseCaptureFilter : public ServerDeviceFilter,
                            public std::enable_shared_from_this<PulseCaptureFilter> {
   public:
     PulseCaptureFilter(SoundServer& server, SwitchedPorts& ports, QString card);
@@ -31,7 +32,7 @@ class PulseCaptureFilter : public MediaFilter,
     // The source a recording reads now: the enabled input, else the device's first.
     std::optional<CaptureSourceChoice> Choice() const;
     // Whether the device and the source it reads are there.
-    bool IsPresent() const;
+    bool IsPresent() const override;
 
     void Enable(const CaptureInput& input, bool enable);
     const std::optional<CaptureInput>& enabled() const { return enabled_; }

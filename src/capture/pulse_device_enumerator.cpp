@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "capture/aligned_capture_filter.h"
 #include "capture/pulse_capture_filter.h"
 #include "pulse/capture_inputs.h"
 #include "pulse/sound_server.h"
@@ -56,8 +57,9 @@ class MonikerList final : public MonikerEnumerator {
 
 class PulseDeviceEnumerator final : public DeviceEnumerator {
   public:
-    PulseDeviceEnumerator(SoundServer& server, SwitchedPorts& ports)
-        : server_(server), ports_(ports) {}
+    PulseDeviceEnumerator(SoundServer& server, SwitchedPorts& ports,
+                          std::shared_ptr<AlignedInputState> aligned)
+        : server_(server), ports_(ports), aligned_(std::move(aligned)) {}
 
     HRESULT CreateClassEnumerator(std::shared_ptr<MonikerEnumerator>* devices) override {
         // A server that does not answer has no devices to offer.
@@ -66,6 +68,8 @@ class PulseDeviceEnumerator final : public DeviceEnumerator {
         for (const CaptureDeviceInfo& device : CaptureDevicesOf(server_.model()))
             monikers.push_back(std::make_shared<PulseMoniker>(server_, ports_, device));
         if (monikers.empty()) return S_FALSE;
+        // Ahead of the devices the server has: the song and the singer in time.
+        monikers.insert(monikers.begin(), MakeAlignedMoniker(server_, aligned_));
         *devices = std::make_shared<MonikerList>(std::move(monikers));
         return S_OK;
     }
@@ -73,11 +77,12 @@ class PulseDeviceEnumerator final : public DeviceEnumerator {
   private:
     SoundServer& server_;
     SwitchedPorts& ports_;
+    std::shared_ptr<AlignedInputState> aligned_;
 };
 
 }  // namespace
 
-std::shared_ptr<DeviceEnumerator> MakePulseDeviceEnumerator(SoundServer& server,
-                                                            SwitchedPorts& ports) {
-    return std::make_shared<PulseDeviceEnumerator>(server, ports);
+std::shared_ptr<DeviceEnumerator> MakePulseDeviceEnumerator(
+    SoundServer& server, SwitchedPorts& ports, std::shared_ptr<AlignedInputState> aligned) {
+    return std::make_shared<PulseDeviceEnumerator>(server, ports, std::move(aligned));
 }

@@ -5,7 +5,9 @@
 #include <thread>
 #include <utility>
 
+#include "capture/aligned_capture_filter.h"
 #include "capture/pulse_capture_filter.h"
+#include "pulse/capture_inputs.h"
 #include "pulse/sound_server.h"
 
 namespace {
@@ -41,6 +43,13 @@ class FileWriterFilter final : public FileSinkFilter {
     QString path_;
 };
 
+// "<name> (voice).wav" beside the mix.
+QString VoicePathBeside(const QString& mixPath) {
+    QString base = mixPath;
+    if (base.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive)) base.chop(4);
+    return base + QStringLiteral(" (voice).wav");
+}
+
 template <typename T>
 T* FindIn(const std::vector<std::shared_ptr<MediaFilter>>& filters) {
     for (const auto& filter : filters) {
@@ -65,6 +74,12 @@ ServerCaptureGraph::ServerCaptureGraph(SoundServer& server, std::uint64_t classi
                      [this](const QString& name) {
                          if (!recording_ || recording_->source().device != name) return;
                          recording_->Seal();
+                         // The song and microphone input records the song on alone.
+                         if (recording_->keepsOnWithoutSource()) {
+                             if (running_ && !std::exchange(microphoneLostTold_, true))
+                                 events_.Push(EC_MICROPHONE_LOST, 0, 0);
+                             return;
+                         }
                          // Reported even when the source is back at once (a card that
                          // switches its profile): the recording has ended here.
                          recordedSourceLost_ = running_;
@@ -78,7 +93,7 @@ ServerCaptureGraph::~ServerCaptureGraph() {
 HRESULT ServerCaptureGraph::AddFilter(const std::shared_ptr<MediaFilter>& filter, const QString&) {
     if (!filter) return E_POINTER;
     filters_.push_back(filter);
-    if (auto* device = dynamic_cast<PulseCaptureFilter*>(filter.get()))
+    if (auto* device = dynamic_cast<ServerDeviceFilter*>(filter.get()))
         devicePresent_[device] = device->IsPresent();
     return S_OK;
 }
@@ -88,16 +103,19 @@ HRESULT ServerCaptureGraph::RemoveFilter(const std::shared_ptr<MediaFilter>& fil
     if (found == filters_.end()) return E_INVALIDARG;
     // Taking a filter out of the chain ends the recording it was part of.
     recording_.reset();
-    devicePresent_.erase(dynamic_cast<PulseCaptureFilter*>(filter.get()));
+    devicePresent_.erase(dynamic_cast<ServerDeviceFilter*>(filter.get()));
     filters_.erase(found);
     return S_OK;
 }
 
 HRESULT ServerCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
     auto* output = dynamic_cast<PulseCaptureOutputPin*>(pin.get());
+    auto* aligned = dynamic_cast<AlignedOutputPin*>(pin.get());
     auto* fileWriter = FindIn<FileWriterFilter>(filters_);
-    if (!output || !fileWriter || !FindIn<WavDestFilter>(filters_) || fileWriter->path().isEmpty())
+    if ((!output && !aligned) || !fileWriter || !FindIn<WavDestFilter>(filters_) ||
+        fileWriter->path().isEmpty())
         return E_FAIL;
+    if (aligned) return RenderAligned(*aligned->filter(), fileWriter->path());
     const std::optional<CaptureSourceChoice> choice = output->filter()->Choice();
     if (!choice || choice->rate <= 0 || choice->channels <= 0) return E_FAIL;
     // The streaming thread queues the failure itself; the recording ends before the queue.
@@ -105,6 +123,22 @@ HRESULT ServerCaptureGraph::Render(const std::shared_ptr<Pin>& pin) {
     recording_ =
         MakeWavRecording(WavRecording::Source{choice->source, choice->rate, choice->channels},
                          fileWriter->path(), failed, classicDataLimit_);
+    if (running_) return recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
+    return S_OK;
+}
+
+HRESULT ServerCaptureGraph::RenderAligned(const AlignedCaptureFilter& filter, const QString& path) {
+    const AlignedInputState& state = *filter.state();
+    WavRecording::Source microphone;
+    if (const SoundDevice* found = ProgramMicrophone(server_.model()))
+        microphone = {found->name, found->rate, found->channels};
+    AlignedRecordingOptions options{std::chrono::milliseconds(state.timing.offsetMs),
+                                    state.timing.keepVoiceTrack ? VoicePathBeside(path) : QString(),
+                                    state.level};
+    auto failed = [this](HRESULT result) { events_.Push(EC_ERRORABORT, result); };
+    recording_ = MakeAlignedRecording(std::move(microphone), path, std::move(options), failed,
+                                      classicDataLimit_);
+    microphoneLostTold_ = false;
     if (running_) return recording_->Start(kStartTimeoutMs, kFirstSampleTimeoutMs);
     return S_OK;
 }

@@ -9,7 +9,9 @@
 #include "gst/wav_recording.h"
 #include "services/capture_graph.h"
 
+class AlignedCaptureFilter;
 class PulseCaptureFilter;
+class ServerDeviceFilter;
 class SoundServer;
 
 // The WAV writer and the file sink, as filters the graph's Render recognises.
@@ -42,11 +44,12 @@ class ServerCaptureGraph final : public FilterGraph,
 
   private:
     void WatchDevices();
+    HRESULT RenderAligned(const AlignedCaptureFilter& filter, const QString& path);
 
     SoundServer& server_;
     std::uint64_t classicDataLimit_;
     std::vector<std::shared_ptr<MediaFilter>> filters_;
-    std::map<const PulseCaptureFilter*, bool> devicePresent_;
+    std::map<const ServerDeviceFilter*, bool> devicePresent_;
     // Declared before the recording, whose streaming thread reports into it.
     GraphEventQueue events_;
     // Receives the sound server's news for as long as the graph lives.
@@ -54,4 +57,5 @@ class ServerCaptureGraph final : public FilterGraph,
     std::unique_ptr<WavRecording> recording_;
     bool running_ = false;
     bool recordedSourceLost_ = false;
+    bool microphoneLostTold_ = false;
 };

@@ -18,6 +18,10 @@ inline constexpr char kCapturePortValue[] = "CapturePort";
 inline constexpr char kCaptureInputValue[] = "CaptureInput";
 inline constexpr char kOnlyOnceValue[] = "b_only_once";
 inline constexpr char kHearMicrophoneValue[] = "b_hear_microphone";
+// The song-and-microphone input: the voice's offset in milliseconds, and whether the voice
+// is kept alone as well.
+inline constexpr char kVoiceOffsetValue[] = "n_voice_offset_ms";
+inline constexpr char kKeepVoiceTrackValue[] = "b_keep_voice_track";
 inline constexpr char kPlaybackVolumeValue[] = "PlaybackVolume";
 inline constexpr char kLastOutputFolderValue[] = "last_output_folder";
 inline constexpr char kLastPhotoFolderValue[] = "LastPhotoFolder";

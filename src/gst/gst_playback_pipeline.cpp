@@ -11,6 +11,7 @@
 
 #include "gst/gst_log.h"
 #include "gst/karaoke/karaoke_source.h"
+#include "gst/song_tap.h"
 
 namespace {
 
@@ -122,6 +123,8 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     panorama_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "balance"));
     volume_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "level"));
     outputFormat_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "format"));
+    // The song as heard, for a recording of the song and the singer.
+    TapSongOutput(outputFormat_.get());
     const GstCapsPtr opening(gst_caps_from_string(kOpeningFormat));
     g_object_set(outputFormat_.get(), "caps", opening.get(), nullptr);
     outputPlayed_ = false;

@@ -66,3 +66,26 @@ QString SongOutputMix(const SoundModel& model) {
     return songOutput && model.SourceNamed(songOutput->monitorSource) ? songOutput->monitorSource
                                                                       : QString();
 }
+
+bool IsMicrophone(const SoundDevice& source) {
+    if (source.monitorOfSink != kNoIndex) return false;
+    if (source.formFactor == "microphone" || source.formFactor == "headset") return true;
+    for (const SoundPort& port : source.ports)
+        if (port.microphone) return true;
+    return false;
+}
+
+const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
+    const SoundDevice* chosen = model.SourceNamed(model.defaultSource);
+    if (chosen && chosen->card == card && IsMicrophone(*chosen)) return chosen;
+    for (const auto& [index, source] : model.sources)
+        if (source.card == card && IsMicrophone(source)) return &source;
+    return nullptr;
+}
+
+const SoundDevice* ProgramMicrophone(const SoundModel& model) {
+    for (const CaptureDeviceInfo& device : CaptureDevicesOf(model))
+        if (const SoundDevice* found = MicrophoneOf(model, CardIndexOf(model, device.card)))
+            return found;
+    return nullptr;
+}

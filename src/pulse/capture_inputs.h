@@ -36,5 +36,13 @@ std::vector<CaptureDeviceInfo> CaptureDevicesOf(const SoundModel& model);
 std::vector<CaptureInput> CaptureInputsOf(const SoundModel& model, const QString& card);
 // The index of the card with that name, kNoIndex for the empty name or one that is gone.
 std::uint32_t CardIndexOf(const SoundModel& model, const QString& card);
+// A microphone by what the server says of it: its form factor or a port of its.
+bool IsMicrophone(const SoundDevice& source);
+// The card's microphone (kNoIndex: of the sources without a card): the default source
+// when it is one of them, else the first.
+const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card);
+// The program's microphone: that of the first capture device that has one; null when
+// none has.
+const SoundDevice* ProgramMicrophone(const SoundModel& model);
 // The monitor of the output the song plays on (the default output), or empty.
 QString SongOutputMix(const SoundModel& model);

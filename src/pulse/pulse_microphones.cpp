@@ -10,24 +10,6 @@ namespace {
 
 constexpr int kDrainTimeoutMs = 2000;
 
-// A microphone by what the server says of it: its form factor or a port of its.
-bool IsMicrophone(const SoundDevice& source) {
-    if (source.monitorOfSink != kNoIndex) return false;
-    if (source.formFactor == "microphone" || source.formFactor == "headset") return true;
-    for (const SoundPort& port : source.ports)
-        if (port.microphone) return true;
-    return false;
-}
-
-// The default source when it is a microphone of the card, else the card's first.
-const SoundDevice* MicrophoneOf(const SoundModel& model, std::uint32_t card) {
-    const SoundDevice* chosen = model.SourceNamed(model.defaultSource);
-    if (chosen && chosen->card == card && IsMicrophone(*chosen)) return chosen;
-    for (const auto& [index, source] : model.sources)
-        if (source.card == card && IsMicrophone(source)) return &source;
-    return nullptr;
-}
-
 }  // namespace
 
 PulseMicrophones::PulseMicrophones(SoundServer& server) : server_(server) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <algorithm>
 
 #include "core/main_controls.h"
 #include "core/settings_store.h"
@@ -35,6 +36,27 @@ void RecordingController::LoadCaptureChoices() {
     captureChoices_.nCapturePinIndex = settings_.ReadInt(kOptionSection, kCapturePinIndexValue, 0);
     captureChoices_.nSearchFlag = settings_.ReadInt(kOptionSection, kSearchFlagValue, 0);
     LoadStoredChoice();
+    voiceTiming_.offsetMs = std::clamp(settings_.ReadInt(kOptionSection, kVoiceOffsetValue, 0),
+                                       -VoiceTiming::kOffsetLimitMs, VoiceTiming::kOffsetLimitMs);
+    voiceTiming_.keepVoiceTrack = settings_.ReadInt(kOptionSection, kKeepVoiceTrackValue, 0) != 0;
+    ApplyVoiceTiming();
+}
+
+void RecordingController::SetVoiceOffset(int milliseconds) {
+    voiceTiming_.offsetMs =
+        std::clamp(milliseconds, -VoiceTiming::kOffsetLimitMs, VoiceTiming::kOffsetLimitMs);
+    settings_.WriteInt(kOptionSection, kVoiceOffsetValue, voiceTiming_.offsetMs);
+    ApplyVoiceTiming();
+}
+
+void RecordingController::SetKeepVoiceTrack(bool keep) {
+    voiceTiming_.keepVoiceTrack = keep;
+    settings_.WriteInt(kOptionSection, kKeepVoiceTrackValue, keep ? 1 : 0);
+    ApplyVoiceTiming();
+}
+
+void RecordingController::ApplyVoiceTiming() {
+    if (platform_.capture) platform_.capture->SetVoiceTiming(voiceTiming_);
 }
 
 void RecordingController::StoreCaptureChoices() {

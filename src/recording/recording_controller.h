@@ -8,6 +8,7 @@
 #include "controls/level_meter.h"
 #include "recording/capture_choices.h"
 #include "recording/recorder_graph.h"
+#include "services/capture_graph.h"
 #include "services/result_codes.h"
 
 class MainControls;
@@ -90,6 +91,12 @@ class RecordingController {
     void OnCaptureGraphNotify(const PostedMessage& message);
     HRESULT OnCaptureGraphEvent();
 
+    // How the song-and-microphone input places the voice and whether it keeps it alone;
+    // stored in "Option" at once.
+    const VoiceTiming& voiceTiming() const { return voiceTiming_; }
+    void SetVoiceOffset(int milliseconds);
+    void SetKeepVoiceTrack(bool keep);
+
     const CaptureChoices& captureChoices() const { return captureChoices_; }
     bool isRecording() const { return isRecording_; }
     int elapsedSeconds() const { return elapsedSeconds_; }
@@ -108,6 +115,7 @@ class RecordingController {
     // The file a recording writes: the output box's path, or a default one.
     QString RecordingPath() const;
     void OnRecordingWriteFailed(HRESULT failure);
+    void ApplyVoiceTiming();
     void ShowLevelMeter();
     void HideLevelMeter();
 
@@ -132,6 +140,7 @@ class RecordingController {
     bool isRecording_ = false;
     int elapsedSeconds_ = 0;
     QString recordingPath_;
+    VoiceTiming voiceTiming_;
     // A child of the status line, made at the first recording.
     QPointer<LevelMeter> meter_;
 };

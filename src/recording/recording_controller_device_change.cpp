@@ -30,6 +30,13 @@ HRESULT RecordingController::OnCaptureGraphEvent() {
             OnRecordingWriteFailed(static_cast<HRESULT>(param1));
             continue;
         }
+        if (code == EC_MICROPHONE_LOST) {
+            platform_.messages->Show(&window_,
+                                     "The microphone was removed. The song goes on being "
+                                     "recorded without the voice.",
+                                     "Tarvelo", MB_OK | MB_ICONEXCLAMATION);
+            continue;
+        }
         if (code != EC_DEVICE_LOST) continue;
         TearDownCaptureSide();
         if (param2 == 0) {

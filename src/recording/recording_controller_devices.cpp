@@ -21,6 +21,13 @@ std::shared_ptr<DeviceMoniker> MonikerOf(const QComboBox& list, int entry) {
     return list.itemData(entry).value<std::shared_ptr<DeviceMoniker>>();
 }
 
+bool LeadsWithSongAndMicrophone(const QComboBox& list) {
+    const std::shared_ptr<DeviceMoniker> first = list.count() > 0 ? MonikerOf(list, 0) : nullptr;
+    QString name;
+    return first && SUCCEEDED(first->ReadStableName(&name)) &&
+           name == QLatin1String(kSongAndMicrophoneStableName);
+}
+
 }  // namespace
 
 HRESULT RecordingController::EnumerateCaptureDevices() {
@@ -49,6 +56,11 @@ HRESULT RecordingController::EnumerateCaptureDevices() {
         }
         captureChoices_.captureDeviceCount = count;
         if (count <= 1) deviceList->hide();
+        // A choice stored without names comes from before the song and microphone led the
+        // list: its index counts the server's devices only.
+        if (storedInput_.source.isEmpty() && captureChoices_.nSearchFlag != 0 &&
+            LeadsWithSongAndMicrophone(*deviceList))
+            ++captureChoices_.nSoundCaptureIndex;
         const int stored = captureChoices_.nSoundCaptureIndex;
         // An impossible stored device counts as none stored, and its input with it: the
         // stored names decide, then the first run's search.

@@ -71,3 +71,5 @@ inline constexpr int ID_VOCAL_CUT = 32785;
 inline constexpr int ID_RESET_TUNING = 32786;
 // The main window's own item of its right-click menu.
 inline constexpr int ID_HEAR_MICROPHONE = 32780;
+inline constexpr int ID_VOICE_TIMING = 32787;
+inline constexpr int ID_KEEP_VOICE_TRACK = 32788;

@@ -24,6 +24,10 @@ class AudioInputMixer {
 // microphone, a line) or the mix of what an output plays.
 enum class InputKind { Unknown, DeviceInput, OutputMix };
 
+// The stable name of the device the program makes of the song and the microphone, listed
+// ahead of the sound server's devices; no server source can take it.
+inline constexpr char kSongAndMicrophoneStableName[] = "@SONG_AND_MICROPHONE@";
+
 // Names that find a capture input again from run to run, where positions change as devices
 // come and go: its device's, its source's and, where the source has several, its port's.
 // An input without a source name has none.

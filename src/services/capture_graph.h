@@ -14,6 +14,8 @@ class QObject;
 // Graph events with their classic codes besides those of the playback graph; the
 // capture graph's EC_ERRORABORT carries the failure's result code in param1.
 inline constexpr long EC_DEVICE_LOST = 0x1F;  // param2: 0 removed, 1 available again
+// The microphone of the song-and-microphone input went mid-take; the song goes on.
+inline constexpr long EC_MICROPHONE_LOST = 0x8101;
 
 // Result codes of a file that cannot be written.
 inline constexpr HRESULT HRESULT_DISK_FULL = static_cast<HRESULT>(0x80070070u);
@@ -61,9 +63,27 @@ class CaptureGraphBuilder {
     virtual HRESULT SetFiltergraph(const std::shared_ptr<FilterGraph>& graph) = 0;
 };
 
+// How the song-and-microphone input places the singer's voice, and whether it also
+// keeps the voice alone.
+struct VoiceTiming {
+    static constexpr int kOffsetLimitMs = 300;
+    int offsetMs = 0;  // the voice shifted this much earlier, beyond the server's latencies
+    bool keepVoiceTrack = false;
+};
+
+// The answers of a voice timing measurement.
+inline constexpr HRESULT VOICE_NOTHING_HEARD = S_FALSE;
+inline constexpr HRESULT VOICE_NO_MICROPHONE = static_cast<HRESULT>(0x80040218u);
+
 // Creates the objects of the capture side.
 class CaptureSystem {
   public:
+    // For the recordings rendered from now on.
+    virtual void SetVoiceTiming(const VoiceTiming&) {}
+    // Plays a few clicks through the output and listens for them on the microphone: S_OK
+    // with the offset that places them, VOICE_NOTHING_HEARD, or VOICE_NO_MICROPHONE.
+    virtual HRESULT MeasureVoiceOffset(int*) { return E_NOTIMPL; }
+
     virtual ~CaptureSystem() = default;
     virtual HRESULT CreateDeviceEnumerator(std::shared_ptr<DeviceEnumerator>* enumerator) = 0;
     virtual HRESULT CreateFilterGraph(std::shared_ptr<FilterGraph>* graph) = 0;

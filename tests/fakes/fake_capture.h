@@ -47,8 +47,14 @@ struct FakeCaptureFilter final : MediaFilter {
 struct FakeDevice final : DeviceMoniker {
     HRESULT ReadFriendlyName(QString* result) override;
     HRESULT BindToObject(std::shared_ptr<MediaFilter>* result) override;
+    HRESULT ReadStableName(QString* result) override {
+        if (stableName.isEmpty()) return E_NOTIMPL;
+        *result = stableName;
+        return S_OK;
+    }
 
     QString name;
+    QString stableName;
     HRESULT nameResult = S_OK;
     HRESULT bindResult = S_OK;
     std::shared_ptr<FakeCaptureFilter> filter = std::make_shared<FakeCaptureFilter>();
@@ -120,6 +126,15 @@ class FakeCaptureSystem final : public CaptureSystem {
     HRESULT CreateCaptureGraphBuilder(std::shared_ptr<CaptureGraphBuilder>* builder) override;
     HRESULT CreateWavDest(std::shared_ptr<MediaFilter>* filter) override;
     HRESULT CreateFileWriter(std::shared_ptr<FileSinkFilter>* sink) override;
+    void SetVoiceTiming(const VoiceTiming& timing) override { voiceTiming = timing; }
+    HRESULT MeasureVoiceOffset(int* offsetMs) override {
+        *offsetMs = measuredOffsetMs;
+        return measureAnswer;
+    }
+
+    VoiceTiming voiceTiming;
+    HRESULT measureAnswer = S_OK;
+    int measuredOffsetMs = 0;
 
     FakeDevice& AddDevice(const QString& name);
     // The newest graph created, or null.

@@ -27,6 +27,7 @@ class DesktopRecording : public ::testing::Test {
         REQUIRE_SOUND_RIG();
         rig = std::make_unique<MainDialogFixture>(
             MainDialogOptions{.quiet = true, .realCapture = true});
+        rig->StoreSongOutputMixChoice();
         server = rig->fake.platform.soundServer.get();
         ASSERT_TRUE(server->WaitUntilReady(3000));
     }
@@ -71,7 +72,6 @@ TEST_F(DesktopRecording, TheFirstRunRecordsTheOutputTheSongPlaysOnWhereverItMove
                model.SourceNamed("headset.monitor");
     }));
     StartWindow();
-    // Neither "Stereo Microphone" nor "Webcam Analog Stereo" is taken for the mix.
     EXPECT_EQ(ChosenInput(), "Headset Analog Stereo - output mix");
     EXPECT_GT(RecordSong("headset", 440), 0.5);
 

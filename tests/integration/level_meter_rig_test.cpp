@@ -29,6 +29,7 @@ TEST(LevelMeterRig, ClippingForAFullScaleInputAndNothingForSilence) {
     REQUIRE_SOUND_RIG();
     QTemporaryDir folder;
     MainDialogFixture rig{{.quiet = true, .realCapture = true}};
+    rig.StoreSongOutputMixChoice();
     MainDialog& dialog = rig.Start();
     dialog.controls().EnableRecordingControls(true);
     dialog.controls().outputPathBox().setText(folder.filePath("take.wav"));

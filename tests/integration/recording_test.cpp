@@ -32,6 +32,7 @@ class Recording : public ::testing::Test {
         REQUIRE_SOUND_RIG();
         rig_ = std::make_unique<MainDialogFixture>(
             MainDialogOptions{.quiet = true, .realCapture = true});
+        rig().StoreSongOutputMixChoice();
     }
     MainDialog& StartWindow() {
         MainDialog& dialog = rig().Start();
@@ -61,18 +62,28 @@ class Recording : public ::testing::Test {
 };
 
 TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
+    // The first run finds the song and the microphone, ahead of the rig's own device.
+    rig().fake.settings->Set("Option", "CaptureSource", "");
+    rig().Store("nSearchFlag", 0);
+    MainDialog& firstRun = StartWindow();
+    EXPECT_EQ(firstRun.recording().captureChoices().captureDeviceCount, 2);
+    EXPECT_EQ(firstRun.controls().inputList().currentText(), "Song and microphone mix");
+    EXPECT_FALSE(firstRun.controls().deviceList().isHidden());
+    firstRun.close();
+
+    // The rig's device: its microphone, then its output mix.
+    rig().Store("nSoundCaptureIndex", 1);
+    rig().Store("nCapturePinIndex", 1);
+    rig().fake.settings->Set("Option", "CaptureSource", "");
     MainDialog& dialog = StartWindow();
-    EXPECT_EQ(dialog.recording().captureChoices().captureDeviceCount, 1);
     const QComboBox* inputs = &dialog.controls().inputList();
     ASSERT_EQ(inputs->count(), 2);
     EXPECT_EQ(inputs->itemText(0), "Singer");
     EXPECT_EQ(inputs->itemText(1), "Speakers - output mix");
     EXPECT_EQ(inputs->currentIndex(), 1);
     EXPECT_EQ(dialog.recording().captureChoices().nSearchFlag, 1);
-    EXPECT_TRUE(dialog.controls().deviceList().isHidden());
-    EXPECT_TRUE(inputs->isHidden());
     dialog.close();
-    EXPECT_EQ(rig().Stored("nSoundCaptureIndex"), 0);
+    EXPECT_EQ(rig().Stored("nSoundCaptureIndex"), 1);
     EXPECT_EQ(rig().Stored("nCapturePinIndex"), 1);
     EXPECT_EQ(rig().Stored("nSearchFlag"), 1);
 

@@ -45,6 +45,7 @@ TEST(SoundServerReconnect, TheWindowRecordsAgainOnceTheServerIsBack) {
     own.Use();
     {
         MainDialogFixture window{{.quiet = true, .realCapture = true}};
+        window.StoreSongOutputMixChoice();
         ASSERT_TRUE(window.fake.platform.soundServer->WaitUntilReady(8000));
         MainDialog& dialog = window.Start();
         ASSERT_GT(dialog.controls().inputList().count(), 0);

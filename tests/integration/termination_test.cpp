@@ -31,6 +31,7 @@ TEST(Termination, ASignalFinishesTheRecordingAndGivesTheMicrophoneBack) {
     QTemporaryDir folder;
     const QString output = folder.filePath("take.wav");
     MainDialogFixture fixture({.quiet = true, .realCapture = true});
+    fixture.StoreSongOutputMixChoice();
     fixture.fake.platform.mixer = MakePulseMixer(*fixture.fake.platform.soundServer);
     MainDialog& dialog = fixture.Create();
     const TerminationSignals termination([&dialog] { dialog.CloseOnRequest(); });
@@ -54,7 +55,10 @@ TEST(Termination, ASignalFinishesTheRecordingAndGivesTheMicrophoneBack) {
     EXPECT_EQ(wav->declaredData, wav->dataOnDisk);
     EXPECT_GT(wav->seconds(), 1.0);
     EXPECT_TRUE(RunEventLoopUntil(
-        [] { return Pactl({"get-source-mute", "singer"}).contains("yes"); }, 5000));
+        [] {
+            return Pactl({"get-source-mute", "singer"}).contains("yes");
+        },
+        5000));
     EXPECT_TRUE(fixture.Stored("Option", "nSearchFlag"));
     Pactl({"set-source-mute", "singer", "0"});  // the singer sings for the tests that follow
 }

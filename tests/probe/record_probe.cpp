@@ -1,12 +1,14 @@
-// Records one input of the first capture device through the program's recording graph:
-//   tarvelo_record_probe <output.wav> <input name> [seconds]
+// Records one input, of the first capture device that has it, through the program's
+// recording graph, while it plays a song when given one:
+//   tarvelo_record_probe <output.wav> <input name> [seconds] [song]
 // It prints "recording" once the graph runs, and stops after the given seconds, or
-// never without them (for tests that kill it).
+// never without them or with 0 (for tests that kill it).
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
 
 #include "capture/capture_system.h"
+#include "gst/gst_playback_pipeline.h"
 #include "pulse/sound_server.h"
 
 namespace {
@@ -37,17 +39,21 @@ int main(int argc, char** argv) {
     if (argc < 3) return Fail("usage: tarvelo_record_probe <output.wav> <input name> [seconds]");
     SoundServer server("tarvelo-record-probe");
     const auto capture = MakeCaptureSystem(server);
+    // The song and the microphone's voice go to files of their own.
+    capture->SetVoiceTiming({0, true});
 
     std::shared_ptr<DeviceEnumerator> enumerator;
     std::shared_ptr<MonikerEnumerator> devices;
     std::shared_ptr<DeviceMoniker> device;
     std::shared_ptr<MediaFilter> captureFilter;
     if (FAILED(capture->CreateDeviceEnumerator(&enumerator)) ||
-        enumerator->CreateClassEnumerator(&devices) != S_OK || devices->Next(&device) != S_OK ||
-        FAILED(device->BindToObject(&captureFilter)))
+        enumerator->CreateClassEnumerator(&devices) != S_OK)
         return Fail("no capture device");
-    const std::shared_ptr<Pin> input =
-        FindPin(*captureFilter, PinDirection::Input, QString::fromLocal8Bit(argv[2]));
+    std::shared_ptr<Pin> input;
+    while (!input && devices->Next(&device) == S_OK) {
+        if (SUCCEEDED(device->BindToObject(&captureFilter)))
+            input = FindPin(*captureFilter, PinDirection::Input, QString::fromLocal8Bit(argv[2]));
+    }
     if (!input || !input->QueryAudioInputMixer()) return Fail("no such input");
     input->QueryAudioInputMixer()->put_Enable(true);
 
@@ -64,9 +70,12 @@ int main(int argc, char** argv) {
         FAILED(graph->Render(FindPin(*captureFilter, PinDirection::Output, QString()))) ||
         FAILED(graph->QueryMediaControl(&control)) || FAILED(control->Run()))
         return Fail("the recording did not start");
+    GstPlaybackPipeline song;
+    if (argc > 4 && (!song.open(QString::fromLocal8Bit(argv[4])) || !song.play()))
+        return Fail("the song does not play");
     std::printf("recording\n");
     std::fflush(stdout);
-    if (argc > 3) {
+    if (argc > 3 && QString(argv[3]).toDouble() > 0) {
         QTimer::singleShot(static_cast<int>(QString(argv[3]).toDouble() * 1000), &application, [&] {
             control->StopWhenReady();
             application.quit();

@@ -44,6 +44,11 @@ void MainDialogFixture::Store(const char* name, int value) {
     fake.settings->Set("Option", name, QString::number(value));
 }
 
+void MainDialogFixture::StoreSongOutputMixChoice() {
+    fake.settings->Set("Option", "CaptureSource", "@DEFAULT_MONITOR@");
+    Store("nSearchFlag", 1);
+}
+
 int MainDialogFixture::Stored(const char* name) const {
     return fake.settings->Value("Option", name).value_or("unset").toInt();
 }

@@ -42,6 +42,9 @@ class MainDialogFixture {
     FakeWindowTimers& timers() const { return *fake.timers.back(); }
     FakeCaptureGraph& graph() const { return *fake.capture->graph(); }
     void Store(const char* name, int value);
+    // The mix of the output the song plays on as the stored choice, as a user who records
+    // what the computer plays has it (a first run chooses the song and the microphone).
+    void StoreSongOutputMixChoice();
     // An "Option" value as a number; 0 when unset.
     int Stored(const char* name) const;
     std::optional<QString> Stored(const QString& section, const QString& name) const;

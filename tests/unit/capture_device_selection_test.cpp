@@ -122,6 +122,19 @@ TEST(CaptureDeviceStoredIndexes, ImpossibleOnesCountAsNoneStoredAndAreNotStoredA
     }
 }
 
+TEST_F(CaptureDeviceSelection, AnIndexStoredWithoutNamesCountsOnlyTheServersDevices) {
+    Device("Song and microphone", {"Song and microphone mix"}).stableName =
+        kSongAndMicrophoneStableName;
+    Device("Sound Card", {"Microphone", "Stereo Mix"});
+    Device("USB Headset", {"Microphone"});
+    rig.Store("nSearchFlag", 1);
+    rig.Store("nSoundCaptureIndex", 1);
+    MainDialog& dialog = rig.Start();
+    EXPECT_EQ(dialog.controls().deviceList().currentText(), "USB Headset");
+    dialog.close();
+    EXPECT_EQ(rig.Stored("nSoundCaptureIndex"), 2);
+}
+
 TEST_F(CaptureDeviceSelection, ADeviceChosenWithFewerInputsSelectsNoInput) {
     Device("Sound Card", {"Microphone", "Line In", "Stereo Mix"});
     FakeDevice& small = Device("Webcam", {"Microphone"});

@@ -214,7 +214,9 @@ TEST_F(MainDialogPlaybackTest, TheChannelIsInTheMenuOnlyWhileAFileIsOpenAndReach
     fake.menus->answer = 0;
     dialog.ShowContextMenu(QPoint(10, 10));
     ASSERT_EQ(fake.menus->tracked.size(), 3u);
-    EXPECT_EQ(fake.menus->tracked[0].texts, (std::vector<QString>{"Hear the microphone"}));
+    EXPECT_EQ(
+        fake.menus->tracked[0].texts,
+        (std::vector<QString>{"Hear the microphone", "Voice timing...", "Keep the voice track"}));
     EXPECT_EQ(fake.menus->tracked[1].checked,
               (std::vector<QString>{"Audio channel/Stereo", "Hear the microphone"}));
     EXPECT_EQ(fake.menus->tracked[2].checked,
