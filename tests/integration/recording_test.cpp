@@ -71,8 +71,9 @@ TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
     EXPECT_FALSE(firstRun.controls().deviceList().isHidden());
     firstRun.close();
 
-    // The rig's device: its microphone, then its output mix.
-    rig().Store("nSoundCaptureIndex", 1);
+    // The rig's device: its microphone, then its output mix. A choice stored without names
+    // comes from an older program, whose list held the server's devices only.
+    rig().Store("nSoundCaptureIndex", 0);
     rig().Store("nCapturePinIndex", 1);
     rig().fake.settings->Set("Option", "CaptureSource", "");
     MainDialog& dialog = StartWindow();
@@ -89,6 +90,7 @@ TEST_F(Recording, FirstRunFindsTheOutputMixAndASecondRunKeepsTheStoredChoice) {
 
     // The stored choice is taken as it is: no search overrides it. Without its stable names
     // (an older program's choice) the index alone says which input.
+    rig().Store("nSoundCaptureIndex", 0);
     rig().Store("nCapturePinIndex", 0);
     rig().fake.settings->Set("Option", "CaptureSource", "");
     MainDialog& second = StartWindow();
