@@ -168,8 +168,10 @@ struct PulsePlaythrough::Forwarder {
     }
 
     void FillToTarget() {
-        const pa_usec_t queued = std::min(Queued(playback.get()), target);
+        const pa_usec_t queued = Queued(playback.get());
+        if (queued >= target) return;
         const std::vector<std::uint8_t> silence(Bytes(target - queued), 0);
+        if (silence.empty()) return;
         pa_stream_write(playback.get(), silence.data(), silence.size(), nullptr, 0,
                         PA_SEEK_RELATIVE);
     }
