@@ -18,7 +18,7 @@ namespace {
 // delay the output device allows; every time it runs dry the target grows a step, up to a
 // limit, and is filled with silence at once. What stands in the output well beyond the
 // target for a while (from a start, or the devices' clocks drifting) is skipped in one go,
-// and after a stall everything beyond it at once, so the voice never falls behind.
+// and after a stall the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
 constexpr pa_usec_t kFirstTargetUsec = 30000;
 constexpr pa_usec_t kTargetStepUsec = 10000;
@@ -231,6 +231,14 @@ struct PulsePlaythrough::Forwarder {
         if (Playing()) KeepShort();
     }
 
+    // An output that stalled holds everything it was given meanwhile, which skipping what
+    // comes next would never shorten: it is emptied and given the target of silence.
+    void Empty() {
+        skip = 0;
+        const PulseOperation flush(pa_stream_flush(playback.get(), nullptr, nullptr));
+        FillToTarget();
+    }
+
     bool Settling() const { return settledAt == 0 || pa_rtclock_now() < settledAt; }
 
     // Decides what to skip: what has stood beyond the target all through a window, or
@@ -244,7 +252,8 @@ struct PulsePlaythrough::Forwarder {
         const pa_usec_t inHand = Queued(playback.get());
         const pa_usec_t queued = inHand > skipping ? inHand - skipping : 0;
         if (windowStart == 0 || queued > target + stall) {
-            if (queued > target + stall) skip += Bytes(queued - target);
+            if (queued > target + stall && now < settledAt) skip += Bytes(queued - target);
+            if (queued > target + stall && now >= settledAt) Empty();
             windowStart = now;
             leastQueued = queued;
             return;
