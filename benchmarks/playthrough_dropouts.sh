@@ -13,6 +13,7 @@ cmake --build "$BUILD_DIR" --target playthrough_dropouts
 trap sound_rig_stop EXIT
 sound_rig_start
 sound_rig_silence_singer
+sound_rig_busy_output
 sound_rig_unplug "$(pactl list modules short | grep 'source_name=singer' | cut -f1)"
 sound_rig_plug_paced_microphone live_mic "Live Microphone" >/dev/null
 pactl set-default-source live_mic

@@ -1,10 +1,9 @@
-// Playthrough latency from the microphone to the output mix. Clicks are written into the
-// pipe source the private sound server reads as the microphone; two recorders listen, one
-// on the microphone itself and one on the monitor of the output, and each click's delay
-// is the time between its arrival in the two. Prints the median and the worst of the
-// clicks beside the reference figures.
-#include <fcntl.h>
-#include <unistd.h>
+// Playthrough latency from the microphone to the output mix. Clicks are played into the
+// feed of a microphone that the private sound server paces as a sound card would (the
+// script plugs it in); two recorders listen, one on the microphone itself and one on the
+// monitor of the output, and each click's delay is the time between its arrival in the
+// two. Prints the median and the worst of the clicks beside the reference figures.
+#include <cstdio>
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -74,11 +73,15 @@ class ClickDetector {
     std::vector<Clock::time_point> clicks_;
 };
 
-// Writes silence with a 1 ms click every 500 ms into the pipe, paced by the clock so the
-// pipe never holds more than a block.
-void Feed(const char* fifo, std::atomic<bool>& stop, std::vector<Clock::time_point>& fed) {
-    const int fd = open(fifo, O_WRONLY);
-    if (fd < 0) return;
+// Plays silence with a 1 ms click every 500 ms into the microphone's feed, paced by the
+// clock so the player never holds more than a block or two.
+void Feed(const std::string& microphone, std::atomic<bool>& stop,
+          std::vector<Clock::time_point>& fed) {
+    const std::string player = "pacat -d " + microphone +
+                               "_feed --raw --format=s16le --rate=48000 --channels=1 "
+                               "--latency-msec=10";
+    FILE* feed = popen(player.c_str(), "w");
+    if (!feed) return;
     std::vector<std::int16_t> block(kBlockFrames);
     Clock::time_point next = Clock::now();
     for (int n = 0; !stop && n < kWarmUpBlocks + kClicks * kBlocksBetweenClicks + kWarmUpBlocks;
@@ -86,12 +89,14 @@ void Feed(const char* fifo, std::atomic<bool>& stop, std::vector<Clock::time_poi
         std::fill(block.begin(), block.end(), 0);
         const bool click = n >= kWarmUpBlocks && (n - kWarmUpBlocks) % kBlocksBetweenClicks == 0;
         if (click) std::fill_n(block.begin(), kRate / 1000, 20000);
-        if (write(fd, block.data(), block.size() * 2) < 0) break;
+        if (std::fwrite(block.data(), 2, block.size(), feed) != block.size() ||
+            std::fflush(feed) != 0)
+            break;
         if (click) fed.push_back(Clock::now());
         next += std::chrono::milliseconds(5);
         std::this_thread::sleep_until(next);
     }
-    close(fd);
+    pclose(feed);
 }
 
 double Milliseconds(Clock::duration duration) {
@@ -125,8 +130,8 @@ double Worst(const std::vector<double>& delays) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const char* fifo = std::getenv("TARVELO_SINGER_FIFO");
-    if (!fifo || !std::getenv("PULSE_SERVER")) {
+    const char* microphoneName = std::getenv("TARVELO_PLAYTHROUGH_MICROPHONE");
+    if (!microphoneName || !std::getenv("PULSE_SERVER")) {
         std::fprintf(stderr, "run benchmarks/playthrough_latency.sh: it starts the sound server\n");
         return 2;
     }
@@ -140,19 +145,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no microphone mixer\n");
         return 1;
     }
-    ClickDetector microphone("singer");
+    ClickDetector microphone(microphoneName);
     ClickDetector mix("speakers.monitor");
     std::atomic<bool> stop{false};
     std::vector<Clock::time_point> fed;
-    std::thread feeder(Feed, fifo, std::ref(stop), std::ref(fed));
+    std::thread feeder(Feed, std::string(microphoneName), std::ref(stop), std::ref(fed));
     QTimer::singleShot((kClicks + 3) * 500 + 2000, &application, &QCoreApplication::quit);
     application.exec();
     stop = true;
     feeder.join();
 
     const std::vector<double> delays = Delays(microphone.clicks(), mix.clicks());
-    const std::vector<double> fromPipe = Delays(fed, mix.clicks());
-    const std::vector<double> pipeToMicrophone = Delays(fed, microphone.clicks());
+    const std::vector<double> fromFeed = Delays(fed, mix.clicks());
+    const std::vector<double> fedToMicrophone = Delays(fed, microphone.clicks());
     if (delays.empty()) {
         std::fprintf(stderr, "no click reached the output mix\n");
         return 1;
@@ -168,8 +173,8 @@ int main(int argc, char** argv) {
     std::printf("%-8s %7.1f ms %8.0f-%.0f ms games %5.2f-%.2f\n", "median", median, kGamesBestMs,
                 kGamesWorstMs, median / kGamesBestMs, median / kGamesWorstMs);
     std::printf(
-        "For comparison: written into the pipe to heard at the microphone %.1f ms median, "
+        "For comparison: fed to heard at the microphone %.1f ms median, "
         "%.1f ms worst; to heard in the mix %.1f ms median, %.1f ms worst.\n",
-        Median(pipeToMicrophone), Worst(pipeToMicrophone), Median(fromPipe), Worst(fromPipe));
+        Median(fedToMicrophone), Worst(fedToMicrophone), Median(fromFeed), Worst(fromFeed));
     return 0;
 }

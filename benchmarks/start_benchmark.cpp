@@ -203,7 +203,8 @@ std::optional<double> PulsesrcToFirstSample() {
     return first ? std::optional(MsSince(start, *first)) : std::nullopt;
 }
 
-// Milliseconds from the file's start to the first sample louder than silence.
+// Milliseconds from the file's start to the song: the first 10 ms as loud as the song's
+// tone, so that a click or the microphone's noise in the mix does not count.
 std::optional<double> OnsetIn(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
@@ -215,8 +216,15 @@ std::optional<double> OnsetIn(const QString& path) {
                      static_cast<unsigned char>(bytes.at(62)) << 16;
     const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.constData() + 80);
     const qsizetype count = (bytes.size() - 80) / 2;
-    for (qsizetype i = 0; i < count; ++i)
-        if (std::abs(samples[i]) > 300) return 1000.0 * (i / channels) / rate;
+    const qsizetype window = std::max(1, channels * rate / 100);
+    constexpr double kSongRms = 2000;  // the tone's is about 11000
+    for (qsizetype start = 0; start + window <= count;
+         start += std::max(1, channels * rate / 1000)) {
+        double energy = 0;
+        for (qsizetype i = start; i < start + window; ++i)
+            energy += double(samples[i]) * samples[i];
+        if (std::sqrt(energy / window) > kSongRms) return 1000.0 * (start / channels) / rate;
+    }
     return std::nullopt;
 }
 

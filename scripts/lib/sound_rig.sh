@@ -44,7 +44,17 @@ sound_rig_silence_singer() {
 sound_rig_stop() {
   [ -n "${SOUND_RIG_LISTENER_PID:-}" ] && kill "$SOUND_RIG_LISTENER_PID" 2>/dev/null
   [ -n "${SOUND_RIG_SINGER_PID:-}" ] && kill "$SOUND_RIG_SINGER_PID" 2>/dev/null
+  [ -n "${SOUND_RIG_SONG_PID:-}" ] && kill "$SOUND_RIG_SONG_PID" 2>/dev/null
   sound_rig_stop_server
   [ -n "${SOUND_RIG_DIR:-}" ] && rm -rf "$SOUND_RIG_DIR"
-  SOUND_RIG_LISTENER_PID= SOUND_RIG_SINGER_PID= SOUND_RIG_DIR=
+  SOUND_RIG_LISTENER_PID= SOUND_RIG_SINGER_PID= SOUND_RIG_SONG_PID= SOUND_RIG_DIR=
+}
+
+# Keeps the output busy with a steady stream, as a playing song does, so that what is
+# measured on it is not an idle output waking up. Stopped with the rig.
+sound_rig_busy_output() {
+  gst-launch-1.0 -q audiotestsrc wave=silence is-live=true \
+    ! audio/x-raw,format=S16LE,rate=48000,channels=2 ! pulsesink device=speakers >/dev/null 2>&1 &
+  SOUND_RIG_SONG_PID=$!
+  sleep 1
 }

@@ -14,17 +14,23 @@ namespace {
 
 // The singer's voice should reach the output soon after the microphone, and without a
 // break. The output keeps a target of samples in hand against late moments (the servers
-// pass samples on in portions of their own, PipeWire in larger ones); every time it runs
-// dry the target grows a step, up to a limit. What stands in the output well beyond the
+// pass samples on in portions of their own, PipeWire in larger ones), ahead of the least
+// delay the output device allows; every time it runs dry the target grows a step, up to a
+// limit, and is filled with silence at once. What stands in the output well beyond the
 // target for a while (from a start, or the devices' clocks drifting) is skipped in one go,
-// and after a stall everything beyond it at once, so the voice never falls behind.
+// and after a stall the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
-constexpr pa_usec_t kFirstTargetUsec = 20000;
+constexpr pa_usec_t kFirstTargetUsec = 30000;
 constexpr pa_usec_t kTargetStepUsec = 10000;
 constexpr pa_usec_t kMostTargetUsec = 150000;
 constexpr pa_usec_t kWindowUsec = 10000000;
 constexpr pa_usec_t kSlackUsec = 40000;
 constexpr pa_usec_t kStallUsec = 200000;
+// The first second the output plays, the devices settle (an idle output wakes, the
+// microphone hands over what it holds): what stands beyond the target is skipped at once,
+// before the singer is heard, and running dry says nothing about the target.
+constexpr pa_usec_t kSettleUsec = 1000000;
+constexpr pa_usec_t kSettleSlackUsec = 15000;
 
 using StreamHandle = CHandle<pa_stream, pa_stream_unref>;
 
@@ -63,6 +69,7 @@ struct PulsePlaythrough::Forwarder {
     pa_usec_t target = kFirstTargetUsec;
     pa_usec_t windowStart = 0;
     pa_usec_t leastQueued = 0;  // in the output, since windowStart
+    pa_usec_t settledAt = 0;    // 0 until the output plays
     size_t skip = 0;            // bytes of the microphone still to be skipped
     Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
               const QByteArray& applicationName)
@@ -144,19 +151,29 @@ struct PulsePlaythrough::Forwarder {
         return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &sampleSpec));
     }
 
-    // The output plays once the target is in hand, after its start and after running dry.
+    // The output device is asked for the least delay; the target stands ahead of it.
     pa_buffer_attr PlaybackBuffer() const {
         const auto unset = static_cast<std::uint32_t>(-1);
-        return {unset, Bytes(target), Bytes(target), Bytes(kFragmentUsec), unset};
+        return {unset, Bytes(2 * kFragmentUsec), Bytes(kFragmentUsec), Bytes(kFragmentUsec), unset};
     }
 
-    static void OnUnderflow(pa_stream* stream, void* self) {
+    // Running dry, the output waits for what comes next anyway; it is given the whole
+    // target of silence ahead of that, so that the late moment costs one break and the
+    // next one like it none.
+    static void OnUnderflow(pa_stream*, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
-        if (forwarder->target >= kMostTargetUsec) return;
-        forwarder->target = std::min(forwarder->target + kTargetStepUsec, kMostTargetUsec);
-        const pa_buffer_attr buffer = forwarder->PlaybackBuffer();
-        const PulseOperation operation(
-            pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr));
+        if (!forwarder->Settling())
+            forwarder->target = std::min(forwarder->target + kTargetStepUsec, kMostTargetUsec);
+        forwarder->FillToTarget();
+    }
+
+    void FillToTarget() {
+        const pa_usec_t queued = Queued(playback.get());
+        if (queued >= target) return;
+        const std::vector<std::uint8_t> silence(Bytes(target - queued), 0);
+        if (silence.empty()) return;
+        pa_stream_write(playback.get(), silence.data(), silence.size(), nullptr, 0,
+                        PA_SEEK_RELATIVE);
     }
 
     static void OnRecordState(pa_stream* stream, void* self) {
@@ -168,6 +185,7 @@ struct PulsePlaythrough::Forwarder {
         if (Ended(stream)) return forwarder->End();
         if (pa_stream_get_state(stream) != PA_STREAM_READY) return;
         forwarder->owner.sinkInput_ = pa_stream_get_index(stream);
+        forwarder->FillToTarget();
         // What changed while the streams were being made applies now.
         forwarder->ApplyVolume();
         forwarder->FollowSink();
@@ -213,16 +231,29 @@ struct PulsePlaythrough::Forwarder {
         if (Playing()) KeepShort();
     }
 
+    // An output that stalled holds everything it was given meanwhile, which skipping what
+    // comes next would never shorten: it is emptied and given the target of silence.
+    void Empty() {
+        skip = 0;
+        const PulseOperation flush(pa_stream_flush(playback.get(), nullptr, nullptr));
+        FillToTarget();
+    }
+
+    bool Settling() const { return settledAt == 0 || pa_rtclock_now() < settledAt; }
+
     // Decides what to skip: what has stood beyond the target all through a window, or
     // after a stall everything beyond it.
     void KeepShort() {
         const pa_usec_t now = pa_rtclock_now();
+        if (settledAt == 0) settledAt = now + kSettleUsec;
+        const pa_usec_t stall = now < settledAt ? kSettleSlackUsec : kStallUsec;
         // What is to be skipped already is as good as gone.
         const pa_usec_t skipping = pa_bytes_to_usec(skip, &sampleSpec);
         const pa_usec_t inHand = Queued(playback.get());
         const pa_usec_t queued = inHand > skipping ? inHand - skipping : 0;
-        if (windowStart == 0 || queued > target + kStallUsec) {
-            if (queued > target + kStallUsec) skip += Bytes(queued - target);
+        if (windowStart == 0 || queued > target + stall) {
+            if (queued > target + stall && now < settledAt) skip += Bytes(queued - target);
+            if (queued > target + stall && now >= settledAt) Empty();
             windowStart = now;
             leastQueued = queued;
             return;

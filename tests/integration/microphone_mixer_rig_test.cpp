@@ -52,6 +52,19 @@ int Playthroughs() {
         Pactl({"list", "sink-inputs"}).count("media.name = \"Microphone playthrough\""));
 }
 
+// What the playthrough's output holds and its device's delay together, in milliseconds;
+// -1 while it does not play.
+double PlaythroughLatencyMs() {
+    for (const QString& block : Pactl({"list", "sink-inputs"}).split("\n\n")) {
+        if (!block.contains("media.name = \"Microphone playthrough\"")) continue;
+        double usec = 0;
+        auto matches = QRegularExpression("(Buffer|Sink) Latency: (\\d+) usec").globalMatch(block);
+        while (matches.hasNext()) usec += matches.next().captured(2).toDouble();
+        return usec / 1000;
+    }
+    return -1;
+}
+
 // The output the playthrough plays into, empty while there is none.
 QString PlaythroughSink() {
     for (const QString& block : Pactl({"list", "sink-inputs"}).split("Sink Input #")) {
@@ -165,6 +178,17 @@ TEST_F(MicrophoneMixerRig, TheOutputMixCarriesTheSongAndTheSinger) {
     const double elsewhere = Strength(pcm, 1234);
     EXPECT_GT(song440, 10 * elsewhere) << song440 << " vs " << elsewhere;
     EXPECT_GT(singer660, 10 * elsewhere) << singer660 << " vs " << elsewhere;
+}
+
+TEST_F(MicrophoneMixerRig, TheSingerIsNotHeldBackEvenWhereTheOutputWasIdle) {
+    Start();
+    ASSERT_TRUE(RunEventLoopUntil(PlaythroughRunning, 5000));
+    // Once settled, the output holds its target of a few tens of milliseconds, not what
+    // came in while the idle output woke up.
+    RunEventLoopFor(3000);
+    const double latency = PlaythroughLatencyMs();
+    EXPECT_GE(latency, 0);
+    EXPECT_LT(latency, 120);
 }
 
 TEST_F(MicrophoneMixerRig, TheSliderSetsTheMicrophoneAndFollowsOutsideChanges) {
