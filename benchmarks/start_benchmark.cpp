@@ -162,10 +162,13 @@ std::optional<Recording> PrepareRecording(CaptureSystem& system, const QString& 
     std::shared_ptr<MediaFilter> wavDest;
     std::shared_ptr<FileSinkFilter> fileWriter;
     system.CreateDeviceEnumerator(&enumerator);
-    if (enumerator->CreateClassEnumerator(&devices) != S_OK || devices->Next(&device) != S_OK ||
-        FAILED(device->BindToObject(&recording.capture)))
-        return std::nullopt;
-    const std::shared_ptr<Pin> input = FindPin(*recording.capture, PinDirection::Input, kInput);
+    if (enumerator->CreateClassEnumerator(&devices) != S_OK) return std::nullopt;
+    // The output's mix, on whichever device has it: the song and microphone leads the list.
+    std::shared_ptr<Pin> input;
+    while (!input && devices->Next(&device) == S_OK) {
+        if (SUCCEEDED(device->BindToObject(&recording.capture)))
+            input = FindPin(*recording.capture, PinDirection::Input, kInput);
+    }
     if (!input) return std::nullopt;
     input->QueryAudioInputMixer()->put_Enable(true);
     system.CreateFilterGraph(&recording.graph);
