@@ -138,6 +138,14 @@ TEST_F(SongAndMicrophone, IsTheFirstDeviceAndTheFirstRunsChoice) {
 // The voice is shifted by the latencies the server reports and by the offset for what it
 // cannot know, here the loopback singer's own latency, which Measure finds as it would a
 // singer's with speakers.
+#ifdef __SANITIZE_ADDRESS__
+// The sanitizers slow every thread several times over: a measurement and the take after it
+// place the voice further apart there, while through the take it still keeps its place.
+constexpr double kSanitizedSlack = 0.030;
+#else
+constexpr double kSanitizedSlack = 0;
+#endif
+
 TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
     const QString song = WriteClickSong(folder.filePath("clicks.wav"));
     for (int latencyMs : {20, 60, 150}) {
@@ -181,8 +189,8 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
             continue;
         }
         EXPECT_LT(errors.back() - errors.front(), 0.001) << "offset " << offsetMs;
-        EXPECT_LT(errors[errors.size() / 2], 0.008) << "offset " << offsetMs;
-        EXPECT_LT(errors.back(), 0.010) << "offset " << offsetMs;
+        EXPECT_LT(errors[errors.size() / 2], 0.008 + kSanitizedSlack) << "offset " << offsetMs;
+        EXPECT_LT(errors.back(), 0.010 + kSanitizedSlack) << "offset " << offsetMs;
     }
 }
 
