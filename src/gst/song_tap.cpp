@@ -51,9 +51,14 @@ std::int64_t OutputLatencyNs(GstElement* stage, TapState& state) {
     if (!state.sink) state.sink = FindAudioOutput(stage);
     if (!state.sink) return -1;
     GstAudioRingBuffer* ring = GST_AUDIO_BASE_SINK(state.sink.get())->ringbuffer;
-    if (!ring || !ring->spec.info.rate) return -1;
+    const GstPadPtr input(gst_element_get_static_pad(state.sink.get(), "sink"));
+    const GstCapsPtr caps(input ? gst_pad_get_current_caps(input.get()) : nullptr);
+    GstAudioInfo info;
+    if (!ring || !caps || !gst_audio_info_from_caps(&info, caps.get()) ||
+        !GST_AUDIO_INFO_RATE(&info))
+        return -1;
     return static_cast<std::int64_t>(gst_audio_ring_buffer_delay(ring)) * GST_SECOND /
-           ring->spec.info.rate;
+           GST_AUDIO_INFO_RATE(&info);
 }
 
 std::int64_t SteadyNs() {
