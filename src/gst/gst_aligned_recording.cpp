@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "gst/gst_log.h"
+#include "gst/write_error_result.h"
 #include "services/capture_graph.h"
 
 namespace {
@@ -21,19 +22,6 @@ std::int64_t SteadyNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-HRESULT ResultOfErrno(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return HRESULT_DISK_FULL;
-        case ENOENT:
-        case ENOTDIR:
-            return HRESULT_PATH_NOT_FOUND;
-        default:
-            return HRESULT_WRITE_FAULT;
-    }
 }
 
 }  // namespace

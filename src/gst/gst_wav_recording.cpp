@@ -8,22 +8,10 @@
 #include <cstring>
 
 #include "gst/gst_log.h"
+#include "gst/write_error_result.h"
 #include "services/capture_graph.h"
 
 namespace {
-
-HRESULT ResultOfErrno(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return HRESULT_DISK_FULL;
-        case ENOENT:
-        case ENOTDIR:
-            return HRESULT_PATH_NOT_FOUND;
-        default:
-            return HRESULT_WRITE_FAULT;
-    }
-}
 
 std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
