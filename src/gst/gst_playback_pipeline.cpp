@@ -11,6 +11,7 @@
 
 #include "gst/gst_log.h"
 #include "gst/karaoke/karaoke_source.h"
+#include "gst/parsed_duration.h"
 #include "gst/song_tap.h"
 
 namespace {
@@ -278,11 +279,13 @@ std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::position() 
 }
 
 std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::duration() const {
+    if (!playbin_) return std::nullopt;
     gint64 duration = 0;
-    if (!playbin_ || !gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &duration) ||
-        duration < 0)
-        return std::nullopt;
-    return Nanoseconds(duration);
+    if (gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &duration) && duration >= 0)
+        return Nanoseconds(duration);
+    if (const std::optional<gint64> parsed = ParsedDurationNs(GST_BIN(playbin_.get())))
+        return Nanoseconds(*parsed);
+    return std::nullopt;
 }
 
 void GstPlaybackPipeline::setVolume(double gain) {

@@ -30,6 +30,7 @@ class PlaybackGraphTest : public testing::Test {
         media = new MediaMaker;
         media->OggVorbis("tone.ogg", 20);
         media->Wav("tone.wav", 20);
+        media->Mp3("tone.mp3", 20);
         media->Wav("short.wav", 8);
         media->OggVideo("clip.ogv", 50, true);
         media->OggVideo("silent.ogv", 50, false);
@@ -71,6 +72,7 @@ MediaMaker* PlaybackGraphTest::media = nullptr;
 TEST_F(PlaybackGraphTest, LengthIsWithinOneFrameOfTheGeneratedDuration) {
     const std::pair<const char*, REFERENCE_TIME> files[] = {{"tone.ogg", 2 * kSecond},
                                                             {"tone.wav", 2 * kSecond},
+                                                            {"tone.mp3", 2 * kSecond},
                                                             {"clip.ogv", 2 * kSecond},
                                                             {"silent.ogv", 2 * kSecond}};
     for (const auto& [name, length] : files) {

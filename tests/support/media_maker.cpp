@@ -49,6 +49,13 @@ QString MediaMaker::OggVorbis(const QString& name, int tenths, int hz) {
     return path;
 }
 
+QString MediaMaker::Mp3(const QString& name, int tenths, int hz) {
+    const QString path = Path(name);
+    Launch(Tone(tenths, hz) +
+           "! lamemp3enc target=bitrate cbr=true bitrate=128 ! filesink location=" + path);
+    return path;
+}
+
 QString MediaMaker::Wav(const QString& name, int tenths, int hz) {
     const QString path = Path(name);
     Launch(Tone(tenths, hz) + "! wavenc ! filesink location=" + path);

@@ -12,6 +12,8 @@ class MediaMaker {
     // Tone of hz (stereo, 48 kHz) lasting tenths / 10 seconds.
     QString OggVorbis(const QString& name, int tenths, int hz = 440);
     QString Wav(const QString& name, int tenths, int hz = 440);
+    // Constant bitrate, without the header that states the length, as most such MP3s are.
+    QString Mp3(const QString& name, int tenths, int hz = 440);
     // Solid red video at 25 frames a second, width x height, frames long, with or without a
     // tone as long as the video.
     QString OggVideo(const QString& name, int frames, bool withAudio, int width = 320,
