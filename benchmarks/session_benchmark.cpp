@@ -89,7 +89,11 @@ Costs MeasureProgram(const QString& song) {
     SettingsStore settings(*platform->settings);
     MainDialog dialog(*platform, settings);
     Costs costs;
-    QTimer::singleShot(0, &dialog, [&] {
+    // The user acts once the window is up; the start-up's own waits run timers before.
+    QTimer user;
+    user.callOnTimeout([&] {
+        if (!dialog.isVisible()) return;
+        user.stop();
         dialog.OnCommand(IDC_OPEN);
         RunEventLoopFor(kSatOpenMs);
         dialog.OnCommand(IDC_START);
@@ -98,6 +102,7 @@ Costs MeasureProgram(const QString& song) {
         dialog.OnCommand(IDC_STOP);
         dialog.CloseOnRequest();
     });
+    user.start(50);
     dialog.DoModal();
     return costs;
 }
@@ -167,7 +172,8 @@ int main(int argc, char** argv) {
     const std::vector<Song> songs = {
         {"MP3", folder.filePath("song.mp3"),
          QString("audiotestsrc num-buffers=%1 samplesperbuffer=4800 ! "
-                 "audio/x-raw,rate=48000,channels=2 ! lamemp3enc ! filesink "
+                 "audio/x-raw,rate=48000,channels=2 ! lamemp3enc target=bitrate cbr=true "
+                 "bitrate=192 ! filesink "
                  "location=%2")
              .arg(seconds * 10)
              .arg(folder.filePath("song.mp3"))},
