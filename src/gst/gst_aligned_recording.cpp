@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "gst/gst_log.h"
+#include "gst/steady_time.h"
 #include "gst/write_error_result.h"
 #include "services/capture_graph.h"
 
@@ -17,12 +18,6 @@ namespace {
 constexpr SongFormat kFallbackFormat{48000, 2};
 // How often the writer looks for what can be placed, without being woken.
 constexpr auto kWriterPeriod = std::chrono::milliseconds(20);
-
-std::int64_t SteadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "gst/gst_handles.h"
+#include "gst/steady_time.h"
 
 namespace {
 
@@ -59,12 +60,6 @@ std::int64_t OutputLatencyNs(GstElement* stage, TapState& state) {
         return -1;
     return static_cast<std::int64_t>(gst_audio_ring_buffer_delay(ring)) * GST_SECOND /
            GST_AUDIO_INFO_RATE(&info);
-}
-
-std::int64_t SteadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 // Where the output's clock stands against the steady clock: only while playing does the
