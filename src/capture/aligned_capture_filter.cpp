@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "capture/pin_list.h"
 #include "pulse/capture_inputs.h"
 #include "pulse/sound_server.h"
 
@@ -50,26 +51,6 @@ class MixInputPin final : public Pin {
     std::shared_ptr<AlignedCaptureFilter> filter_;
 };
 
-class TwoPins final : public PinEnumerator {
-  public:
-    explicit TwoPins(const std::shared_ptr<AlignedCaptureFilter>& filter)
-        : pins_{std::make_shared<AlignedOutputPin>(filter), std::make_shared<MixInputPin>(filter)} {
-    }
-    HRESULT Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT Next(std::shared_ptr<Pin>* pin) override {
-        if (next_ >= pins_.size()) return S_FALSE;
-        *pin = pins_[next_++];
-        return S_OK;
-    }
-
-  private:
-    std::vector<std::shared_ptr<Pin>> pins_;
-    std::size_t next_ = 0;
-};
-
 class AlignedMoniker final : public DeviceMoniker {
   public:
     AlignedMoniker(SoundServer& server, std::shared_ptr<AlignedInputState> state)
@@ -95,7 +76,9 @@ class AlignedMoniker final : public DeviceMoniker {
 }  // namespace
 
 HRESULT AlignedCaptureFilter::EnumPins(std::shared_ptr<PinEnumerator>* pins) {
-    *pins = std::make_shared<TwoPins>(shared_from_this());
+    *pins = std::make_shared<PinList>(
+        std::vector<std::shared_ptr<Pin>>{std::make_shared<AlignedOutputPin>(shared_from_this()),
+                                          std::make_shared<MixInputPin>(shared_from_this())});
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "capture/pin_list.h"
 #include "pulse/sound_server.h"
 #include "pulse/switched_ports.h"
 
@@ -64,24 +65,6 @@ class InputPin final : public Pin {
   private:
     std::shared_ptr<PulseCaptureFilter> filter_;
     CaptureInput input_;
-};
-
-class PinList final : public PinEnumerator {
-  public:
-    explicit PinList(std::vector<std::shared_ptr<Pin>> pins) : pins_(std::move(pins)) {}
-    HRESULT Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT Next(std::shared_ptr<Pin>* pin) override {
-        if (next_ >= pins_.size()) return S_FALSE;
-        *pin = pins_[next_++];
-        return S_OK;
-    }
-
-  private:
-    std::vector<std::shared_ptr<Pin>> pins_;
-    std::size_t next_ = 0;
 };
 
 }  // namespace

@@ -8,16 +8,11 @@
 #include <cstring>
 
 #include "gst/gst_log.h"
+#include "gst/steady_time.h"
 #include "gst/write_error_result.h"
 #include "services/capture_graph.h"
 
 namespace {
-
-std::int64_t NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 GstElementPtr Make(const char* factory, const char* name) {
     return AdoptElement(gst_element_factory_make(factory, name));
@@ -160,7 +155,7 @@ GstFlowReturn GstWavRecording::OnSample(GstAppSink* sink, gpointer self) {
         recording->bytesWritten_ += map.size;
         recording->ended_.notify_all();
         std::int64_t none = 0;
-        if (recording->firstSampleNs_.compare_exchange_strong(none, NowNs())) {
+        if (recording->firstSampleNs_.compare_exchange_strong(none, SteadyNs())) {
             {
                 std::lock_guard lock(recording->mutex_);
                 recording->sampled_ = true;
