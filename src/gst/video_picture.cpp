@@ -66,6 +66,14 @@ QSize VideoPicture::size() const {
     return {GST_VIDEO_FRAME_WIDTH(&frame_), GST_VIDEO_FRAME_HEIGHT(&frame_)};
 }
 
+bool VideoPicture::SharesPixelsWith(const VideoPicture& other) const {
+    GstBuffer* mine = frame_.buffer;
+    GstBuffer* theirs = other.frame_.buffer;
+    return gst_video_info_is_equal(&frame_.info, &other.frame_.info) &&
+           gst_buffer_n_memory(mine) == 1 && gst_buffer_n_memory(theirs) == 1 &&
+           gst_buffer_peek_memory(mine, 0) == gst_buffer_peek_memory(theirs, 0);
+}
+
 bool VideoPicture::ConvertInto(VideoFrameConverter& converter, uchar* bits,
                                qsizetype bytesPerLine) const {
     return converter.Convert(frame_, bits, bytesPerLine);

@@ -32,6 +32,9 @@ class VideoPicture {
     VideoPicture& operator=(const VideoPicture&) = delete;
 
     QSize size() const;
+    // Whether both show the very same memory, as a still karaoke picture sent again does;
+    // memory held by two buffers is never written to, so it holds the same pixels.
+    bool SharesPixelsWith(const VideoPicture& other) const;
     // Into 32-bit RGB memory of size(), lines bytesPerLine apart.
     bool ConvertInto(VideoFrameConverter& converter, uchar* bits, qsizetype bytesPerLine) const;
     QImage ToImage() const;

@@ -14,7 +14,10 @@ VideoRendererWidget::VideoRendererWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void VideoRendererWidget::ShowFrame(std::shared_ptr<const VideoPicture> picture) {
+    // A picture that stays as it is needs no painting again.
+    const bool same = picture_ && picture && picture->SharesPixelsWith(*picture_);
     picture_ = std::move(picture);
+    if (same) return;
     converted_ = QImage();
     update();
 }
