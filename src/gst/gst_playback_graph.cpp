@@ -23,8 +23,8 @@ GstPlaybackGraph::GstPlaybackGraph() {
     QObject::connect(&pipeline_, &GstPlaybackPipeline::error,
                      [this] { events_.Push(EC_ERRORABORT, E_FAIL); });
     QObject::connect(&pipeline_, &GstPlaybackPipeline::videoFrame,
-                     [this](const QImage& image, std::shared_ptr<const void> keeper) {
-                         if (renderer_) renderer_->ShowFrame(image, std::move(keeper));
+                     [this](std::shared_ptr<const VideoPicture> picture) {
+                         if (renderer_) renderer_->ShowFrame(std::move(picture));
                      });
 }
 

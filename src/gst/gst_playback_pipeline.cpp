@@ -58,17 +58,6 @@ bool IsPlayableLocation(const QString& path) {
     return ::stat(fromUri ? fromUri.get() : local.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// A mapped video frame that stays readable for as long as the renderer shows it.
-struct MappedFrame {
-    explicit MappedFrame(GstSample* sample) : sample(gst_sample_ref(sample)) {}
-    ~MappedFrame() {
-        if (mapped) gst_video_frame_unmap(&frame);
-    }
-    GstSamplePtr sample;
-    GstVideoFrame frame{};
-    bool mapped = false;
-};
-
 }  // namespace
 
 // What the bus's sync handler holds: the pipeline it reports to, until the pipeline lets
@@ -129,8 +118,11 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     const GstCapsPtr opening(gst_caps_from_string(kOpeningFormat));
     g_object_set(outputFormat_.get(), "caps", opening.get(), nullptr);
     outputPlayed_ = false;
-    // BGRx in memory is the 32-bit RGB layout the renderer draws without converting.
-    const GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
+    // The decoders' usual formats reach the renderer as they are: it converts them to RGB
+    // straight into the window's image, where a conversion ahead of it would be one more
+    // copy of every frame. Others come as BGRx, 32-bit RGB in memory.
+    const GstCapsPtr caps(
+        gst_caps_from_string("video/x-raw,format={BGRx,I420,YV12,NV12,Y42B,Y444}"));
     g_object_set(videoSink_.get(), "caps", caps.get(), "enable-last-sample", FALSE, "qos", TRUE,
                  nullptr);
     const GCharPtr uri = UriOf(path);
@@ -327,16 +319,5 @@ GstBusSyncReply GstPlaybackPipeline::OnSyncMessage(GstBus*, GstMessage* message,
 }
 
 void GstPlaybackPipeline::OnVideoSample(GstSample* sample) {
-    GstVideoInfo info;
-    GstCaps* caps = gst_sample_get_caps(sample);
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps)) return;
-    auto mapped = std::make_shared<MappedFrame>(sample);
-    mapped->mapped = gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ);
-    if (!mapped->mapped) return;
-    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
-                       GST_VIDEO_FRAME_WIDTH(&mapped->frame),
-                       GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
-                       GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32);
-    emit videoFrame(image, std::move(mapped));
+    if (auto picture = VideoPicture::FromSample(sample)) emit videoFrame(std::move(picture));
 }

@@ -10,6 +10,7 @@
 
 #include "gst/gst_appsink_relay.h"
 #include "gst/gst_handles.h"
+#include "gst/video_picture.h"
 
 // One media file played through playbin: video to an appsink whose frames are handed out
 // as images, audio through a vocal cut, a key, a balance and a volume stage to the default
@@ -56,8 +57,8 @@ class GstPlaybackPipeline : public QObject {
     // thread-safe. Nothing is emitted once the pipeline is being destroyed.
     void endOfStream();
     void error(const QString& message);
-    // Emitted on the UI thread; image may point into memory that keeper holds.
-    void videoFrame(const QImage& image, std::shared_ptr<const void> keeper);
+    // Emitted on the UI thread, with each frame in the decoder's own format.
+    void videoFrame(std::shared_ptr<const VideoPicture> picture);
 
   private:
     struct BusWatch;

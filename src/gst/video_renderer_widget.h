@@ -5,23 +5,30 @@
 #include <QWidget>
 #include <memory>
 
+#include "gst/video_picture.h"
+
 // Draws the frames a graph hands it, scaled to fill the widget. Mouse and key input goes
 // on to the drain widget when one is set, as if it had happened there.
 class VideoRendererWidget : public QWidget {
   public:
     explicit VideoRendererWidget(QWidget* parent = nullptr);
 
-    // frame may point into memory that keeper holds; both are kept until the next frame.
-    void ShowFrame(const QImage& frame, std::shared_ptr<const void> keeper);
+    // Kept until the next frame.
+    void ShowFrame(std::shared_ptr<const VideoPicture> picture);
     void SetDrain(QWidget* drain) { drain_ = drain; }
-    const QImage& frame() const { return frame_; }
+    // The frame shown, as an image; null before the first.
+    QImage frame() const { return picture_ ? picture_->ToImage() : QImage(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
 
   private:
-    QImage frame_;
-    std::shared_ptr<const void> keeper_;
+    bool DrawStraight(QPainter& painter);
+
+    std::shared_ptr<const VideoPicture> picture_;
+    VideoFrameConverter converter_;
+    // The frame converted, for painting it scaled or where it cannot be converted in place.
+    QImage converted_;
     QPointer<QWidget> drain_;
 };

@@ -49,6 +49,7 @@ void CdgScreen::Reset() {
     horizontalOffset = 0;
     verticalOffset = 0;
     transparentColor = -1;
+    ++version;
 }
 
 void CdgScreen::Apply(QByteArrayView packet) {
@@ -56,6 +57,7 @@ void CdgScreen::Apply(QByteArrayView packet) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(packet.data());
     if ((bytes[0] & kSubcodeMask) != kGraphicsCommand) return;
     const std::uint8_t* data = bytes + kDataOffset;
+    ++version;
     switch (bytes[1] & kSubcodeMask) {
         case kMemoryPreset:
             MemoryPreset(data);
@@ -176,7 +178,9 @@ QImage CdgScreen::Image(int scale) const {
 
 void CdgScreen::RenderInto(QImage& target, int scale) const {
     std::array<QRgb, 16> shown = colorTable;
-    if (transparentColor >= 0) shown[transparentColor] = qRgba(0, 0, 0, 0);
+    // An opaque image shows the transparent colour as the black it would be over nothing.
+    if (transparentColor >= 0)
+        shown[transparentColor] = target.hasAlphaChannel() ? qRgba(0, 0, 0, 0) : qRgb(0, 0, 0);
     const QRgb border = shown[borderColor];
     const int width = kCdgWidth * scale;
     for (int y = 0; y < kCdgHeight; ++y) {

@@ -29,8 +29,11 @@ class CdgScreen {
     // pixels of the transparent colour (if one is defined) as transparent black. Each CD+G
     // pixel becomes a scale x scale block, so enlarged screens stay crisp.
     QImage Image(int scale = 1) const;
-    // The same into an ARGB32 image of (300*scale)x(216*scale) pixels.
+    // The same into an ARGB32 or RGB32 image of (300*scale)x(216*scale) pixels; in RGB32 the
+    // transparent colour is plain black.
     void RenderInto(QImage& target, int scale) const;
+    // Grows with every packet that may have changed what is seen, and with every reset.
+    std::uint64_t Version() const { return version; }
 
   private:
     void MemoryPreset(const std::uint8_t* data);
@@ -45,4 +48,5 @@ class CdgScreen {
     int horizontalOffset = 0;
     int verticalOffset = 0;
     int transparentColor = -1;
+    std::uint64_t version = 0;
 };

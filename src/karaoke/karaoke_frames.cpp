@@ -1,5 +1,9 @@
 #include "karaoke/karaoke_frames.h"
 
+#include <optional>
+#include <vector>
+
+#include "karaoke/lyric_layout.h"
 #include "karaoke/lyrics_renderer.h"
 
 namespace {
@@ -12,11 +16,17 @@ class CdgFrames : public KaraokeFrames {
         return {kCdgWidth * kCdgFrameScale, kCdgHeight * kCdgFrameScale};
     }
     void Draw(QImage& target, std::int64_t timeUs) override {
-        player.ScreenAt(timeUs).RenderInto(target, kCdgFrameScale);
+        const CdgScreen& screen = player.ScreenAt(timeUs);
+        screen.RenderInto(target, kCdgFrameScale);
+        drawn = screen.Version();
+    }
+    bool Unchanged(std::int64_t timeUs) override {
+        return drawn == player.ScreenAt(timeUs).Version();
     }
 
   private:
     CdgPlayer player;
+    std::optional<std::uint64_t> drawn;
 };
 
 class LyricFrames : public KaraokeFrames {
@@ -24,11 +34,18 @@ class LyricFrames : public KaraokeFrames {
     explicit LyricFrames(Lyrics lyrics) : lyrics(std::move(lyrics)), renderer(this->lyrics) {}
 
     QSize Size() const override { return kLyricFrameSize; }
-    void Draw(QImage& target, std::int64_t timeUs) override { renderer.RenderInto(target, timeUs); }
+    void Draw(QImage& target, std::int64_t timeUs) override {
+        renderer.RenderInto(target, timeUs);
+        drawn = LyricRowsAt(lyrics, timeUs, LyricsRenderer::kRows);
+    }
+    bool Unchanged(std::int64_t timeUs) override {
+        return drawn && *drawn == LyricRowsAt(lyrics, timeUs, LyricsRenderer::kRows);
+    }
 
   private:
     Lyrics lyrics;
     LyricsRenderer renderer;
+    std::optional<std::vector<LyricRow>> drawn;
 };
 
 }  // namespace

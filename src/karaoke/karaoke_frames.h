@@ -15,8 +15,11 @@ class KaraokeFrames {
   public:
     virtual ~KaraokeFrames() = default;
     virtual QSize Size() const = 0;
-    // Draws the picture at timeUs into an ARGB32 image of Size().
+    // Draws the picture at timeUs into an ARGB32 or RGB32 image of Size().
     virtual void Draw(QImage& target, std::int64_t timeUs) = 0;
+    // Whether the picture at timeUs is the one Draw drew last, so that it can be shown again
+    // as it is; false before the first.
+    virtual bool Unchanged(std::int64_t timeUs) = 0;
 };
 
 // CD+G screens, twice their size so that the preview shows crisp blocks.

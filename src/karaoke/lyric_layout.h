@@ -12,6 +12,8 @@ struct LyricRow {
     // the syllable being sung.
     double sungCharacters = 0;
     bool current = false;
+
+    bool operator==(const LyricRow&) const = default;
 };
 
 // The rows shown at a time, at most maxRows: the line being sung with the line before it

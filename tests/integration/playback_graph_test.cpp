@@ -99,6 +99,27 @@ TEST_F(PlaybackGraphTest, VideoFileShowsItsFirstFrameInTheVideoWindow) {
     player->CloseMedia();
 }
 
+// The renderer converts each frame straight into the image it is painted on: the frame
+// must show there exactly as it is, away from that image's corner too.
+TEST_F(PlaybackGraphTest, RendererShowsItsFrameExactlyWhereItLies) {
+    const QString path = media->Path("bars.ogv");
+    ASSERT_TRUE(MediaMaker::Launch(
+        "videotestsrc num-buffers=5 pattern=smpte ! video/x-raw,width=320,height=240 ! "
+        "theoraenc ! oggmux ! filesink location=" +
+        path));
+    auto player = Open(path);
+    ASSERT_TRUE(player);
+    VideoRendererWidget* renderer = RendererOf(*player);
+    ASSERT_TRUE(RunEventLoopUntil([&] { return !renderer->frame().isNull(); }, 10000));
+    player->videoWindow()->setFixedSize(400, 300);
+    DeliverPostedEvents();
+    renderer->setGeometry(16, 8, 320, 240);
+    const QImage shot =
+        player->videoWindow()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shot.copy(16, 8, 320, 240), renderer->frame());
+    player->CloseMedia();
+}
+
 TEST_F(PlaybackGraphTest, RunAdvancesAndStopRewindsHoldingTheFirstFrame) {
     auto player = Open(media->Path("clip.ogv"));
     ASSERT_TRUE(player);

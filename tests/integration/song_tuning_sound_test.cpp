@@ -134,10 +134,9 @@ class KaraokeTempoTest : public testing::Test {
     void SetUp() override {
         if (!HaveSoundServer()) GTEST_SKIP() << "no private sound server";
         RegisterKaraokeElements();
-        QObject::connect(&pipeline, &GstPlaybackPipeline::videoFrame,
-                         [this](const QImage& image, std::shared_ptr<const void>) {
-                             shown = image.copy();  // the frame's memory goes back with its keeper
-                         });
+        QObject::connect(
+            &pipeline, &GstPlaybackPipeline::videoFrame,
+            [this](std::shared_ptr<const VideoPicture> picture) { shown = picture->ToImage(); });
     }
     QString Path(const QString& name) const { return folder.filePath(name); }
 

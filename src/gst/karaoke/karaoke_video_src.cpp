@@ -12,6 +12,8 @@ namespace {
 struct KaraokeVideoSrc {
     GstPushSrc parent;
     KaraokeFrames* frames;
+    // The last picture drawn, pushed again while the picture stays as it is.
+    GstBuffer* drawn;
     guint64 nextFrame;
     GstPad* audioPad;
     gulong audioProbe;
@@ -37,9 +39,10 @@ GstClockTime FrameTime(guint64 frame) {
 
 GstCaps* FrameCaps(const KaraokeVideoSrc* self) {
     const QSize size = self->frames ? self->frames->Size() : QSize(1, 1);
-    // QImage's ARGB32 lies in memory as B, G, R, A on little-endian machines.
+    // QImage's RGB32 lies in memory as B, G, R, x on little-endian machines: the renderer's
+    // own format, so the frames reach it without a conversion.
     return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
-                               G_BYTE_ORDER == G_LITTLE_ENDIAN ? "BGRA" : "ARGB", "width",
+                               G_BYTE_ORDER == G_LITTLE_ENDIAN ? "BGRx" : "xRGB", "width",
                                G_TYPE_INT, size.width(), "height", G_TYPE_INT, size.height(),
                                "framerate", GST_TYPE_FRACTION, kKaraokeFramesPerSecond, 1,
                                "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
@@ -116,6 +119,22 @@ GstPadProbeReturn WatchAudio(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
+// Draws the picture at time into a new buffer, kept as the one drawn last.
+bool Redraw(KaraokeVideoSrc* self, GstClockTime time) {
+    const QSize size = self->frames->Size();
+    const gsize bytes = static_cast<gsize>(size.width()) * size.height() * 4;
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes, nullptr);
+    if (!buffer) return false;
+    GstMapInfo map;
+    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+    QImage image(map.data, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
+    self->frames->Draw(image, static_cast<std::int64_t>(time / GST_USECOND));
+    gst_buffer_unmap(buffer, &map);
+    gst_buffer_replace(&self->drawn, buffer);
+    gst_buffer_unref(buffer);
+    return true;
+}
+
 GstFlowReturn Create(GstPushSrc* source, GstBuffer** out) {
     KaraokeVideoSrc* self = Cast(source);
     const GstSegment& segment = GST_BASE_SRC(source)->segment;
@@ -124,15 +143,11 @@ GstFlowReturn Create(GstPushSrc* source, GstBuffer** out) {
         (GST_CLOCK_TIME_IS_VALID(segment.stop) && time >= segment.stop)) {
         return GST_FLOW_EOS;
     }
-    const QSize size = self->frames->Size();
-    const gsize bytes = static_cast<gsize>(size.width()) * size.height() * 4;
-    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes, nullptr);
-    if (!buffer) return GST_FLOW_ERROR;
-    GstMapInfo map;
-    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
-    QImage image(map.data, size.width(), size.height(), size.width() * 4, QImage::Format_ARGB32);
-    self->frames->Draw(image, static_cast<std::int64_t>(time / GST_USECOND));
-    gst_buffer_unmap(buffer, &map);
+    const bool unchanged =
+        self->drawn && self->frames->Unchanged(static_cast<std::int64_t>(time / GST_USECOND));
+    if (!unchanged && !Redraw(self, time)) return GST_FLOW_ERROR;
+    // A copy shares the picture's memory and takes a time of its own.
+    GstBuffer* buffer = gst_buffer_copy(self->drawn);
     GST_BUFFER_PTS(buffer) = time;
     GST_BUFFER_DURATION(buffer) = FrameDuration(self, self->nextFrame, time);
     GST_BUFFER_OFFSET(buffer) = self->nextFrame++;
@@ -151,6 +166,7 @@ void Dispose(GObject* object) {
 
 void Finalize(GObject* object) {
     KaraokeVideoSrc* self = Cast(object);
+    gst_buffer_replace(&self->drawn, nullptr);
     delete self->frames;
     self->frames = nullptr;
     G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
