@@ -13,42 +13,17 @@
 
 #include "desktop/event_loop_wait.h"
 #include "figures.h"
+#include "generated_media.h"
 #include "gst/video_renderer_widget.h"
 #include "platform/platform.h"
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
+#include "printed_messages.h"
 
 namespace {
 
 constexpr int kSeconds = 20;
 constexpr int kRuns = 5;
-
-bool MakeVideo(const QString& path) {
-    QProcess launch;
-    launch.start(
-        "gst-launch-1.0",
-        QProcess::splitCommand(
-            QString("-q videotestsrc num-buffers=%1 pattern=ball ! "
-                    "video/x-raw,width=1280,height=720,framerate=25/1 ! "
-                    "vp8enc deadline=1 cpu-used=16 target-bitrate=4000000 ! webmmux name=mux ! "
-                    "filesink "
-                    "location=%2 audiotestsrc num-buffers=%3 samplesperbuffer=4800 ! "
-                    "audio/x-raw,rate=48000,channels=2 ! vorbisenc ! mux.")
-                .arg(kSeconds * 25)
-                .arg(path)
-                .arg(kSeconds * 10)));
-    return launch.waitForFinished(600'000) && launch.exitCode() == 0;
-}
-
-// A benchmark has nobody to press OK: messages go to the terminal.
-class PrintedMessages final : public MessageBoxes {
-  public:
-    int Show(QWidget*, const QString& text, const QString& caption, unsigned) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-        return IDOK;
-    }
-    void Beep() override {}
-};
 
 struct Figures {
     double openMs = 0;
@@ -119,7 +94,7 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     const QString path = folder.filePath("clip-720p.webm");
     std::printf("Generating a %d s 1280x720 VP8 clip with Vorbis audio...\n", kSeconds);
-    if (!MakeVideo(path)) {
+    if (!MakeMedia(Video720pPipeline(path, kSeconds))) {
         std::fprintf(stderr, "could not generate the clip\n");
         return 1;
     }

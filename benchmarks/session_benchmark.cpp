@@ -24,6 +24,7 @@
 #include "core/settings_store.h"
 #include "desktop/event_loop_wait.h"
 #include "figures.h"
+#include "generated_media.h"
 #include "platform/platform.h"
 #include "printed_messages.h"
 #include "resources/resource_ids.h"
@@ -133,11 +134,6 @@ QStringList PlayerRecorderAndPlaythrough(const QString& song, const QString& wav
                               wav + " pulsesrc device=singer ! queue ! pulsesink device=speakers");
 }
 
-bool Make(const QString& pipeline) {
-    return QProcess::execute("gst-launch-1.0",
-                             QStringList{"-q"} + QProcess::splitCommand(pipeline)) == 0;
-}
-
 struct Song {
     const char* name;
     QString path;
@@ -179,18 +175,11 @@ int main(int argc, char** argv) {
              .arg(seconds * 10)
              .arg(folder.filePath("song.mp3"))},
         {"720p video", folder.filePath("clip.webm"),
-         QString("videotestsrc num-buffers=%1 pattern=ball ! "
-                 "video/x-raw,width=1280,height=720,framerate=25/1 ! "
-                 "vp8enc deadline=1 cpu-used=16 target-bitrate=4000000 ! webmmux name=mux ! "
-                 "filesink location=%2 audiotestsrc num-buffers=%3 samplesperbuffer=4800 ! "
-                 "audio/x-raw,rate=48000,channels=2 ! vorbisenc ! mux.")
-             .arg(seconds * 25)
-             .arg(folder.filePath("clip.webm"))
-             .arg(seconds * 10)},
+         Video720pPipeline(folder.filePath("clip.webm"), seconds)},
     };
     std::printf("Generating a %d s MP3 and a %d s 720p video...\n", seconds, seconds);
     for (const Song& song : songs) {
-        if (!Make(song.pipeline)) {
+        if (!MakeMedia(song.pipeline)) {
             std::fprintf(stderr, "could not generate the %s\n", song.name);
             return 1;
         }
