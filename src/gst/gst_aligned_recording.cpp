@@ -189,8 +189,8 @@ GstFlowReturn GstAlignedRecording::OnVoiceSample(GstAppSink* sink, gpointer self
     // The source stamps its blocks by their count on a grid of whole blocks laid from the
     // running time it first read at: the grid's phase against the blocks moves the stamps
     // by up to a block from take to take. A block cannot arrive before its last frame was
-    // taken in, so the earliest arrival in the take's first half second against the end
-    // of its block's stamp shows the grid's place; the count keeps it from then on.
+    // taken in, so the earliest arrivals of the take's first second against the end of
+    // their stamps show the grid's place; the count keeps it from then on.
     const auto stamped = static_cast<std::int64_t>(
         gst_element_get_base_time(recording->pipeline_.get()) + GST_BUFFER_PTS(buffer));
     const std::int64_t early =

@@ -85,32 +85,7 @@ void ReportClock(GstPad* pad, SongListener& listener, TapState& state) {
                           OutputLatencyNs(stage.get(), state)});
 }
 
-void Follow(GstEvent* event, TapState& state) {
-    switch (GST_EVENT_TYPE(event)) {
-        case GST_EVENT_FLUSH_STOP:
-            state.epoch = nextEpoch++;
-            break;
-        case GST_EVENT_CAPS: {
-            GstCaps* caps = nullptr;
-            gst_event_parse_caps(event, &caps);
-            state.hasInfo = gst_audio_info_from_caps(&state.info, caps);
-            if (state.hasInfo) {
-                lastRate = GST_AUDIO_INFO_RATE(&state.info);
-                lastChannels = GST_AUDIO_INFO_CHANNELS(&state.info);
-            }
-            break;
-        }
-        case GST_EVENT_SEGMENT: {
-            const GstSegment* segment = nullptr;
-            gst_event_parse_segment(event, &segment);
-            gst_segment_copy_into(segment, &state.segment);
-            state.hasSegment = segment->format == GST_FORMAT_TIME;
-            break;
-        }
-        default:
-            break;
-    }
-}
+void Follow(GstEvent* event, TapState& state);
 
 void Deliver(GstPad* pad, GstBuffer* buffer, TapState& state) {
     // A tap put on a pad that already carries a song missed its events.
@@ -140,6 +115,33 @@ void Deliver(GstPad* pad, GstBuffer* buffer, TapState& state) {
         gst_buffer_unmap(buffer, &map);
     }
     ReportClock(pad, *currentListener, state);
+}
+
+void Follow(GstEvent* event, TapState& state) {
+    switch (GST_EVENT_TYPE(event)) {
+        case GST_EVENT_FLUSH_STOP:
+            state.epoch = nextEpoch++;
+            break;
+        case GST_EVENT_CAPS: {
+            GstCaps* caps = nullptr;
+            gst_event_parse_caps(event, &caps);
+            state.hasInfo = gst_audio_info_from_caps(&state.info, caps);
+            if (state.hasInfo) {
+                lastRate = GST_AUDIO_INFO_RATE(&state.info);
+                lastChannels = GST_AUDIO_INFO_CHANNELS(&state.info);
+            }
+            break;
+        }
+        case GST_EVENT_SEGMENT: {
+            const GstSegment* segment = nullptr;
+            gst_event_parse_segment(event, &segment);
+            gst_segment_copy_into(segment, &state.segment);
+            state.hasSegment = segment->format == GST_FORMAT_TIME;
+            break;
+        }
+        default:
+            break;
+    }
 }
 
 GstPadProbeReturn OnProbe(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
