@@ -18,9 +18,9 @@ constexpr std::int64_t kSettleNs = 300'000'000;
 // the song goes on without it.
 constexpr std::int64_t kStallNs = 1'500'000'000;
 // A block whose time strays this far from the count of frames before it starts anew (the
-// microphone restarted); smaller strays are clock drift, or the stamps placed better,
-// and followed at once.
+// microphone restarted); smaller strays are clock drift, followed slowly.
 constexpr std::int64_t kVoiceJumpNs = 40'000'000;
+constexpr int kDriftSmoothing = 64;
 // Voice older than this before the song frame being mixed is no longer needed.
 constexpr std::int64_t kVoiceKeptNs = 2 * kSecondNs;
 
@@ -78,7 +78,7 @@ void AlignedMix::AddVoice(const float* samples, std::size_t frames, int rate, in
             voiceFirst_ = 0;
             voiceAnchorNs_ = capturedNs;
         } else {
-            voiceAnchorNs_ += stray;
+            voiceAnchorNs_ += stray / kDriftSmoothing;
         }
     }
     for (std::size_t frame = 0; frame < frames; ++frame) {

@@ -17,9 +17,7 @@ namespace {
 // gives it its own, before anything is written.
 constexpr SongFormat kFallbackFormat{48000, 2};
 // How often the writer looks for what can be placed, without being woken.
-constexpr auto kWriterPeriod = std::chrono::milliseconds(40);
-// The part of a take whose arrivals place the source's stamps.
-constexpr std::int64_t kStampPhaseNs = 500'000'000;
+constexpr auto kWriterPeriod = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -75,10 +73,10 @@ bool GstAlignedRecording::StartMicrophone(int timeoutMs) {
     const GstElementPtr format = AdoptElement(gst_element_factory_make("capsfilter", nullptr));
     const GstElementPtr sink = AdoptElement(gst_element_factory_make("appsink", nullptr));
     if (!pipeline_ || !capture_ || !convert || !format || !sink) return false;
-    // Blocks of 20 ms, as the source recording reads: each wakes three threads, and the
-    // voice's place comes from when the blocks arrive, whatever their size.
+    // Blocks of 10 ms: the source stamps a block by where its segment fell, and larger ones
+    // let the voice's place wander further from take to take.
     g_object_set(capture_.get(), "device", microphone_.device.toUtf8().constData(), "client-name",
-                 "Tarvelo", "latency-time", gint64{20000}, nullptr);
+                 "Tarvelo", "latency-time", gint64{10000}, nullptr);
     const GstCapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "F32LE",
                                               "layout", G_TYPE_STRING, "interleaved", nullptr));
     g_object_set(format.get(), "caps", caps.get(), nullptr);
@@ -169,7 +167,6 @@ void GstAlignedRecording::OnSongClock(const SongClock& clock) {
 }
 
 GstFlowReturn GstAlignedRecording::OnVoiceSample(GstAppSink* sink, gpointer self) {
-    const std::int64_t arrived = SteadyNs();
     auto* recording = static_cast<GstAlignedRecording*>(self);
     const GstSamplePtr sample(gst_app_sink_pull_sample(sink));
     if (!sample) return GST_FLOW_EOS;
@@ -178,33 +175,22 @@ GstFlowReturn GstAlignedRecording::OnVoiceSample(GstAppSink* sink, gpointer self
     GstMapInfo map;
     if (!buffer || !GST_BUFFER_PTS_IS_VALID(buffer) ||
         !gst_audio_info_from_caps(&info, gst_sample_get_caps(sample.get())) ||
-        GST_AUDIO_INFO_RATE(&info) <= 0 || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+        !gst_buffer_map(buffer, &map, GST_MAP_READ))
         return GST_FLOW_OK;
-    const int rate = GST_AUDIO_INFO_RATE(&info);
-    const std::size_t frames = map.size / GST_AUDIO_INFO_BPF(&info);
+    // The source stamps each block with when its first frame was taken in, the capture
+    // latency the server reports already taken off.
+    GstElement* pipeline = recording->pipeline_.get();
+    const auto captured =
+        static_cast<std::int64_t>(gst_element_get_base_time(pipeline) + GST_BUFFER_PTS(buffer));
     GstAudioRingBuffer* ring = GST_AUDIO_BASE_SRC(recording->capture_.get())->ringbuffer;
-    if (ring)
+    if (ring && GST_AUDIO_INFO_RATE(&info) > 0)
         recording->captureLatencyNs_ =
-            static_cast<std::int64_t>(gst_audio_ring_buffer_delay(ring)) * GST_SECOND / rate;
-    // The source stamps its blocks by their count on a grid of whole blocks laid from the
-    // running time it first read at: the grid's phase against the blocks moves the stamps
-    // by up to a block from take to take. A block cannot arrive before its last frame was
-    // taken in, so the earliest arrivals of the take's first second against the end of
-    // their stamps show the grid's place; the count keeps it from then on.
-    const auto stamped = static_cast<std::int64_t>(
-        gst_element_get_base_time(recording->pipeline_.get()) + GST_BUFFER_PTS(buffer));
-    const std::int64_t early =
-        arrived - stamped - static_cast<std::int64_t>(frames) * GST_SECOND / rate;
-    if (recording->firstArrivalNs_ == 0) {
-        recording->firstArrivalNs_ = arrived;
-        recording->stampPhaseNs_ = early;
-    } else if (arrived - recording->firstArrivalNs_ < kStampPhaseNs) {
-        recording->stampPhaseNs_ = std::min(recording->stampPhaseNs_, early);
-    }
-    const std::int64_t captured = stamped + recording->stampPhaseNs_;
+            static_cast<std::int64_t>(gst_audio_ring_buffer_delay(ring)) * GST_SECOND /
+            GST_AUDIO_INFO_RATE(&info);
     {
         std::lock_guard lock(recording->mutex_);
-        recording->mix_.AddVoice(reinterpret_cast<const float*>(map.data), frames, rate,
+        recording->mix_.AddVoice(reinterpret_cast<const float*>(map.data),
+                                 map.size / GST_AUDIO_INFO_BPF(&info), GST_AUDIO_INFO_RATE(&info),
                                  GST_AUDIO_INFO_CHANNELS(&info), captured);
     }
     gst_buffer_unmap(buffer, &map);

@@ -66,8 +66,4 @@ class GstAlignedRecording final : public WavRecording, private SongListener {
     std::atomic<std::int64_t> firstSampleNs_{0};
     std::atomic<std::int64_t> outputLatencyNs_{-1};
     std::atomic<std::int64_t> captureLatencyNs_{-1};
-    // Where the source's stamps lie against when its blocks arrive; only the microphone's
-    // streaming thread touches these.
-    std::int64_t firstArrivalNs_ = 0;
-    std::int64_t stampPhaseNs_ = 0;
 };

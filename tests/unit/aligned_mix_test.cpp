@@ -61,25 +61,6 @@ TEST(AlignedMix, PlacesTheVoiceWhereItWasSungAgainstWhatWasHeard) {
     EXPECT_EQ(written.voice[100], static_cast<std::int16_t>(std::lround(0.25 * 32767)));
 }
 
-// A block placed a little earlier than its count says moves the whole voice with it at
-// once; one far off is the microphone started anew.
-TEST(AlignedMix, TheVoiceFollowsItsLatestPlaceAndStartsAnewAfterAJump) {
-    // The singer's answer to the click heard at 1100 ms is taken in at 1130 ms.
-    for (const std::int64_t secondAtMs : {997, 1100}) {
-        AlignedMix mix;
-        mix.SetOffsetNs(30 * kMs);
-        AddSong(mix, 400, 100, 1000);
-        std::vector<float> voice(100, 0.0f);
-        mix.AddVoice(voice.data(), voice.size(), kRate, 1, 900 * kMs);
-        voice.assign(1000, 0.0f);
-        voice[1130 - secondAtMs] = 0.25f;
-        mix.AddVoice(voice.data(), voice.size(), kRate, 1, secondAtMs * kMs);
-        Written written;
-        mix.Mix(5000 * kMs, true, Into(written));
-        EXPECT_EQ(LoudestAt(written.voice), 100u) << secondAtMs;
-    }
-}
-
 TEST(AlignedMix, TheSongGoesOnAloneWithoutVoiceAndWaitsForAStalledOneOnlySoLong) {
     AlignedMix gone;
     gone.EndVoice();
