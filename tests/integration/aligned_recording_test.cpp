@@ -173,9 +173,10 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // The song's first sample is the file's first.
         EXPECT_LT(mix->FirstSoundAt(0.05), 0.010);
         // The click at the very start is the song's alone: the loopback wakes with it.
-        // Through the take the voice keeps its place to a fraction of a millisecond; the
-        // place itself moves by a few milliseconds from run to run with the server's
-        // interpolated stream clocks and the loopback's own adjustment.
+        // Through the take the voice keeps its place to a fraction of a millisecond. The
+        // place itself moves from run to run by up to one of the microphone's 10 ms blocks
+        // (the measurement and the take each read on a block grid of their own), plus a
+        // little of the server's interpolated clocks and the loopback's own adjustment.
         const std::vector<double> clicks = ClickTimes();
         std::vector<double> errors;
         for (std::size_t k = 1; k < clicks.size(); ++k)
@@ -189,8 +190,8 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
             continue;
         }
         EXPECT_LT(errors.back() - errors.front(), 0.001) << "offset " << offsetMs;
-        EXPECT_LT(errors[errors.size() / 2], 0.008 + kSanitizedSlack) << "offset " << offsetMs;
-        EXPECT_LT(errors.back(), 0.010 + kSanitizedSlack) << "offset " << offsetMs;
+        EXPECT_LT(errors[errors.size() / 2], 0.012 + kSanitizedSlack) << "offset " << offsetMs;
+        EXPECT_LT(errors.back(), 0.013 + kSanitizedSlack) << "offset " << offsetMs;
     }
 }
 
