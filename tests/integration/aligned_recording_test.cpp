@@ -189,7 +189,9 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
             EXPECT_LT(errors.back(), 0.100) << "offset " << offsetMs;
             continue;
         }
-        EXPECT_LT(errors.back() - errors.front(), 0.001) << "offset " << offsetMs;
+        // Within a take the clicks keep their place to about a millisecond; a voice that
+        // drifts against the song would part from it by tens.
+        EXPECT_LT(errors.back() - errors.front(), 0.002) << "offset " << offsetMs;
         EXPECT_LT(errors.back(), 0.022 + kSanitizedSlack) << "offset " << offsetMs;
     }
 }
