@@ -60,11 +60,33 @@ class RampListener {
   private:
     // Whether a sample continues the ramp. The servers may scale what they mix (a mono
     // stream mixed to stereo and back), so the rise is learnt from the ramp itself.
-    bool Follows(std::int16_t sample) const {
-        if (rise_ > 2 && std::abs(sample - previous_ - rise_) <= 2) return true;
-        // From the top back to the bottom: the ramp's ends lie a rise apart from zero.
-        return rise_ > 2 && previous_ > 1000 && sample < -1000 &&
-               std::abs(sample + previous_) <= 4 * rise_ + 8;
+    bool Follows(std::int16_t sample) {
+        if (rise_ <= 2) return false;
+        if (std::abs(sample - previous_ - rise_) <= 2) {
+            // After the fall the ramp rises again from its bottom, which lies as far below
+            // zero as the top above: a rise from anywhere else is a break.
+            const bool fromBottom = falling_ == 0 || std::abs(sample + fallTop_) <= 6 * rise_ + 8;
+            falling_ = 0;
+            return fromBottom;
+        }
+        // Resampled, the first rise from the bottom may fall short too.
+        if (falling_ > 0 && sample > previous_ && sample - previous_ <= rise_ + 2 &&
+            std::abs(sample + fallTop_) <= 6 * rise_ + 8) {
+            falling_ = -1;
+            return true;
+        }
+        // From the top down to the bottom in one sample. A playthrough that follows the
+        // devices' drift resamples: the last rise may fall short, and a sample or two may
+        // lie on the way down.
+        const int top = falling_ > 0 ? fallTop_ : previous_;
+        const int highest = falling_ > 0 ? previous_ - 1 : previous_ + rise_ + 2;
+        if (top > 1000 && falling_ < 3 && sample <= highest && sample >= -top - 2 * rise_ - 8) {
+            fallTop_ = top;
+            falling_ = std::max(falling_, 0) + 1;
+            return true;
+        }
+        falling_ = 0;
+        return false;
     }
     void Read() {
         pending_ += recorder_.readAllStandardOutput();
@@ -73,7 +95,7 @@ class RampListener {
         for (int i = 0; i < count; ++i) {
             const std::int16_t sample = samples[i];
             const bool follows = heard_ >= 2 && Follows(sample);
-            const bool wrapped = follows && sample < previous_;
+            const bool wrapped = follows && falling_ != 0;
             if (armed_) {
                 ++armedSamples_;
                 if (follows) ++rampSamples_;
@@ -98,6 +120,8 @@ class RampListener {
     bool armed_ = false;
     std::int16_t previous_ = 0;
     int rise_ = 0;
+    int falling_ = 0;  // samples since the ramp fell from its top; -1 rising again
+    int fallTop_ = 0;
     std::int64_t sinceBreak_ = kDropoutGapFrames + 1;
     std::int64_t armedSamples_ = 0;
     std::int64_t rampSamples_ = 0;

@@ -8,7 +8,10 @@
 
 #include <QObject>
 #include <algorithm>
+#include <optional>
 #include <vector>
+
+#include "pulse/drift_follower.h"
 
 namespace {
 
@@ -16,9 +19,10 @@ namespace {
 // break. The output keeps a target of samples in hand against late moments (the servers
 // pass samples on in portions of their own, PipeWire in larger ones), ahead of the least
 // delay the output device allows; every time it runs dry the target grows a step, up to a
-// limit, and is filled with silence at once. What stands in the output well beyond the
-// target for a while (from a start, or the devices' clocks drifting) is skipped in one go,
-// and after a stall the output is emptied, so the voice never falls behind.
+// limit, and is filled with silence at once. The devices' clocks drifting apart are
+// followed by playing the microphone a little faster or slower. What stands in the output
+// well beyond the target for a while (from a start) is skipped in one go, and after a stall
+// the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
 constexpr pa_usec_t kFirstTargetUsec = 30000;
 constexpr pa_usec_t kTargetStepUsec = 10000;
@@ -71,6 +75,9 @@ struct PulsePlaythrough::Forwarder {
     pa_usec_t leastQueued = 0;  // in the output, since windowStart
     pa_usec_t settledAt = 0;    // 0 until the output plays
     size_t skip = 0;            // bytes of the microphone still to be skipped
+    pa_usec_t followedAt = 0;   // when the drift was last followed
+    std::optional<DriftFollower> drift;
+    std::vector<std::int16_t> played;
     Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
               const QByteArray& applicationName)
         : owner(playthrough) {
@@ -120,6 +127,7 @@ struct PulsePlaythrough::Forwarder {
         sampleSpec = {PA_SAMPLE_S16LE, static_cast<std::uint32_t>(streams.rate),
                       static_cast<std::uint8_t>(streams.channels)};
         pa_channel_map map;
+        drift.emplace(sampleSpec.channels);
         if (!pa_sample_spec_valid(&sampleSpec) ||
             !pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
             return End();
@@ -221,10 +229,16 @@ struct PulsePlaythrough::Forwarder {
             const size_t skipped = std::min(bytes, skip);
             skip -= skipped;
             if (Playing() && skipped < bytes) {
-                const auto* from = static_cast<const std::uint8_t*>(data);
-                const std::vector<std::uint8_t> silence(data ? 0 : bytes - skipped, 0);  // a hole
-                pa_stream_write(playback.get(), data ? from + skipped : silence.data(),
-                                bytes - skipped, nullptr, 0, PA_SEEK_RELATIVE);
+                const auto* from = static_cast<const std::uint8_t*>(data) + skipped;
+                const size_t frameBytes = pa_frame_size(&sampleSpec);
+                played.clear();
+                if (data)
+                    drift->Play(reinterpret_cast<const std::int16_t*>(from),
+                                (bytes - skipped) / frameBytes, played);
+                else
+                    played.assign((bytes - skipped) / sizeof(std::int16_t), 0);  // a hole
+                pa_stream_write(playback.get(), played.data(), played.size() * sizeof(std::int16_t),
+                                nullptr, 0, PA_SEEK_RELATIVE);
             }
             pa_stream_drop(record.get());
         }
@@ -251,6 +265,9 @@ struct PulsePlaythrough::Forwarder {
         const pa_usec_t skipping = pa_bytes_to_usec(skip, &sampleSpec);
         const pa_usec_t inHand = Queued(playback.get());
         const pa_usec_t queued = inHand > skipping ? inHand - skipping : 0;
+        if (!Settling() && followedAt != 0)
+            drift->Follow(queued / 1e6, target / 1e6, (now - followedAt) / 1e6);
+        followedAt = now;
         if (windowStart == 0 || queued > target + stall) {
             if (queued > target + stall && now < settledAt) skip += Bytes(queued - target);
             if (queued > target + stall && now >= settledAt) Empty();
