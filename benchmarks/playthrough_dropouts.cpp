@@ -62,7 +62,10 @@ class RampListener {
     // stream mixed to stereo and back), so the rise is learnt from the ramp itself.
     bool Follows(std::int16_t sample) {
         if (rise_ <= 2) return false;
-        if (std::abs(sample - previous_ - rise_) <= 2) {
+        // A resampler that follows drift may step a fraction of a sample: no sound is
+        // lost there, while a lost sample moves the ramp by a whole rise.
+        const int tolerance = std::max(2, rise_ / 3);
+        if (std::abs(sample - previous_ - rise_) <= tolerance) {
             // After the fall the ramp rises again from its bottom, which lies as far below
             // zero as the top above: a rise from anywhere else is a break.
             const bool fromBottom = falling_ == 0 || std::abs(sample + fallTop_) <= 6 * rise_ + 8;
@@ -70,7 +73,7 @@ class RampListener {
             return fromBottom;
         }
         // Resampled, the first rise from the bottom may fall short too.
-        if (falling_ > 0 && sample > previous_ && sample - previous_ <= rise_ + 2 &&
+        if (falling_ > 0 && sample > previous_ && sample - previous_ <= rise_ + tolerance &&
             std::abs(sample + fallTop_) <= 6 * rise_ + 8) {
             falling_ = -1;
             return true;
@@ -79,7 +82,7 @@ class RampListener {
         // devices' drift resamples: the last rise may fall short, and a sample or two may
         // lie on the way down.
         const int top = falling_ > 0 ? fallTop_ : previous_;
-        const int highest = falling_ > 0 ? previous_ - 1 : previous_ + rise_ + 2;
+        const int highest = falling_ > 0 ? previous_ - 1 : previous_ + rise_ + tolerance;
         if (top > 1000 && falling_ < 3 && sample <= highest && sample >= -top - 2 * rise_ - 8) {
             fallTop_ = top;
             falling_ = std::max(falling_, 0) + 1;

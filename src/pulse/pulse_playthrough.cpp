@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pulse/drift_follower.h"
+#include "pulse/realtime_thread.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ struct PulsePlaythrough::Forwarder {
         auto* forwarder = static_cast<Forwarder*>(self);
         switch (pa_context_get_state(context)) {
             case PA_CONTEXT_READY:
+                RaiseToRealtime();
                 return forwarder->Connect();
             case PA_CONTEXT_FAILED:
             case PA_CONTEXT_TERMINATED:
