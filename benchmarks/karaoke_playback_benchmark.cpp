@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     QFile::copy(mp3, folder.filePath("words.mp3"));
 
     const PlayerAccount account;
+    account.Lend(folder);
     const QString vlc = FindReferencePlayer("vlc");
     std::vector<double> plainRuns, graphicsRuns, lyricsRuns, vlcRuns;
     for (int run = 0; run < kRuns; ++run) {

@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
          {}},
     };
     const PlayerAccount account;
+    account.Lend(folder);
     if (const QString vlc = FindReferencePlayer("vlc"); !vlc.isEmpty()) {
         // Its first run would ask about network access in a dialog of its own first.
         const QStringList command = account.Command(vlc, {"--no-qt-privacy-ask", picture});

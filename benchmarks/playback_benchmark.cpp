@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     platform.makeTimers = MakeQtWindowTimers;
 
     const PlayerAccount account;
+    account.Lend(folder);
     const QString vlc = FindReferencePlayer("vlc");
     std::vector<double> engineOpen, engineCpu, bareOpen, bareCpu, vlcCpu;
     for (int run = 0; run < kRuns; ++run) {

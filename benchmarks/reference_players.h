@@ -71,6 +71,10 @@ class PlayerAccount {
     ~PlayerAccount() {
         if (!module_.isEmpty()) QProcess::execute("pactl", {"unload-module", module_});
     }
+    // Lets the player read the files of a folder that is only its owner's.
+    void Lend(const QTemporaryDir& folder) const {
+        if (!user_.isEmpty()) chmod(qPrintable(folder.path()), 0755);
+    }
     PlayerAccount(const PlayerAccount&) = delete;
     PlayerAccount& operator=(const PlayerAccount&) = delete;
 
