@@ -93,9 +93,12 @@ class PlayerAccount {
     QStringList environment_;
 };
 
-// VLC without its interface, playing its input once and leaving at its end.
+// VLC without its interface, playing its input once and leaving at its end. Its picture
+// goes out through its plain X11 output, as Tarvelo's does: the OpenGL output it would
+// choose on its own renders in software on a virtual display, which costs several times
+// what it costs on a desktop's graphics card.
 inline QStringList VlcPlayingToTheEnd(const QStringList& input) {
-    return QStringList{"--intf", "dummy", "--play-and-exit"} + input;
+    return QStringList{"--intf", "dummy", "--vout", "xcb_x11", "--play-and-exit"} + input;
 }
 
 // The CPU seconds a player's command took to play to its end, start-up included; negative
