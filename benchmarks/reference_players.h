@@ -95,8 +95,8 @@ class PlayerAccount {
 
 // VLC without its interface, playing its input once and leaving at its end. Its picture
 // goes out through its plain X11 output, as Tarvelo's does: the OpenGL output it would
-// choose on its own renders in software on a virtual display, which costs several times
-// what it costs on a desktop's graphics card.
+// choose on its own renders in software on a virtual display, where it costs about twice
+// as much CPU, work that a desktop's graphics card would do.
 inline QStringList VlcPlayingToTheEnd(const QStringList& input) {
     return QStringList{"--intf", "dummy", "--vout", "xcb_x11", "--play-and-exit"} + input;
 }
