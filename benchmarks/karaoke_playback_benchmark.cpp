@@ -3,21 +3,31 @@
 // Half a minute of song is played through playbin in real time to the sound server, with
 // the video converted to the renderer's format as the program does and shown on the clock.
 // The CPU time of each run is shown per minute of song and as a ratio to the plain audio
-// file's.
+// file's. The program's own player window then plays the CD+G song as the user sees it, its
+// picture drawn in its video window, beside VLC playing the same .cdg with the same .mp3 on
+// the same display and sound server; VLC's figure also holds its process's start. Each
+// figure is the median of a few runs taken in turn.
 #include <gst/gst.h>
 
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWidget>
 #include <cstdio>
 
+#include "desktop/event_loop_wait.h"
 #include "figures.h"
 #include "gst/karaoke/karaoke_source.h"
+#include "platform/platform.h"
+#include "playback/player_window.h"
+#include "printed_messages.h"
+#include "reference_players.h"
 
 namespace {
 
 constexpr int kSeconds = 30;
+constexpr int kRuns = 3;
 
 bool RunToEnd(GstElement* pipeline, int timeoutSeconds) {
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
@@ -56,6 +66,22 @@ double PlayCpuSeconds(const QString& uri) {
     return ended ? cpu : -1;
 }
 
+// CPU seconds of the program's player window playing the song to its end; negative when it
+// did not play.
+double PlayerWindowCpuSeconds(Platform& platform, const QString& path) {
+    QWidget mainWindow;
+    PlayerWindow player(platform, &mainWindow);
+    player.SetMediaPath(path);
+    const double start = CpuSeconds();
+    if (!player.OpenMedia()) return -1;
+    player.Run();
+    const bool ended = RunEventLoopUntil([&] { return player.state() != PlayerState::Running; },
+                                         (kSeconds + 30) * 1000);
+    player.CloseMedia();
+    const double cpu = CpuSeconds() - start;
+    return ended ? cpu : -1;
+}
+
 // A CD+G stream of a minute: a page of text tiles redrawn in a second colour as it is
 // sung, as karaoke discs do, and a new page every fifteen seconds.
 QByteArray MinuteOfGraphics() {
@@ -82,6 +108,12 @@ QByteArray MinuteOfGraphics() {
         stream += data;
     }
     return stream;
+}
+
+// The median, or negative when any run did not play.
+double MedianOfPlayed(const std::vector<double>& runs) {
+    return std::all_of(runs.begin(), runs.end(), [](double cpu) { return cpu >= 0; }) ? Median(runs)
+                                                                                      : -1;
 }
 
 void Report(const char* what, double cpu, double reference) {
@@ -128,10 +160,36 @@ int main(int argc, char** argv) {
     lyrics.close();
     QFile::copy(mp3, folder.filePath("words.mp3"));
 
-    std::printf("reference: the plain .mp3 played the same way\n");
-    const double plain = PlayCpuSeconds(QUrl::fromLocalFile(mp3).toString());
+    const PlayerAccount account;
+    account.Lend(folder);
+    const QString vlc = FindReferencePlayer("vlc");
+    Platform platform;
+    platform.mediaGraphs = MakeGstMediaGraphs();
+    platform.messages = std::make_unique<PrintedMessages>();
+    platform.menus = MakeQtPopupMenus();
+    platform.makeTimers = MakeQtWindowTimers;
+    std::vector<double> plainRuns, graphicsRuns, lyricsRuns, windowRuns, vlcRuns;
+    for (int run = 0; run < kRuns; ++run) {
+        plainRuns.push_back(PlayCpuSeconds(QUrl::fromLocalFile(mp3).toString()));
+        graphicsRuns.push_back(PlayCpuSeconds(KaraokeUriFor(cdg)));
+        lyricsRuns.push_back(PlayCpuSeconds(KaraokeUriFor(lrc)));
+        windowRuns.push_back(PlayerWindowCpuSeconds(platform, cdg));
+        if (!vlc.isEmpty())
+            vlcRuns.push_back(PlayerCpuSeconds(
+                account.Command(vlc, VlcPlayingToTheEnd({"--input-slave=" + mp3, cdg})), kSeconds));
+    }
+    const double plain = MedianOfPlayed(plainRuns);
+    std::printf("median of %d runs; reference: the plain .mp3 played the same way\n", kRuns);
     Report("plain .mp3", plain, plain);
-    Report("CD+G (.cdg with the same .mp3)", PlayCpuSeconds(KaraokeUriFor(cdg)), plain);
-    Report("LRC lyrics (.lrc with the same .mp3)", PlayCpuSeconds(KaraokeUriFor(lrc)), plain);
+    Report("CD+G (.cdg with the same .mp3)", MedianOfPlayed(graphicsRuns), plain);
+    Report("LRC lyrics (.lrc with the same .mp3)", MedianOfPlayed(lyricsRuns), plain);
+    const double shown = MedianOfPlayed(windowRuns);
+    Report("CD+G in the player window", shown, plain);
+    if (vlc.isEmpty()) return 0;
+    const double reference = MedianOfPlayed(vlcRuns);
+    Report("VLC, the same .cdg and .mp3", reference, plain);
+    if (shown >= 0 && reference > 0)
+        std::printf("CD+G in the player window beside VLC: ratio %.2f, aim <= 1.00\n",
+                    shown / reference);
     return 0;
 }

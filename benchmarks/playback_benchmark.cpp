@@ -1,6 +1,8 @@
 // Opens and plays a generated 720p video through the player engine and through a bare
 // gst-launch-1.0 playbin on the same display and sound server, and prints both figures
-// with their ratio: time from open to the first frame, and CPU time per minute played.
+// with their ratio: time from open to the first frame, and CPU time per minute played. VLC
+// plays the same clip as a second reference for the CPU time; it tells nobody when its
+// first frame is up, so it has no opening figure.
 // Run it through scripts/benchmark, which provides the display and the sound server.
 
 #include <sys/resource.h>
@@ -19,6 +21,7 @@
 #include "playback/player_window.h"
 #include "playback/preview_window.h"
 #include "printed_messages.h"
+#include "reference_players.h"
 
 namespace {
 
@@ -104,7 +107,10 @@ int main(int argc, char** argv) {
     platform.menus = MakeQtPopupMenus();
     platform.makeTimers = MakeQtWindowTimers;
 
-    std::vector<double> engineOpen, engineCpu, bareOpen, bareCpu;
+    const PlayerAccount account;
+    account.Lend(folder);
+    const QString vlc = FindReferencePlayer("vlc");
+    std::vector<double> engineOpen, engineCpu, bareOpen, bareCpu, vlcCpu;
     for (int run = 0; run < kRuns; ++run) {
         const auto engine = MeasureEngine(platform, path);
         const auto bare = MeasureGstLaunch(path);
@@ -117,6 +123,14 @@ int main(int argc, char** argv) {
         engineCpu.push_back(engine->cpuPerMinute);
         bareOpen.push_back(bare->openMs);
         bareCpu.push_back(bare->cpuPerMinute);
+        if (vlc.isEmpty()) continue;
+        const double seconds =
+            PlayerCpuSeconds(account.Command(vlc, VlcPlayingToTheEnd({path})), kSeconds);
+        if (seconds < 0) {
+            std::fprintf(stderr, "run %d failed (VLC)\n", run);
+            return 1;
+        }
+        vlcCpu.push_back(seconds * 60.0 / kSeconds);
     }
     const double open = Median(engineOpen), openRef = Median(bareOpen);
     const double cpu = Median(engineCpu), cpuRef = Median(bareCpu);
@@ -126,5 +140,9 @@ int main(int argc, char** argv) {
                 open / openRef);
     std::printf("CPU per minute played (s) %9.2f   %18.2f   %5.2f   <= 1.30\n", cpu, cpuRef,
                 cpu / cpuRef);
+    if (vlc.isEmpty()) return 0;
+    const double cpuVlc = Median(vlcCpu);
+    std::printf("CPU per minute played: Tarvelo %.2f s, reference VLC %.2f s (ratio %.2f)\n", cpu,
+                cpuVlc, cpu / cpuVlc);
     return 0;
 }

@@ -152,6 +152,7 @@ bool GstPlaybackPipeline::Preroll() {
     g_object_get(playbin_.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
     hasVideo_ = videoStreams > 0;
     hasAudio_ = audioStreams > 0;
+    parser_ = FindStreamParser(GST_BIN(playbin_.get()));
     return hasVideo_ || hasAudio_;
 }
 
@@ -166,6 +167,7 @@ void GstPlaybackPipeline::Close() {
     // Only now: the streaming threads that stopped above could still report why.
     const GstBusPtr bus(gst_element_get_bus(playbin_.get()));
     gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    parser_.reset();
     outputFormat_.reset();
     volume_.reset();
     panorama_.reset();
@@ -275,7 +277,7 @@ std::optional<GstPlaybackPipeline::Nanoseconds> GstPlaybackPipeline::duration() 
     gint64 duration = 0;
     if (gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &duration) && duration >= 0)
         return Nanoseconds(duration);
-    if (const std::optional<gint64> parsed = ParsedDurationNs(GST_BIN(playbin_.get())))
+    if (const std::optional<gint64> parsed = ParsedDurationNs(parser_.get()))
         return Nanoseconds(*parsed);
     return std::nullopt;
 }

@@ -79,6 +79,8 @@ class GstPlaybackPipeline : public QObject {
     GstElementPtr panorama_;
     GstElementPtr volume_;
     GstElementPtr outputFormat_;
+    // The stream parser that reckons the length of songs that do not state it.
+    GstElementPtr parser_;
     std::shared_ptr<BusWatch> busWatch_;
     GstAppSinkRelay frames_;
     bool hasVideo_ = false;

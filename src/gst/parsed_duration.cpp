@@ -12,20 +12,23 @@ gint IsParser(gconstpointer value, gconstpointer) {
 
 }  // namespace
 
-std::optional<gint64> ParsedDurationNs(GstBin* pipeline) {
+GstElementPtr FindStreamParser(GstBin* pipeline) {
     GstIterator* elements = gst_bin_iterate_recurse(pipeline);
     GValue found = G_VALUE_INIT;
-    std::optional<gint64> duration;
+    GstElementPtr parser;
     if (gst_iterator_find_custom(elements, &IsParser, &found, nullptr)) {
-        auto* parser = GST_ELEMENT(g_value_get_object(&found));
-        gint64 bytes = 0, nanoseconds = 0;
-        if (gst_element_query_duration(parser, GST_FORMAT_BYTES, &bytes) && bytes > 0 &&
-            gst_element_query_convert(parser, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME,
-                                      &nanoseconds) &&
-            nanoseconds > 0)
-            duration = nanoseconds;
+        parser.reset(GST_ELEMENT(g_value_dup_object(&found)));
         g_value_unset(&found);
     }
     gst_iterator_free(elements);
-    return duration;
+    return parser;
+}
+
+std::optional<gint64> ParsedDurationNs(GstElement* parser) {
+    gint64 bytes = 0, nanoseconds = 0;
+    if (parser && gst_element_query_duration(parser, GST_FORMAT_BYTES, &bytes) && bytes > 0 &&
+        gst_element_query_convert(parser, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &nanoseconds) &&
+        nanoseconds > 0)
+        return nanoseconds;
+    return std::nullopt;
 }

@@ -176,28 +176,60 @@ QImage CdgScreen::Image(int scale) const {
     return image;
 }
 
-void CdgScreen::RenderInto(QImage& target, int scale) const {
+std::array<QRgb, 16> CdgScreen::ShownColors(const QImage& target) const {
     std::array<QRgb, 16> shown = colorTable;
     // An opaque image shows the transparent colour as the black it would be over nothing.
     if (transparentColor >= 0)
         shown[transparentColor] = target.hasAlphaChannel() ? qRgba(0, 0, 0, 0) : qRgb(0, 0, 0);
+    return shown;
+}
+
+bool CdgScreen::LooksDifferentFrom(const CdgScreen& other) const {
+    return colorTable != other.colorTable || borderColor != other.borderColor ||
+           horizontalOffset != other.horizontalOffset || verticalOffset != other.verticalOffset ||
+           transparentColor != other.transparentColor;
+}
+
+// The field's pixels seen on line y of the inner picture, from its left border on.
+const std::uint8_t* CdgScreen::SeenLine(int y) const {
+    return &pixels[(y + verticalOffset) * kCdgWidth + horizontalOffset];
+}
+
+void CdgScreen::RenderLine(QImage& target, int y, int scale,
+                           const std::array<QRgb, 16>& shown) const {
     const QRgb border = shown[borderColor];
     const int width = kCdgWidth * scale;
-    for (int y = 0; y < kCdgHeight; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y * scale));
-        if (y < kCdgTileHeight || y >= kCdgHeight - kCdgTileHeight) {
-            std::fill_n(line, width, border);
-        } else {
-            const std::uint8_t* source =
-                &pixels[(y + verticalOffset) * kCdgWidth + horizontalOffset];
-            std::fill_n(line, kCdgTileWidth * scale, border);
-            for (int x = kCdgTileWidth; x < kCdgWidth - kCdgTileWidth; ++x) {
-                std::fill_n(line + x * scale, scale, shown[source[x]]);
-            }
-            std::fill_n(line + (kCdgWidth - kCdgTileWidth) * scale, kCdgTileWidth * scale, border);
+    auto* line = reinterpret_cast<QRgb*>(target.scanLine(y * scale));
+    if (y < kCdgTileHeight || y >= kCdgHeight - kCdgTileHeight) {
+        std::fill_n(line, width, border);
+    } else {
+        const std::uint8_t* source = SeenLine(y);
+        std::fill_n(line, kCdgTileWidth * scale, border);
+        for (int x = kCdgTileWidth; x < kCdgWidth - kCdgTileWidth; ++x) {
+            std::fill_n(line + x * scale, scale, shown[source[x]]);
         }
-        for (int repeat = 1; repeat < scale; ++repeat) {
-            std::copy_n(line, width, reinterpret_cast<QRgb*>(target.scanLine(y * scale + repeat)));
-        }
+        std::fill_n(line + (kCdgWidth - kCdgTileWidth) * scale, kCdgTileWidth * scale, border);
+    }
+    for (int repeat = 1; repeat < scale; ++repeat) {
+        std::copy_n(line, width, reinterpret_cast<QRgb*>(target.scanLine(y * scale + repeat)));
+    }
+}
+
+void CdgScreen::RenderInto(QImage& target, int scale) const {
+    const std::array<QRgb, 16> shown = ShownColors(target);
+    for (int y = 0; y < kCdgHeight; ++y) RenderLine(target, y, scale, shown);
+}
+
+void CdgScreen::RenderChangesInto(QImage& target, int scale, const CdgScreen& shown) const {
+    if (LooksDifferentFrom(shown)) {
+        RenderInto(target, scale);
+        return;
+    }
+    const std::array<QRgb, 16> colors = ShownColors(target);
+    // The border lines show no pixels, and their colour is the same.
+    for (int y = kCdgTileHeight; y < kCdgHeight - kCdgTileHeight; ++y) {
+        if (!std::equal(SeenLine(y) + kCdgTileWidth, SeenLine(y) + kCdgWidth - kCdgTileWidth,
+                        shown.SeenLine(y) + kCdgTileWidth))
+            RenderLine(target, y, scale, colors);
     }
 }

@@ -32,6 +32,9 @@ class CdgScreen {
     // The same into an ARGB32 or RGB32 image of (300*scale)x(216*scale) pixels; in RGB32 the
     // transparent colour is plain black.
     void RenderInto(QImage& target, int scale) const;
+    // The same into a target that holds `shown` as RenderInto drew it: only the lines where
+    // this screen looks different are drawn again.
+    void RenderChangesInto(QImage& target, int scale, const CdgScreen& shown) const;
     // Grows with every packet that may have changed what is seen, and with every reset.
     std::uint64_t Version() const { return version; }
 
@@ -41,6 +44,11 @@ class CdgScreen {
     void TileBlock(const std::uint8_t* data, bool exclusiveOr);
     void Scroll(const std::uint8_t* data, bool fill);
     void LoadColorTable(const std::uint8_t* data, int firstEntry);
+    std::array<QRgb, 16> ShownColors(const QImage& target) const;
+    // Whether the same indices would look different, or the inner picture moved.
+    bool LooksDifferentFrom(const CdgScreen& other) const;
+    const std::uint8_t* SeenLine(int y) const;
+    void RenderLine(QImage& target, int y, int scale, const std::array<QRgb, 16>& shown) const;
 
     std::array<std::uint8_t, kCdgWidth * kCdgHeight> pixels{};
     std::array<QRgb, 16> colorTable{};

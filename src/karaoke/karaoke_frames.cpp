@@ -18,15 +18,29 @@ class CdgFrames : public KaraokeFrames {
     void Draw(QImage& target, std::int64_t timeUs) override {
         const CdgScreen& screen = player.ScreenAt(timeUs);
         screen.RenderInto(target, kCdgFrameScale);
-        drawn = screen.Version();
+        Drew(screen);
+    }
+    void DrawOver(QImage& target, std::int64_t timeUs) override {
+        if (!shown) return Draw(target, timeUs);
+        const CdgScreen& screen = player.ScreenAt(timeUs);
+        screen.RenderChangesInto(target, kCdgFrameScale, *shown);
+        Drew(screen);
     }
     bool Unchanged(std::int64_t timeUs) override {
-        return drawn == player.ScreenAt(timeUs).Version();
+        return shown && shown->Version() == player.ScreenAt(timeUs).Version();
     }
 
   private:
+    void Drew(const CdgScreen& screen) {
+        if (shown)
+            *shown = screen;
+        else
+            shown = std::make_unique<CdgScreen>(screen);
+    }
+
     CdgPlayer player;
-    std::optional<std::uint64_t> drawn;
+    // The screen last drawn.
+    std::unique_ptr<CdgScreen> shown;
 };
 
 class LyricFrames : public KaraokeFrames {

@@ -17,6 +17,9 @@ class KaraokeFrames {
     virtual QSize Size() const = 0;
     // Draws the picture at timeUs into an ARGB32 or RGB32 image of Size().
     virtual void Draw(QImage& target, std::int64_t timeUs) = 0;
+    // The same into a target that holds the picture Draw or DrawOver drew last: only what
+    // changed since is drawn again, where the frames can tell.
+    virtual void DrawOver(QImage& target, std::int64_t timeUs) { Draw(target, timeUs); }
     // Whether the picture at timeUs is the one Draw drew last, so that it can be shown again
     // as it is; false before the first.
     virtual bool Unchanged(std::int64_t timeUs) = 0;

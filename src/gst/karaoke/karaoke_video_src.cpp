@@ -119,7 +119,8 @@ GstPadProbeReturn WatchAudio(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
-// Draws the picture at time into a new buffer, kept as the one drawn last.
+// Draws the picture at time into a new buffer, kept as the one drawn last. The buffers
+// downstream share the last picture's memory, so it is copied and only its changes drawn.
 bool Redraw(KaraokeVideoSrc* self, GstClockTime time) {
     const QSize size = self->frames->Size();
     const gsize bytes = static_cast<gsize>(size.width()) * size.height() * 4;
@@ -128,7 +129,11 @@ bool Redraw(KaraokeVideoSrc* self, GstClockTime time) {
     GstMapInfo map;
     gst_buffer_map(buffer, &map, GST_MAP_WRITE);
     QImage image(map.data, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
-    self->frames->Draw(image, static_cast<std::int64_t>(time / GST_USECOND));
+    const auto timeUs = static_cast<std::int64_t>(time / GST_USECOND);
+    if (self->drawn && gst_buffer_extract(self->drawn, 0, map.data, bytes) == bytes)
+        self->frames->DrawOver(image, timeUs);
+    else
+        self->frames->Draw(image, timeUs);
     gst_buffer_unmap(buffer, &map);
     gst_buffer_replace(&self->drawn, buffer);
     gst_buffer_unref(buffer);
