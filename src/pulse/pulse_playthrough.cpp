@@ -231,12 +231,11 @@ struct PulsePlaythrough::Forwarder {
             const size_t skipped = std::min(bytes, skip);
             skip -= skipped;
             if (Playing() && skipped < bytes) {
-                const auto* from = static_cast<const std::uint8_t*>(data) + skipped;
-                const size_t frameBytes = pa_frame_size(&sampleSpec);
                 played.clear();
                 if (data)
-                    drift->Play(reinterpret_cast<const std::int16_t*>(from),
-                                (bytes - skipped) / frameBytes, played);
+                    drift->Play(reinterpret_cast<const std::int16_t*>(
+                                    static_cast<const std::uint8_t*>(data) + skipped),
+                                (bytes - skipped) / pa_frame_size(&sampleSpec), played);
                 else
                     played.assign((bytes - skipped) / sizeof(std::int16_t), 0);  // a hole
                 pa_stream_write(playback.get(), played.data(), played.size() * sizeof(std::int16_t),
