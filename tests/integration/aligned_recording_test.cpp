@@ -52,9 +52,9 @@ QString WriteClickSong(const QString& path) {
 
 // The first sample louder than a tenth of the clicks' level within 120 ms of a song click,
 // as seconds after it; NaN when there is none.
-double OnsetNear(const std::vector<double>& signal, int rate, double at) {
-    const auto from = static_cast<std::size_t>(std::max(0.0, at - 0.12) * rate);
-    const auto to = std::min(signal.size(), static_cast<std::size_t>((at + 0.12) * rate));
+double OnsetNear(const std::vector<double>& signal, int rate, double at, double within) {
+    const auto from = static_cast<std::size_t>(std::max(0.0, at - within) * rate);
+    const auto to = std::min(signal.size(), static_cast<std::size_t>((at + within) * rate));
     for (std::size_t i = from; i < to; ++i)
         if (std::abs(signal[i]) > kClickLevel * 0.1) return double(i) / rate - at;
     return std::nan("");
@@ -177,18 +177,21 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // place itself moves from run to run: the measurement and the take each read on a
         // grid of the microphone's 10 ms blocks of their own, so they may place the voice up
         // to two blocks apart (14 ms was seen), and the output mix lies 80 ms off.
+        // PipeWire's loopback is no reference of its own latency: set to 150 ms it was seen
+        // at 92 ms in one run and 157 ms in the next, and moving within a run; it also wakes
+        // later, after the first click. There the voice is only looked for at every later
+        // click, within less than the clicks' spacing so that no neighbour's voice is taken
+        // for it.
+        const bool steadySinger = !RigDevices::Pactl({"info"}).contains("PipeWire");
         const std::vector<double> clicks = ClickTimes();
         std::vector<double> errors;
-        for (std::size_t k = 1; k < clicks.size(); ++k)
-            errors.push_back(std::abs(OnsetNear(voice->Channel0(), voice->rate, clicks[k])));
+        for (std::size_t k = steadySinger ? 1 : 2; k < clicks.size(); ++k)
+            errors.push_back(std::abs(
+                OnsetNear(voice->Channel0(), voice->rate, clicks[k], steadySinger ? 0.12 : 0.2)));
+        ASSERT_TRUE(std::ranges::none_of(errors, [](double e) { return std::isnan(e); }))
+            << "a click without the voice; offset " << offsetMs;
         std::sort(errors.begin(), errors.end());
-        // PipeWire's loopback moves its own latency through a take by several milliseconds:
-        // there the singer is no reference to a few milliseconds, only its voice is looked
-        // for at every click.
-        if (RigDevices::Pactl({"info"}).contains("PipeWire")) {
-            EXPECT_LT(errors.back(), 0.100) << "offset " << offsetMs;
-            continue;
-        }
+        if (!steadySinger) continue;
         // Within a take the clicks keep their place to about a millisecond; a voice that
         // drifts against the song would part from it by tens.
         EXPECT_LT(errors.back() - errors.front(), 0.002) << "offset " << offsetMs;
