@@ -3,6 +3,7 @@
 #include <gst/audio/audio.h>
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -22,49 +23,14 @@ std::atomic<std::uint64_t> nextEpoch{1};
 
 struct TapState {
     std::atomic<std::uint64_t> epoch{nextEpoch++};
-    // The song's audio output, found once it plays; kept only for its latency.
-    std::mutex sinkMutex;
-    GstElementPtr sink;
 };
 
-gint IsAudioOutput(gconstpointer value, gconstpointer) {
-    return GST_IS_AUDIO_BASE_SINK(g_value_get_object(static_cast<const GValue*>(value))) ? 0 : 1;
-}
-
-GstElementPtr FindAudioOutput(GstElement* stage) {
-    GstElementPtr top(GST_ELEMENT(gst_object_ref(stage)));
-    while (GstObject* parent = gst_object_get_parent(GST_OBJECT(top.get())))
-        top.reset(GST_ELEMENT(parent));
-    if (!GST_IS_BIN(top.get())) return nullptr;
-    GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(top.get()));
-    GValue found = G_VALUE_INIT;
-    GstElementPtr sink;
-    if (gst_iterator_find_custom(elements, &IsAudioOutput, &found, nullptr)) {
-        sink.reset(GST_ELEMENT(g_value_dup_object(&found)));
-        g_value_unset(&found);
-    }
-    gst_iterator_free(elements);
-    return sink;
-}
-
-std::int64_t OutputLatencyNs(GstElement* stage, TapState& state) {
-    std::lock_guard lock(state.sinkMutex);
-    if (!state.sink) state.sink = FindAudioOutput(stage);
-    if (!state.sink) return -1;
-    GstAudioRingBuffer* ring = GST_AUDIO_BASE_SINK(state.sink.get())->ringbuffer;
-    const GstPadPtr input(gst_element_get_static_pad(state.sink.get(), "sink"));
-    const GstCapsPtr caps(input ? gst_pad_get_current_caps(input.get()) : nullptr);
-    GstAudioInfo info;
-    if (!ring || !caps || !gst_audio_info_from_caps(&info, caps.get()) ||
-        !GST_AUDIO_INFO_RATE(&info))
-        return -1;
-    return static_cast<std::int64_t>(gst_audio_ring_buffer_delay(ring)) * GST_SECOND /
-           GST_AUDIO_INFO_RATE(&info);
-}
-
 // Where the output's clock stands against the steady clock: only while playing does the
-// pipeline's base time hold, and the listener keeps the latest, once the clock runs.
-void ReportClock(GstPad* pad, SongListener& listener, TapState& state) {
+// pipeline's base time hold, and the listener keeps the latest, once the clock runs. The
+// output's clock is the server's playback position, so how far the block just handed to the
+// output runs ahead of it is how long until that block is heard.
+void ReportClock(GstPad* pad, SongListener& listener, std::uint64_t epoch,
+                 GstClockTime blockRunning) {
     const GstElementPtr stage(gst_pad_get_parent_element(pad));
     if (!stage || GST_STATE(stage.get()) != GST_STATE_PLAYING) return;
     GstClock* clock = gst_element_get_clock(stage.get());
@@ -73,8 +39,12 @@ void ReportClock(GstPad* pad, SongListener& listener, TapState& state) {
     const std::int64_t steady = SteadyNs();
     gst_object_unref(clock);
     const auto base = static_cast<std::int64_t>(gst_element_get_base_time(stage.get()));
-    listener.OnSongClock({state.epoch, base - static_cast<std::int64_t>(now) + steady, steady,
-                          OutputLatencyNs(stage.get(), state)});
+    const auto heardRunning = static_cast<std::int64_t>(now) - base;
+    const std::int64_t lead = blockRunning == GST_CLOCK_TIME_NONE
+                                  ? -1
+                                  : std::max<std::int64_t>(
+                                        0, static_cast<std::int64_t>(blockRunning) - heardRunning);
+    listener.OnSongClock({epoch, steady - heardRunning, steady, lead});
 }
 
 void Deliver(GstPad* pad, GstBuffer* buffer, TapState& state) {
@@ -104,7 +74,7 @@ void Deliver(GstPad* pad, GstBuffer* buffer, TapState& state) {
                                       static_cast<std::int64_t>(running), epoch});
         gst_buffer_unmap(buffer, &map);
     }
-    ReportClock(pad, *currentListener, state);
+    ReportClock(pad, *currentListener, epoch, running);
 }
 
 GstPadProbeReturn OnProbe(GstPad* pad, GstPadProbeInfo* info, gpointer data) {

@@ -25,8 +25,8 @@ struct SongClock {
     std::uint64_t epoch = 0;
     std::int64_t offsetNs = 0;  // heard at steady-clock ns = runningNs + offsetNs
     std::int64_t readNs = 0;    // when the clock was read, on the steady clock
-    // What the sound server reports for the song's stream: how long until a sample
-    // written now is heard; negative while unknown.
+    // How long until the block just handed to the output is heard, by the server's
+    // playback position; negative while unknown.
     std::int64_t outputLatencyNs = -1;
 };
 
