@@ -30,6 +30,23 @@ constexpr char kPlayingFormat[] = "audio/x-raw,format=F32LE";
 constexpr float kVocalCutBandHz = 80;
 constexpr float kVocalCutBandWidthHz = 60;
 constexpr float kVocalCutMonoLevel = 0.5f;
+// The player puts its own audio queue between the song's stages and the output, a second
+// long by default, and every change to volume, channel, vocal cut or key waited that long
+// to be heard. The output's own buffer is the margin against late moments; the queue only
+// has to keep the stages' thread apart from the output's.
+constexpr guint64 kAudioQueueNs = 100 * GST_MSECOND;
+
+// The player builds its audio chain, and with it that queue, once the song's streams are
+// known.
+void OnElementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+    const GCharPtr name(gst_element_get_name(element));
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (g_strcmp0(name.get(), "aqueue") != 0 || !factory ||
+        g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "queue") != 0)
+        return;
+    g_object_set(element, "max-size-time", kAudioQueueNs, "max-size-buffers", 0u,
+                 "max-size-bytes", 0u, nullptr);
+}
 
 // The file's URI; paths that already are URIs stay as they are, and karaoke songs open
 // through their own source.
@@ -106,6 +123,7 @@ bool GstPlaybackPipeline::Build(const QString& path) {
     const GErrorPtr error(rawError);
     if (error) qCWarning(gstLog, "Cannot build the audio stages: %s", error->message);
     if (!playbin_ || !videoSink_ || !audioFilter) return false;
+    g_signal_connect(playbin_.get(), "deep-element-added", G_CALLBACK(&OnElementAdded), nullptr);
     vocalCut_.reset(gst_bin_get_by_name(GST_BIN(audioFilter.get()), "vocals"));
     g_object_set(vocalCut_.get(), "filter-band", kVocalCutBandHz, "filter-width",
                  kVocalCutBandWidthHz, nullptr);
