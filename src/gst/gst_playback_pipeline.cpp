@@ -44,8 +44,8 @@ void OnElementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
     if (g_strcmp0(name.get(), "aqueue") != 0 || !factory ||
         g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "queue") != 0)
         return;
-    g_object_set(element, "max-size-time", kAudioQueueNs, "max-size-buffers", 0u,
-                 "max-size-bytes", 0u, nullptr);
+    g_object_set(element, "max-size-time", kAudioQueueNs, "max-size-buffers", 0u, "max-size-bytes",
+                 0u, nullptr);
 }
 
 // The file's URI; paths that already are URIs stay as they are, and karaoke songs open

@@ -40,10 +40,10 @@ void ReportClock(GstPad* pad, SongListener& listener, std::uint64_t epoch,
     gst_object_unref(clock);
     const auto base = static_cast<std::int64_t>(gst_element_get_base_time(stage.get()));
     const auto heardRunning = static_cast<std::int64_t>(now) - base;
-    const std::int64_t lead = blockRunning == GST_CLOCK_TIME_NONE
-                                  ? -1
-                                  : std::max<std::int64_t>(
-                                        0, static_cast<std::int64_t>(blockRunning) - heardRunning);
+    const std::int64_t lead =
+        blockRunning == GST_CLOCK_TIME_NONE
+            ? -1
+            : std::max<std::int64_t>(0, static_cast<std::int64_t>(blockRunning) - heardRunning);
     listener.OnSongClock({epoch, steady - heardRunning, steady, lead});
 }
 
