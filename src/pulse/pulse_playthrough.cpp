@@ -8,7 +8,6 @@
 
 #include <QObject>
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -27,9 +26,6 @@ namespace {
 // the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
 constexpr pa_usec_t kFirstTargetUsec = 30000;
-// PulseAudio passes samples on in small portions: where the forwarding thread also runs at
-// real-time priority, late moments are rare enough there for a smaller first target.
-constexpr pa_usec_t kFirstRealtimeTargetUsec = 20000;
 constexpr pa_usec_t kTargetStepUsec = 10000;
 constexpr pa_usec_t kMostTargetUsec = 150000;
 constexpr pa_usec_t kWindowUsec = 10000000;
@@ -76,7 +72,6 @@ struct PulsePlaythrough::Forwarder {
     StreamHandle playback;
     pa_sample_spec sampleSpec{};
     pa_usec_t target = kFirstTargetUsec;
-    bool realtime = false;
     pa_usec_t windowStart = 0;
     pa_usec_t leastQueued = 0;  // in the output, since windowStart
     pa_usec_t settledAt = 0;    // 0 until the output plays
@@ -119,25 +114,14 @@ struct PulsePlaythrough::Forwarder {
         auto* forwarder = static_cast<Forwarder*>(self);
         switch (pa_context_get_state(context)) {
             case PA_CONTEXT_READY:
-                forwarder->realtime = RaiseToRealtime();
-                if (const PulseOperation info(pa_context_get_server_info(
-                        context, &Forwarder::OnServerInfo, forwarder));
-                    !info)
-                    forwarder->Connect();
-                return;
+                RaiseToRealtime();
+                return forwarder->Connect();
             case PA_CONTEXT_FAILED:
             case PA_CONTEXT_TERMINATED:
                 return forwarder->End();
             default:
                 return;
         }
-    }
-
-    static void OnServerInfo(pa_context*, const pa_server_info* info, void* self) {
-        auto* forwarder = static_cast<Forwarder*>(self);
-        const bool pipeWire = info && info->server_name && strstr(info->server_name, "PipeWire");
-        if (forwarder->realtime && info && !pipeWire) forwarder->target = kFirstRealtimeTargetUsec;
-        forwarder->Connect();
     }
 
     void Connect() {
