@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pulse/drift_follower.h"
+#include "pulse/playthrough_target.h"
 #include "pulse/realtime_thread.h"
 
 namespace {
@@ -19,15 +20,12 @@ namespace {
 // The singer's voice should reach the output soon after the microphone, and without a
 // break. The output keeps a target of samples in hand against late moments (the servers
 // pass samples on in portions of their own, PipeWire in larger ones), ahead of the least
-// delay the output device allows; every time it runs dry the target grows a step, up to a
-// limit, and is filled with silence at once. The devices' clocks drifting apart are
+// delay the output device allows; every time it runs dry the target grows
+// (`PlaythroughTarget`) and is filled with silence at once. The devices' clocks drifting apart are
 // followed by playing the microphone a little faster or slower. What stands in the output
 // well beyond the target for a while (from a start) is skipped in one go, and after a stall
 // the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
-constexpr pa_usec_t kFirstTargetUsec = 30000;
-constexpr pa_usec_t kTargetStepUsec = 10000;
-constexpr pa_usec_t kMostTargetUsec = 150000;
 constexpr pa_usec_t kWindowUsec = 10000000;
 constexpr pa_usec_t kSlackUsec = 40000;
 constexpr pa_usec_t kStallUsec = 200000;
@@ -71,7 +69,7 @@ struct PulsePlaythrough::Forwarder {
     StreamHandle record;
     StreamHandle playback;
     pa_sample_spec sampleSpec{};
-    pa_usec_t target = kFirstTargetUsec;
+    PlaythroughTarget inHand;
     pa_usec_t windowStart = 0;
     pa_usec_t leastQueued = 0;  // in the output, since windowStart
     pa_usec_t settledAt = 0;    // 0 until the output plays
@@ -172,13 +170,13 @@ struct PulsePlaythrough::Forwarder {
     // next one like it none.
     static void OnUnderflow(pa_stream*, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
-        if (!forwarder->Settling())
-            forwarder->target = std::min(forwarder->target + kTargetStepUsec, kMostTargetUsec);
+        if (!forwarder->Settling()) forwarder->inHand.RanDry(pa_rtclock_now());
         forwarder->FillToTarget();
     }
 
     void FillToTarget() {
         const pa_usec_t queued = Queued(playback.get());
+        const pa_usec_t target = inHand.usec();
         if (queued >= target) return;
         const std::vector<std::uint8_t> silence(Bytes(target - queued), 0);
         if (silence.empty()) return;
@@ -260,6 +258,7 @@ struct PulsePlaythrough::Forwarder {
     // after a stall everything beyond it.
     void KeepShort() {
         const pa_usec_t now = pa_rtclock_now();
+        const pa_usec_t target = inHand.usec();
         if (settledAt == 0) settledAt = now + kSettleUsec;
         const pa_usec_t stall = now < settledAt ? kSettleSlackUsec : kStallUsec;
         // What is to be skipped already is as good as gone.

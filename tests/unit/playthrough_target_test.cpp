@@ -1,0 +1,16 @@
+#include "pulse/playthrough_target.h"
+
+#include <gtest/gtest.h>
+
+TEST(PlaythroughTarget, GrowsOnceForEachLateMomentUpToItsLimit) {
+    PlaythroughTarget target;
+    EXPECT_EQ(target.usec(), 30000u);
+    // The server reports the same late moment twice.
+    target.RanDry(75'000'000);
+    target.RanDry(75'000'400);
+    EXPECT_EQ(target.usec(), 40000u);
+    target.RanDry(75'200'000);
+    EXPECT_EQ(target.usec(), 50000u);
+    for (std::uint64_t second = 80; second < 100; ++second) target.RanDry(second * 1'000'000);
+    EXPECT_EQ(target.usec(), 150000u);
+}
