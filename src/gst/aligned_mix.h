@@ -28,6 +28,8 @@ class AlignedMix {
     // capturedNs: when the block's first frame was taken in.
     void AddVoice(const float* samples, std::size_t frames, int rate, int channels,
                   std::int64_t capturedNs);
+    // The voice already in was taken in byNs later than it was said to be.
+    void MoveVoice(std::int64_t byNs) { voiceAnchorNs_ += byNs; }
     // No more voice is coming: the song goes on alone.
     void EndVoice() { voiceEnded_ = true; }
     void SetOffsetNs(std::int64_t offset) { offsetNs_ = offset; }

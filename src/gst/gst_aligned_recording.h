@@ -12,6 +12,7 @@
 #include "gst/aligned_mix.h"
 #include "gst/gst_handles.h"
 #include "gst/song_tap.h"
+#include "gst/voice_clock.h"
 #include "gst/wav_file_writer.h"
 #include "gst/wav_recording.h"
 
@@ -58,6 +59,7 @@ class GstAlignedRecording final : public WavRecording, private SongListener {
     std::mutex mutex_;
     std::condition_variable changed_;
     AlignedMix mix_;
+    VoiceClock voiceClock_;  // the microphone's streaming thread alone
     bool stopping_ = false;
     std::thread writer_;
     std::atomic<bool> writeFailed_{false};

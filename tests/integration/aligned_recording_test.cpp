@@ -173,10 +173,8 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // The song's first sample is the file's first.
         EXPECT_LT(mix->FirstSoundAt(0.05), 0.010);
         // The click at the very start is the song's alone: the loopback wakes with it.
-        // Through the take the voice keeps its place to a fraction of a millisecond. The
-        // place itself moves from run to run: the measurement and the take each read on a
-        // grid of the microphone's 10 ms blocks of their own, so they may place the voice up
-        // to two blocks apart (14 ms was seen), and the output mix lies 80 ms off.
+        // The voice lies within a millisecond or two of the song (the output mix lies 80 ms
+        // off).
         // PipeWire's loopback is no reference of its own latency: set to 150 ms it was seen
         // at 92 ms in one run and 157 ms in the next, and moving within a run; it also wakes
         // later, after the first click. There the voice is only looked for at every later
@@ -192,10 +190,11 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
             << "a click without the voice; offset " << offsetMs;
         std::sort(errors.begin(), errors.end());
         if (!steadySinger) continue;
-        // Within a take the clicks keep their place to about a millisecond; a voice that
-        // drifts against the song would part from it by tens.
-        EXPECT_LT(errors.back() - errors.front(), 0.002) << "offset " << offsetMs;
-        EXPECT_LT(errors.back(), 0.022 + kSanitizedSlack) << "offset " << offsetMs;
+        // Within a take the clicks keep their place to about a millisecond, but for a step of
+        // a few in the first seconds, while the microphone's blocks are learnt (3.5 ms was
+        // seen); a voice that drifts against the song would part from it by tens.
+        EXPECT_LT(errors.back() - errors.front(), 0.005) << "offset " << offsetMs;
+        EXPECT_LT(errors.back(), 0.005 + kSanitizedSlack) << "offset " << offsetMs;
     }
 }
 
