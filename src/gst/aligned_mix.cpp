@@ -121,6 +121,7 @@ void AlignedMix::ForgetVoiceBefore(std::int64_t t) {
 }
 
 void AlignedMix::Mix(std::int64_t nowNs, bool final, const Write& write) {
+    if (!final && nowNs < heldUntilNs_) return;
     std::vector<std::int16_t> mix;
     std::vector<std::int16_t> voice;
     const int channels = format_.channels;

@@ -30,6 +30,8 @@ class AlignedMix {
                   std::int64_t capturedNs);
     // The voice already in was taken in byNs later than it was said to be.
     void MoveVoice(std::int64_t byNs) { voiceAnchorNs_ += byNs; }
+    // Until steadyNs the voice's place may still move: nothing is mixed before then.
+    void HoldUntil(std::int64_t steadyNs) { heldUntilNs_ = steadyNs; }
     // No more voice is coming: the song goes on alone.
     void EndVoice() { voiceEnded_ = true; }
     void SetOffsetNs(std::int64_t offset) { offsetNs_ = offset; }
@@ -74,6 +76,7 @@ class AlignedMix {
     int voiceRate_ = 0;
     bool voiceEnded_ = false;
     std::int64_t offsetNs_ = 0;
+    std::int64_t heldUntilNs_ = 0;
     double gain_ = 1.0;
     double lastPeak_ = 0;
 };

@@ -9,6 +9,7 @@
 // arrivals over the take's first seconds puts the numbering back on the clock. Blocks
 // often come a block late for a while, so a second or two may pass before one comes on
 // time. The very first block is left out: it brings what the microphone held before.
+// Nothing is mixed until the correction is learnt, so a take's voice never steps.
 class VoiceClock {
   public:
     // stampedNs: the block's first frame by the source's numbering; arrivedNs: when the
@@ -17,6 +18,8 @@ class VoiceClock {
     std::int64_t Place(std::int64_t stampedNs, std::int64_t arrivedNs);
     // What the source's numbering is moved by; it changes during the first seconds only.
     std::int64_t correctionNs() const { return correctionNs_; }
+    // When the correction stops changing (steady clock); 0 before the first block.
+    std::int64_t learntAtNs() const { return learnUntilNs_; }
 
   private:
     int blocks_ = 0;  // counted up to the second

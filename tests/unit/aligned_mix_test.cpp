@@ -61,6 +61,24 @@ TEST(AlignedMix, PlacesTheVoiceWhereItWasSungAgainstWhatWasHeard) {
     EXPECT_EQ(written.voice[100], static_cast<std::int16_t>(std::lround(0.25 * 32767)));
 }
 
+// While the voice's place is learnt nothing is mixed, and what was held is mixed where the
+// voice was placed in the end.
+TEST(AlignedMix, AVoiceMovedWhileHeldIsMixedAtItsLastPlace) {
+    AlignedMix mix;
+    AddSong(mix, 400, 100, 1000);
+    std::vector<float> voice(1000, 0.0f);
+    voice[1100 - 907] = 0.25f;
+    mix.AddVoice(voice.data(), voice.size(), kRate, 1, 900 * kMs);
+    mix.HoldUntil(4000 * kMs);
+    Written written;
+    mix.Mix(3000 * kMs, false, Into(written));
+    EXPECT_TRUE(written.voice.empty());
+    mix.MoveVoice(7 * kMs);
+    mix.Mix(4000 * kMs, false, Into(written));
+    ASSERT_EQ(written.voice.size(), 400u);
+    EXPECT_EQ(LoudestAt(written.voice), 100u);
+}
+
 TEST(AlignedMix, TheSongGoesOnAloneWithoutVoiceAndWaitsForAStalledOneOnlySoLong) {
     AlignedMix gone;
     gone.EndVoice();
