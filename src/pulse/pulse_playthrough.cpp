@@ -26,6 +26,11 @@ namespace {
 // well beyond the target for a while (from a start) is skipped in one go, and after a stall
 // the output is emptied, so the voice never falls behind.
 constexpr pa_usec_t kFragmentUsec = 5000;
+// Once a stream runs, the client library asks the server how far the output has played
+// only every 1.5 s and guesses in between. On PipeWire the guesses drift by about 20 ms a
+// second: what the output held read up to 70 ms high, so the drift follower played the
+// voice faster at its limit until the output ran dry. Asked this often, no guess is older.
+constexpr pa_usec_t kTimingUsec = 50000;
 constexpr pa_usec_t kWindowUsec = 10000000;
 constexpr pa_usec_t kSlackUsec = 40000;
 constexpr pa_usec_t kStallUsec = 200000;
@@ -66,6 +71,8 @@ pa_usec_t Queued(pa_stream* stream) {
 struct PulsePlaythrough::Forwarder {
     PulsePlaythrough& owner;
     PulseContextHandle context;
+    pa_mainloop_api* api = nullptr;
+    pa_time_event* timingDue = nullptr;  // asks for the output's timing every kTimingUsec
     StreamHandle record;
     StreamHandle playback;
     pa_sample_spec sampleSpec{};
@@ -79,9 +86,8 @@ struct PulsePlaythrough::Forwarder {
     std::vector<std::int16_t> played;
     Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
               const QByteArray& applicationName)
-        : owner(playthrough) {
-        context.reset(
-            pa_context_new(pa_threaded_mainloop_get_api(loop), applicationName.constData()));
+        : owner(playthrough), api(pa_threaded_mainloop_get_api(loop)) {
+        context.reset(pa_context_new(api, applicationName.constData()));
         if (!context) {
             End();
             return;
@@ -92,6 +98,7 @@ struct PulsePlaythrough::Forwarder {
 
     // Once the loop has stopped: the connection's end takes both streams in the server.
     ~Forwarder() {
+        if (timingDue) api->time_free(timingDue);
         for (pa_stream* stream : {record.get(), playback.get()}) {
             if (!stream) continue;
             pa_stream_set_state_callback(stream, nullptr, nullptr);
@@ -167,11 +174,24 @@ struct PulsePlaythrough::Forwarder {
 
     // Running dry, the output waits for what comes next anyway; it is given the whole
     // target of silence ahead of that, so that the late moment costs one break and the
-    // next one like it none.
-    static void OnUnderflow(pa_stream*, void* self) {
+    // next one like it none. What it holds is asked afresh: a guess made before it ran dry
+    // says it holds what it played.
+    static void OnUnderflow(pa_stream* stream, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
         if (!forwarder->Settling()) forwarder->inHand.RanDry(pa_rtclock_now());
-        forwarder->FillToTarget();
+        const PulseOperation operation(
+            pa_stream_update_timing_info(stream, &Forwarder::OnTimingAfterUnderflow, self));
+    }
+
+    static void OnTimingAfterUnderflow(pa_stream*, int, void* self) {
+        static_cast<Forwarder*>(self)->FillToTarget();
+    }
+
+    static void OnTimingDue(pa_mainloop_api*, pa_time_event* event, const timeval*, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        const PulseOperation operation(
+            pa_stream_update_timing_info(forwarder->playback.get(), nullptr, nullptr));
+        pa_context_rttime_restart(forwarder->context.get(), event, pa_rtclock_now() + kTimingUsec);
     }
 
     void FillToTarget() {
@@ -194,6 +214,10 @@ struct PulsePlaythrough::Forwarder {
         if (pa_stream_get_state(stream) != PA_STREAM_READY) return;
         forwarder->owner.sinkInput_ = pa_stream_get_index(stream);
         forwarder->FillToTarget();
+        if (!forwarder->timingDue)
+            forwarder->timingDue =
+                pa_context_rttime_new(forwarder->context.get(), pa_rtclock_now() + kTimingUsec,
+                                      &Forwarder::OnTimingDue, forwarder);
         // What changed while the streams were being made applies now.
         forwarder->ApplyVolume();
         forwarder->FollowSink();

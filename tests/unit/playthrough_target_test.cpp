@@ -4,13 +4,13 @@
 
 TEST(PlaythroughTarget, GrowsOnceForEachLateMomentUpToItsLimit) {
     PlaythroughTarget target;
-    EXPECT_EQ(target.usec(), 30000u);
+    EXPECT_EQ(target.usec(), 10000u);
     // The server reports the same late moment twice.
     target.RanDry(75'000'000);
     target.RanDry(75'000'400);
-    EXPECT_EQ(target.usec(), 40000u);
+    EXPECT_EQ(target.usec(), 20000u);
     target.RanDry(75'200'000);
-    EXPECT_EQ(target.usec(), 50000u);
+    EXPECT_EQ(target.usec(), 30000u);
     for (std::uint64_t second = 80; second < 100; ++second) target.RanDry(second * 1'000'000);
     EXPECT_EQ(target.usec(), 150000u);
 }
