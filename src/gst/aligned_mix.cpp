@@ -33,6 +33,7 @@ std::int16_t ToSample(float value) {
 void AlignedMix::AddSong(const SongBlock& block) {
     if (block.frames == 0 || block.rate <= 0 || block.channels <= 0) return;
     if (format_.rate == 0) format_ = {block.rate, block.channels};
+    NoteArrived(block.samples, block.frames * block.channels);
     song_.push_back(
         {std::vector<float>(block.samples, block.samples + block.frames * block.channels),
          block.rate, block.channels, block.runningNs, block.epoch});
@@ -63,6 +64,7 @@ void AlignedMix::SetSongClock(const SongClock& clock) {
 void AlignedMix::AddVoice(const float* samples, std::size_t frames, int rate, int channels,
                           std::int64_t capturedNs) {
     if (voiceEnded_ || frames == 0 || rate <= 0 || channels <= 0) return;
+    NoteArrived(samples, frames * channels);
     const std::uint64_t number = voiceFirst_ + voice_.size();
     if (voiceRate_ != rate) {
         voice_.clear();
@@ -120,8 +122,19 @@ void AlignedMix::ForgetVoiceBefore(std::int64_t t) {
     }
 }
 
+void AlignedMix::NoteArrived(const float* samples, std::size_t count) {
+    if (mixing_) return;
+    for (std::size_t i = 0; i < count; ++i)
+        arrivedPeak_ = std::max(arrivedPeak_, std::abs(samples[i]));
+}
+
 void AlignedMix::Mix(std::int64_t nowNs, bool final, const Write& write) {
-    if (!final && nowNs < heldUntilNs_) return;
+    if (!final && nowNs < heldUntilNs_) {
+        lastPeak_ = std::min(1.0, arrivedPeak_ * gain_);
+        arrivedPeak_ = 0;
+        return;
+    }
+    mixing_ = true;
     std::vector<std::int16_t> mix;
     std::vector<std::int16_t> voice;
     const int channels = format_.channels;

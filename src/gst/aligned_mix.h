@@ -43,7 +43,8 @@ class AlignedMix {
     // Of the first song frame; zero before it came.
     SongFormat format() const { return format_; }
     bool hasSong() const { return !song_.empty(); }
-    // The loudest sample of the last mix, 0 to 1.
+    // The loudest sample of the last mix, 0 to 1; while nothing is mixed yet, of what came
+    // in since the last look, so that the meter shows the singer from the start.
     double lastPeak() const { return lastPeak_; }
 
   private:
@@ -57,6 +58,7 @@ class AlignedMix {
     // The voice at steady-clock time t, interpolated; 0 where there is none.
     float VoiceAt(std::int64_t t) const;
     bool VoiceCanCome(std::int64_t t, std::int64_t nowNs) const;
+    void NoteArrived(const float* samples, std::size_t count);
     void ForgetVoiceBefore(std::int64_t t);
 
     std::deque<Block> song_;
@@ -79,4 +81,6 @@ class AlignedMix {
     std::int64_t heldUntilNs_ = 0;
     double gain_ = 1.0;
     double lastPeak_ = 0;
+    float arrivedPeak_ = 0;  // until the first mix
+    bool mixing_ = false;
 };

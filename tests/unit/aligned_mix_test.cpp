@@ -73,6 +73,8 @@ TEST(AlignedMix, AVoiceMovedWhileHeldIsMixedAtItsLastPlace) {
     Written written;
     mix.Mix(3000 * kMs, false, Into(written));
     EXPECT_TRUE(written.voice.empty());
+    // The meter shows what came in meanwhile: the song's click, louder than the voice.
+    EXPECT_FLOAT_EQ(mix.lastPeak(), 0.5);
     mix.MoveVoice(7 * kMs);
     mix.Mix(4000 * kMs, false, Into(written));
     ASSERT_EQ(written.voice.size(), 400u);
