@@ -9,7 +9,7 @@
 // counts once: the silence given after the first report is what covers it.
 class PlaythroughTarget {
   public:
-    static constexpr std::uint64_t kFirstUsec = 10000;
+    static constexpr std::uint64_t kFirstUsec = 7000;
     static constexpr std::uint64_t kStepUsec = 10000;
     static constexpr std::uint64_t kMostUsec = 150000;
     static constexpr std::uint64_t kOneMomentUsec = 100000;
