@@ -14,6 +14,8 @@ class PlaythroughTarget {
     static constexpr std::uint64_t kMostUsec = 150000;
     static constexpr std::uint64_t kOneMomentUsec = 100000;
 
+    explicit PlaythroughTarget(std::uint64_t firstUsec = kFirstUsec) : usec_(firstUsec) {}
+
     std::uint64_t usec() const { return usec_; }
 
     void RanDry(std::uint64_t nowUsec) {
@@ -24,7 +26,7 @@ class PlaythroughTarget {
     }
 
   private:
-    std::uint64_t usec_ = kFirstUsec;
+    std::uint64_t usec_;
     std::uint64_t grownAt_ = 0;
     bool grown_ = false;
 };

@@ -33,6 +33,11 @@ constexpr pa_usec_t kFragmentUsec = 2500;
 // second: what the output held read up to 70 ms high, so the drift follower played the
 // voice faster at its limit until the output ran dry. Asked this often, no guess is older.
 constexpr pa_usec_t kTimingUsec = 50000;
+// The output plays what it is given in portions of its own, of at least the least request
+// it granted; PipeWire's pulse server grants no less than about 5.3 ms and plays silence
+// whenever it holds less than a whole portion. The first target holds one of them beside a
+// microphone portion and a margin: 7 ms on PulseAudio, about 10 ms on PipeWire.
+constexpr pa_usec_t kMarginUsec = 2000;
 constexpr pa_usec_t kWindowUsec = 10000000;
 constexpr pa_usec_t kSlackUsec = 40000;
 constexpr pa_usec_t kStallUsec = 200000;
@@ -196,6 +201,13 @@ struct PulsePlaythrough::Forwarder {
         pa_context_rttime_restart(forwarder->context.get(), event, pa_rtclock_now() + kTimingUsec);
     }
 
+    pa_usec_t FirstTarget() const {
+        const pa_buffer_attr* granted = pa_stream_get_buffer_attr(playback.get());
+        const pa_usec_t portion =
+            granted ? pa_bytes_to_usec(granted->minreq, &sampleSpec) : kFragmentUsec;
+        return std::max(PlaythroughTarget::kFirstUsec, portion + kFragmentUsec + kMarginUsec);
+    }
+
     void FillToTarget() {
         const pa_usec_t queued = Queued(playback.get());
         const pa_usec_t target = inHand.usec();
@@ -215,6 +227,7 @@ struct PulsePlaythrough::Forwarder {
         if (Ended(stream)) return forwarder->End();
         if (pa_stream_get_state(stream) != PA_STREAM_READY) return;
         forwarder->owner.sinkInput_ = pa_stream_get_index(stream);
+        forwarder->inHand = PlaythroughTarget(forwarder->FirstTarget());
         forwarder->FillToTarget();
         if (!forwarder->timingDue)
             forwarder->timingDue =
