@@ -269,7 +269,7 @@ TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithIt
     Start();
     ASSERT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
     ASSERT_TRUE(devices.PlugOutput("stage", "Stage"));
-    Pactl({"set-default-sink", "stage"});
+    RigDevices::SetDefaultSink("stage");
     EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
 
     // Unplugged, the microphone leaves no stream behind; plugged back, it is heard again.

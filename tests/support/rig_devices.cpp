@@ -56,6 +56,10 @@ QString RigDevices::Pactl(const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+void RigDevices::SetDefaultSink(const QString& name) {
+    Rig("sound_rig_set_default_sink " + Quoted(name));
+}
+
 QString RigDevices::Rig(const QString& commands) {
     QProcess shell;
     shell.start("bash",

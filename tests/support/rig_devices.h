@@ -25,6 +25,8 @@ class RigDevices {
     bool Replug(const QString& name);
 
     static QString Pactl(const QStringList& arguments);
+    // Returns once the server reports the output as the default.
+    static void SetDefaultSink(const QString& name);
 
   private:
     // Runs rig commands in one shell; answers their output, empty on failure.
