@@ -115,7 +115,7 @@ sound_rig_plug_paced_microphone() {
 
 # Makes NAME the default output and waits until the server reports it, asking again
 # meanwhile: on PipeWire the session manager settles the default a moment after a device
-# comes, and under load it missed a request made right after the device was plugged.
+# comes, and once a request made right after the device was plugged never took effect.
 sound_rig_set_default_sink() {
   local tries=0
   until [ "$(pactl get-default-sink)" = "$1" ] || [ "$tries" -gt 50 ]; do
