@@ -113,13 +113,14 @@ sound_rig_plug_paced_microphone() {
     "source_properties='device.description=\"$2\" device.form_factor=microphone'"
 }
 
-# Makes NAME the default output and waits until the server reports it, asking again
-# meanwhile: on PipeWire the session manager settles the default a moment after a device
-# comes, and once a request made right after the device was plugged never took effect.
-sound_rig_set_default_sink() {
+# sound_rig_set_default sink|source NAME: makes NAME the default output or input and
+# waits until the server reports it, asking again meanwhile: on PipeWire the session
+# manager settles the default a moment after a device comes, and in a long run a request
+# made right after the device was plugged sometimes never took effect.
+sound_rig_set_default() {
   local tries=0
-  until [ "$(pactl get-default-sink)" = "$1" ] || [ "$tries" -gt 50 ]; do
-    pactl set-default-sink "$1" 2>/dev/null || true
+  until [ "$(pactl get-default-"$1")" = "$2" ] || [ "$tries" -gt 50 ]; do
+    pactl set-default-"$1" "$2" 2>/dev/null || true
     tries=$((tries + 1))
     sleep 0.1
   done
@@ -138,5 +139,5 @@ sound_rig_plug_desktop() {
   sound_rig_plug_output headset "Headset Analog Stereo"
   sound_rig_plug_microphone stereo_mic "Stereo Microphone" 2 microphone
   sound_rig_plug_microphone webcam "Webcam Analog Stereo" 2
-  sound_rig_set_default_sink headset
+  sound_rig_set_default sink headset
 }

@@ -248,7 +248,7 @@ TEST_F(MicrophoneMixerRig, HearingTheMicrophoneIsSwitchedInTheMenuAndRemembered)
 TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
     RigDevices devices;
     ASSERT_TRUE(devices.PlugMicrophone("stereo_mic", "Stereo Microphone", 2, "microphone"));
-    Pactl({"set-default-source", "stereo_mic"});
+    RigDevices::SetDefaultSource("stereo_mic");
     Pactl({"set-source-volume", "stereo_mic", "65536", "32768"});
     Connect();
     Start();
@@ -264,7 +264,7 @@ TEST_F(MicrophoneMixerRig, AStereoMicrophoneKeepsItsBalance) {
 TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithItsDevices) {
     RigDevices devices;
     ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
-    Pactl({"set-default-source", "usb_mic"});
+    RigDevices::SetDefaultSource("usb_mic");
     Connect();
     Start();
     ASSERT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
@@ -276,7 +276,7 @@ TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithIt
     devices.Unplug("usb_mic");
     EXPECT_TRUE(RunEventLoopUntil([] { return Playthroughs() == 0; }, 5000));
     ASSERT_TRUE(devices.PlugMicrophone("usb_mic", "USB Microphone", 1, "microphone"));
-    Pactl({"set-default-source", "usb_mic"});
+    RigDevices::SetDefaultSource("usb_mic");
     EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "stage"; }, 5000));
 
     devices.Unplug("stage");

@@ -57,7 +57,11 @@ QString RigDevices::Pactl(const QStringList& arguments) {
 }
 
 void RigDevices::SetDefaultSink(const QString& name) {
-    Rig("sound_rig_set_default_sink " + Quoted(name));
+    Rig("sound_rig_set_default sink " + Quoted(name));
+}
+
+void RigDevices::SetDefaultSource(const QString& name) {
+    Rig("sound_rig_set_default source " + Quoted(name));
 }
 
 QString RigDevices::Rig(const QString& commands) {

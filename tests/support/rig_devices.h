@@ -25,8 +25,9 @@ class RigDevices {
     bool Replug(const QString& name);
 
     static QString Pactl(const QStringList& arguments);
-    // Returns once the server reports the output as the default.
+    // Return once the server reports the device as the default.
     static void SetDefaultSink(const QString& name);
+    static void SetDefaultSource(const QString& name);
 
   private:
     // Runs rig commands in one shell; answers their output, empty on failure.
