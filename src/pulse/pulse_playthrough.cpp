@@ -5,6 +5,7 @@
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
 #include <pulse/stream.h>
+#include <pulse/timeval.h>
 
 #include <QObject>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "pulse/drift_follower.h"
+#include "pulse/played_position.h"
 #include "pulse/playthrough_target.h"
 #include "pulse/realtime_thread.h"
 
@@ -29,9 +31,9 @@ namespace {
 // 7 ms hold where 5 ms ones broke, at the price of the server waking twice as often.
 constexpr pa_usec_t kFragmentUsec = 2500;
 // Once a stream runs, the client library asks the server how far the output has played
-// only every 1.5 s and guesses in between. On PipeWire the guesses drift by about 20 ms a
-// second: what the output held read up to 70 ms high, so the drift follower played the
-// voice faster at its limit until the output ran dry. Asked this often, no guess is older.
+// only every 1.5 s. What the output holds is worked out from those reports
+// (`PlayedPosition`), so they are asked for this often: a late report, or one that lags,
+// is soon followed by a good one.
 constexpr pa_usec_t kTimingUsec = 50000;
 // The output plays what it is given in portions of its own, of at least the least request
 // it granted; PipeWire's pulse server grants no less than about 5.3 ms and plays silence
@@ -61,16 +63,6 @@ bool Ended(pa_stream* stream) {
     return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
 }
 
-// What waits in the output stream, beyond the device's own delay; 0 until the first
-// timing report.
-pa_usec_t Queued(pa_stream* stream) {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
-    if (!timing || pa_stream_get_latency(stream, &latency, &negative) < 0 || negative) return 0;
-    return latency > timing->sink_usec ? latency - timing->sink_usec : 0;
-}
-
 }  // namespace
 
 // Everything here but the constructor and the destructor runs on the main loop's thread,
@@ -90,6 +82,7 @@ struct PulsePlaythrough::Forwarder {
     size_t skip = 0;            // bytes of the microphone still to be skipped
     pa_usec_t followedAt = 0;   // when the drift was last followed
     std::optional<DriftFollower> drift;
+    PlayedPosition readAt;
     std::vector<std::int16_t> played;
     Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
               const QByteArray& applicationName)
@@ -150,8 +143,7 @@ struct PulsePlaythrough::Forwarder {
         playback.reset(NewStream(context.get(), "Microphone playthrough", sampleSpec, map));
         if (!record || !playback) return End();
 
-        const auto timing =
-            PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING;
+        const auto timing = PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE;
         const pa_buffer_attr playbackBuffer = PlaybackBuffer();
         pa_stream_set_state_callback(playback.get(), &Forwarder::OnPlaybackState, this);
         pa_stream_set_underflow_callback(playback.get(), &Forwarder::OnUnderflow, this);
@@ -186,6 +178,7 @@ struct PulsePlaythrough::Forwarder {
     static void OnUnderflow(pa_stream* stream, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
         if (!forwarder->Settling()) forwarder->inHand.RanDry(pa_rtclock_now());
+        forwarder->readAt.Forget();
         const PulseOperation operation(
             pa_stream_update_timing_info(stream, &Forwarder::OnTimingAfterUnderflow, self));
     }
@@ -201,6 +194,22 @@ struct PulsePlaythrough::Forwarder {
         pa_context_rttime_restart(forwarder->context.get(), event, pa_rtclock_now() + kTimingUsec);
     }
 
+    // What waits in the output stream, beyond the device's own delay; 0 until the first
+    // timing report. The client library's own guess between reports runs away on PipeWire
+    // right after the graph changes (7 to 50 ms within a second while the reports said 5 to
+    // 10), so what the output has read is worked out here from the reports themselves.
+    pa_usec_t Queued() {
+        const pa_timing_info* timing = pa_stream_get_timing_info(playback.get());
+        if (!timing || timing->write_index_corrupt || timing->read_index_corrupt) return 0;
+        readAt.Report(pa_timeval_load(&timing->timestamp), timing->read_index, timing->playing);
+        timeval now;
+        const std::optional<std::int64_t> read = readAt.At(pa_timeval_load(pa_gettimeofday(&now)),
+                                                           pa_bytes_per_second(&sampleSpec) / 1e6);
+        if (!read || timing->write_index <= *read) return 0;
+        return pa_bytes_to_usec(static_cast<std::uint64_t>(timing->write_index - *read),
+                                &sampleSpec);
+    }
+
     pa_usec_t FirstTarget() const {
         const pa_buffer_attr* granted = pa_stream_get_buffer_attr(playback.get());
         const pa_usec_t portion =
@@ -209,7 +218,7 @@ struct PulsePlaythrough::Forwarder {
     }
 
     void FillToTarget() {
-        const pa_usec_t queued = Queued(playback.get());
+        const pa_usec_t queued = Queued();
         const pa_usec_t target = inHand.usec();
         if (queued >= target) return;
         const std::vector<std::uint8_t> silence(Bytes(target - queued), 0);
@@ -288,6 +297,7 @@ struct PulsePlaythrough::Forwarder {
     void Empty() {
         skip = 0;
         const PulseOperation flush(pa_stream_flush(playback.get(), nullptr, nullptr));
+        readAt.Forget();
         FillToTarget();
     }
 
@@ -302,7 +312,7 @@ struct PulsePlaythrough::Forwarder {
         const pa_usec_t stall = now < settledAt ? kSettleSlackUsec : kStallUsec;
         // What is to be skipped already is as good as gone.
         const pa_usec_t skipping = pa_bytes_to_usec(skip, &sampleSpec);
-        const pa_usec_t inHand = Queued(playback.get());
+        const pa_usec_t inHand = Queued();
         const pa_usec_t queued = inHand > skipping ? inHand - skipping : 0;
         if (!Settling() && followedAt != 0)
             drift->Follow(queued / 1e6, target / 1e6, (now - followedAt) / 1e6);
