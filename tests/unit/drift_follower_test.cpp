@@ -59,7 +59,9 @@ TEST(DriftFollower, TheOutputSettlesOnItsTargetWhateverTheDrift) {
         DriftFollower follower(1);
         double queued = 0.03;
         double farthest = 0;
+        double afterTenSeconds = 0;
         for (int i = 0; i < 120 / kStep; ++i) {
+            if (i == static_cast<int>(10 / kStep)) afterTenSeconds = queued;
             // Readings jump by a few milliseconds.
             const double reading = queued + 0.003 * std::sin(i * 1.7);
             follower.Follow(reading, 0.03, kStep);
@@ -67,6 +69,7 @@ TEST(DriftFollower, TheOutputSettlesOnItsTargetWhateverTheDrift) {
             farthest = std::max(farthest, std::abs(queued - 0.03));
         }
         EXPECT_NEAR(queued, 0.03, 0.002) << drift;
+        EXPECT_NEAR(afterTenSeconds, 0.03, 0.0015) << drift << ": it holds its target soon";
         EXPECT_LT(farthest, 0.012) << drift;
     }
 }
