@@ -5,13 +5,16 @@
 #include <pulse/proplist.h>
 #include <pulse/rtclock.h>
 #include <pulse/stream.h>
+#include <pulse/subscribe.h>
 #include <pulse/timeval.h>
 
 #include <QObject>
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
+#include "pipewire/pipewire_loopback.h"
 #include "pulse/drift_follower.h"
 #include "pulse/played_position.h"
 #include "pulse/playthrough_target.h"
@@ -48,6 +51,11 @@ constexpr pa_usec_t kStallUsec = 200000;
 // before the singer is heard, and running dry says nothing about the target.
 constexpr pa_usec_t kSettleUsec = 1000000;
 constexpr pa_usec_t kSettleSlackUsec = 15000;
+// A PipeWire loopback whose stream the pulse server has not shown by then is taken to run
+// on another PipeWire than the server's (or none), and the pair of streams plays instead.
+constexpr pa_usec_t kLoopbackShownUsec = 2000000;
+constexpr const char* kCaptureName = "Microphone capture for playthrough";
+constexpr const char* kPlaybackName = "Microphone playthrough";
 
 using StreamHandle = CHandle<pa_stream, pa_stream_unref>;
 
@@ -84,6 +92,12 @@ struct PulsePlaythrough::Forwarder {
     std::optional<DriftFollower> drift;
     PlayedPosition readAt;
     std::vector<std::int16_t> played;
+    // On PipeWire the graph itself carries the voice; the server shows its playback
+    // stream, whose volume and output are set like the pair's.
+    std::unique_ptr<PipeWireLoopback> loopback;
+    std::uint32_t loopbackInput = PA_INVALID_INDEX;
+    QByteArray loopbackSink;  // where it was last sent
+    pa_time_event* loopbackDue = nullptr;
     Forwarder(PulsePlaythrough& playthrough, pa_threaded_mainloop* loop,
               const QByteArray& applicationName)
         : owner(playthrough), api(pa_threaded_mainloop_get_api(loop)) {
@@ -99,6 +113,7 @@ struct PulsePlaythrough::Forwarder {
     // Once the loop has stopped: the connection's end takes both streams in the server.
     ~Forwarder() {
         if (timingDue) api->time_free(timingDue);
+        if (loopbackDue) api->time_free(loopbackDue);
         for (pa_stream* stream : {record.get(), playback.get()}) {
             if (!stream) continue;
             pa_stream_set_state_callback(stream, nullptr, nullptr);
@@ -106,6 +121,7 @@ struct PulsePlaythrough::Forwarder {
         }
         if (!context) return;
         pa_context_set_state_callback(context.get(), nullptr, nullptr);
+        pa_context_set_subscribe_callback(context.get(), nullptr, nullptr);
         pa_context_disconnect(context.get());
     }
 
@@ -118,15 +134,71 @@ struct PulsePlaythrough::Forwarder {
     static void OnContextState(pa_context* context, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
         switch (pa_context_get_state(context)) {
-            case PA_CONTEXT_READY:
+            case PA_CONTEXT_READY: {
                 RaiseToRealtime();
-                return forwarder->Connect();
+                const PulseOperation operation(
+                    pa_context_get_server_info(context, &Forwarder::OnServerInfo, self));
+                if (!operation) forwarder->Connect();
+                return;
+            }
             case PA_CONTEXT_FAILED:
             case PA_CONTEXT_TERMINATED:
                 return forwarder->End();
             default:
                 return;
         }
+    }
+
+    static void OnServerInfo(pa_context*, const pa_server_info* info, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        const bool pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+        if (!pipeWire || !forwarder->StartLoopback()) forwarder->Connect();
+    }
+
+    bool StartLoopback() {
+        const Streams& streams = owner.streams_;
+        if (streams.channels < 1 || streams.channels > 2) return false;
+        loopback = PipeWireLoopback::Start(
+            {streams.source, streams.sink, streams.channels, kCaptureName, kPlaybackName},
+            [this] { End(); });
+        if (!loopback) return false;
+        loopbackSink = streams.sink;
+        pa_context_set_subscribe_callback(context.get(), &Forwarder::OnServerChange, this);
+        const PulseOperation subscribe(
+            pa_context_subscribe(context.get(), PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
+        const PulseOperation list(
+            pa_context_get_sink_input_info_list(context.get(), &Forwarder::OnSinkInput, this));
+        loopbackDue = pa_context_rttime_new(context.get(), pa_rtclock_now() + kLoopbackShownUsec,
+                                            &Forwarder::OnLoopbackDue, this);
+        return true;
+    }
+
+    static void OnServerChange(pa_context* context, pa_subscription_event_type_t event,
+                               std::uint32_t index, void* self) {
+        if ((event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_NEW) return;
+        const PulseOperation operation(
+            pa_context_get_sink_input_info(context, index, &Forwarder::OnSinkInput, self));
+    }
+
+    static void OnSinkInput(pa_context*, const pa_sink_input_info* info, int, void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        if (!info || !forwarder->loopback || forwarder->loopbackInput != PA_INVALID_INDEX) return;
+        const char* node = pa_proplist_gets(info->proplist, "node.name");
+        if (!node || forwarder->loopback->playbackNode() != node) return;
+        forwarder->loopbackInput = info->index;
+        forwarder->owner.sinkInput_ = info->index;
+        forwarder->ApplyVolume();
+        forwarder->FollowSink();
+    }
+
+    static void OnLoopbackDue(pa_mainloop_api* api, pa_time_event* event, const timeval*,
+                              void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        api->time_free(event);
+        forwarder->loopbackDue = nullptr;
+        if (forwarder->loopbackInput != PA_INVALID_INDEX) return;
+        forwarder->loopback.reset();
+        forwarder->Connect();
     }
 
     void Connect() {
@@ -138,9 +210,8 @@ struct PulsePlaythrough::Forwarder {
         if (!pa_sample_spec_valid(&sampleSpec) ||
             !pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
             return End();
-        record.reset(
-            NewStream(context.get(), "Microphone capture for playthrough", sampleSpec, map));
-        playback.reset(NewStream(context.get(), "Microphone playthrough", sampleSpec, map));
+        record.reset(NewStream(context.get(), kCaptureName, sampleSpec, map));
+        playback.reset(NewStream(context.get(), kPlaybackName, sampleSpec, map));
         if (!record || !playback) return End();
 
         const auto timing = PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE;
@@ -251,20 +322,25 @@ struct PulsePlaythrough::Forwarder {
         return playback && pa_stream_get_state(playback.get()) == PA_STREAM_READY;
     }
 
+    std::uint32_t SinkInput() const {
+        if (loopback) return loopbackInput;
+        return Playing() ? pa_stream_get_index(playback.get()) : PA_INVALID_INDEX;
+    }
+
     void ApplyVolume() {
-        if (!Playing()) return;
-        const PulseOperation operation(
-            pa_context_set_sink_input_volume(context.get(), pa_stream_get_index(playback.get()),
-                                             &owner.streams_.volume, nullptr, nullptr));
+        if (SinkInput() == PA_INVALID_INDEX) return;
+        const PulseOperation operation(pa_context_set_sink_input_volume(
+            context.get(), SinkInput(), &owner.streams_.volume, nullptr, nullptr));
     }
 
     void FollowSink() {
-        if (!Playing() || owner.streams_.sink.isEmpty()) return;
-        const char* now = pa_stream_get_device_name(playback.get());
+        if (SinkInput() == PA_INVALID_INDEX || owner.streams_.sink.isEmpty()) return;
+        const char* now =
+            loopback ? loopbackSink.constData() : pa_stream_get_device_name(playback.get());
         if (now && owner.streams_.sink == now) return;
-        const PulseOperation operation(
-            pa_context_move_sink_input_by_name(context.get(), pa_stream_get_index(playback.get()),
-                                               owner.streams_.sink.constData(), nullptr, nullptr));
+        loopbackSink = owner.streams_.sink;
+        const PulseOperation operation(pa_context_move_sink_input_by_name(
+            context.get(), SinkInput(), owner.streams_.sink.constData(), nullptr, nullptr));
     }
 
     static void OnRead(pa_stream*, size_t, void* self) { static_cast<Forwarder*>(self)->Forward(); }
