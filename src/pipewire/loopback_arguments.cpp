@@ -23,7 +23,8 @@ QByteArray LoopbackArguments(const LoopbackEnds& ends, const QByteArray& node) {
     // would play the output back into itself. The playback follows the output as any
     // stream does, and the program moves it where the song plays.
     return "{ node.name = " + Quoted(node) + " node.description = " + Quoted(ends.playbackName) +
-           " node.latency = " + kLatency + " audio.channels = " + QByteArray::number(ends.channels) +
+           " node.latency = " + kLatency +
+           " audio.channels = " + QByteArray::number(ends.channels) +
            " audio.position = " + positions +
            " capture.props = { target.object = " + Quoted(ends.source) +
            " node.dont-reconnect = true media.name = " + Quoted(ends.captureName) + " }" +

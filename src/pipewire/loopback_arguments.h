@@ -3,9 +3,9 @@
 #include <QByteArray>
 
 struct LoopbackEnds {
-    QByteArray source;  // the microphone's node name
-    QByteArray sink;    // the output's node name
-    int channels = 0;   // 1 or 2
+    QByteArray source;       // the microphone's node name
+    QByteArray sink;         // the output's node name
+    int channels = 0;        // 1 or 2
     QByteArray captureName;  // as the server lists the streams
     QByteArray playbackName;
 };

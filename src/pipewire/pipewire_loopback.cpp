@@ -55,8 +55,7 @@ namespace {
 
 QByteArray UniqueNodeName() {
     static std::atomic<int> made{0};
-    return "tarvelo-playthrough-" + QByteArray::number(getpid()) + '-' +
-           QByteArray::number(made++);
+    return "tarvelo-playthrough-" + QByteArray::number(getpid()) + '-' + QByteArray::number(made++);
 }
 
 }  // namespace
@@ -76,10 +75,9 @@ std::unique_ptr<PipeWireLoopback> PipeWireLoopback::Start(const LoopbackEnds& en
     if (!graph.loop) return nullptr;
     // The real-time client configuration: the graph's thread in this process hands the
     // voice on every few milliseconds and must not wait behind other programs' work.
-    graph.context.reset(pw_context_new(pw_thread_loop_get_loop(graph.loop.get()),
-                                       pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf",
-                                                         nullptr),
-                                       0));
+    graph.context.reset(
+        pw_context_new(pw_thread_loop_get_loop(graph.loop.get()),
+                       pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0));
     if (!graph.context) return nullptr;
     const QByteArray node = UniqueNodeName();
     loopback->playbackNode_ = "output." + node;

@@ -16,7 +16,8 @@ class PipeWireLoopback {
     // Nothing where PipeWire cannot be reached or does not load the module. ended is
     // called on PipeWire's thread once the loopback has ended by itself (the microphone
     // went, the connection broke), never after the destructor has begun.
-    static std::unique_ptr<PipeWireLoopback> Start(const LoopbackEnds& ends, std::function<void()> ended);
+    static std::unique_ptr<PipeWireLoopback> Start(const LoopbackEnds& ends,
+                                                   std::function<void()> ended);
     ~PipeWireLoopback();
     PipeWireLoopback(const PipeWireLoopback&) = delete;
     PipeWireLoopback& operator=(const PipeWireLoopback&) = delete;

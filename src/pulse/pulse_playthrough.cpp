@@ -151,7 +151,8 @@ struct PulsePlaythrough::Forwarder {
 
     static void OnServerInfo(pa_context*, const pa_server_info* info, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
-        const bool pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+        const bool pipeWire =
+            info && info->server_name && std::strstr(info->server_name, "PipeWire");
         if (!pipeWire || !forwarder->StartLoopback()) forwarder->Connect();
     }
 

@@ -65,6 +65,18 @@ double PlaythroughLatencyMs() {
     return -1;
 }
 
+// The playthrough stream's raw volume in the server, per channel.
+std::vector<long> PlaythroughVolumes() {
+    std::vector<long> volumes;
+    for (const QString& block : Pactl({"list", "sink-inputs"}).split("Sink Input #")) {
+        if (!block.contains("media.name = \"Microphone playthrough\"")) continue;
+        const QString line = QRegularExpression("\n\\s*Volume: ([^\n]*)").match(block).captured(1);
+        auto matches = QRegularExpression(":\\s*(\\d+)\\s*/").globalMatch(line);
+        while (matches.hasNext()) volumes.push_back(matches.next().captured(1).toLong());
+    }
+    return volumes;
+}
+
 // The output the playthrough plays into, empty while there is none.
 QString PlaythroughSink() {
     for (const QString& block : Pactl({"list", "sink-inputs"}).split("Sink Input #")) {
@@ -282,6 +294,38 @@ TEST_F(MicrophoneMixerRig, ThePlaythroughFollowsTheSongsOutputAndComesBackWithIt
     devices.Unplug("stage");
     EXPECT_TRUE(RunEventLoopUntil([] { return PlaythroughSink() == "speakers"; }, 5000));
     EXPECT_EQ(Playthroughs(), 1);
+}
+
+// On PipeWire the graph carries the voice itself, from a connection of the program's own.
+TEST_F(MicrophoneMixerRig, OnPipeWireThePlaythroughRunsInsideTheGraph) {
+    if (!Pactl({"info"}).contains("PipeWire")) GTEST_SKIP() << "the server is not PipeWire";
+    Start();
+    EXPECT_TRUE(RunEventLoopUntil(
+        [] {
+            return Pactl({"list", "sink-inputs"})
+                .contains("node.name = \"output.tarvelo-playthrough-");
+        },
+        5000));
+}
+
+// The fader of the playthrough reaches the server's stream, whichever way the server
+// carries the voice (on PipeWire, inside its graph).
+TEST_F(MicrophoneMixerRig, ThePlaythroughsFaderSetsItsStream) {
+    Start();
+    ASSERT_TRUE(RunEventLoopUntil([] { return !PlaythroughVolumes().empty(); }, 5000));
+    Mixer& mixer = *harness.fake.platform.mixer;
+    HMIXER handle{};
+    ASSERT_EQ(mixer.mixerOpen(&handle, 0, nullptr, 0), MMSYSERR_NOERROR);
+    DWORD half = 32768;
+    MIXERCONTROLDETAILS details;
+    details.dwControlID = 1;  // the "Speakers" microphone's volume
+    details.cChannels = 1;
+    details.paDetails = &half;
+    ASSERT_EQ(mixer.mixerSetControlDetails(handle, &details, MIXER_SETCONTROLDETAILSF_VALUE),
+              MMSYSERR_NOERROR);
+    mixer.mixerClose(handle);
+    EXPECT_TRUE(
+        RunEventLoopUntil([] { return PlaythroughVolumes() == std::vector<long>{32768}; }, 5000));
 }
 
 // The built program, started on the test's display; false when it is not built.
