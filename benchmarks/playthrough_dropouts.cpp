@@ -3,7 +3,8 @@
 // it in); two recorders listen, one on the microphone and one on the output mix, and every
 // break in the ramp is a dropout: silence where the output ran dry, a jump where audio was
 // lost. With --load a second process keeps both cores busy meanwhile, with --busy-window
-// the window's thread is held up now and then. Prints the dropouts a minute on the output
+// the window's thread is held up now and then; with --server-loopback the server's own
+// loopback module, which the script loads, carries the microphone instead. Prints the dropouts a minute on the output
 // mix beside those of the microphone itself, the reference.
 
 #include <QCoreApplication>
@@ -172,7 +173,8 @@ int main(int argc, char** argv) {
     SoundServer server("playthrough-dropouts");
     auto mixer = MakePulseMixer(server);
     HMIXER handle = nullptr;
-    if (!StartPlaythrough(*mixer, &handle)) {
+    const bool serverLoopback = has("--server-loopback");
+    if (!serverLoopback && !StartPlaythrough(*mixer, &handle)) {
         std::fprintf(stderr, "no microphone mixer\n");
         return 1;
     }
@@ -205,8 +207,9 @@ int main(int argc, char** argv) {
     std::printf("Playthrough dropouts%s%s, %d s\n", has("--load") ? ", both cores busy" : "",
                 has("--busy-window") ? ", the window's thread held up 100 ms a second" : "",
                 seconds);
-    std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time\n", "output mix",
-                mix.dropouts() / minutes, 100 * mix.heard());
+    std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time%s\n",
+                serverLoopback ? "loopback" : "output mix", mix.dropouts() / minutes,
+                100 * mix.heard(), serverLoopback ? " (reference)" : "");
     std::printf("%-12s %8.1f a minute, the voice heard %5.1f %% of the time (reference)\n",
                 "microphone", microphone.dropouts() / minutes, 100 * microphone.heard());
     return 0;
