@@ -4,8 +4,8 @@
 // break in the ramp is a dropout: silence where the output ran dry, a jump where audio was
 // lost. With --load a second process keeps both cores busy meanwhile, with --busy-window
 // the window's thread is held up now and then; with --server-loopback the server's own
-// loopback module, which the script loads, carries the microphone instead. Prints the dropouts a minute on the output
-// mix beside those of the microphone itself, the reference.
+// loopback module, which the script loads, carries the microphone instead. Prints the
+// dropouts a minute on the output mix beside those of the microphone itself, the reference.
 
 #include <QCoreApplication>
 #include <QProcess>
