@@ -34,6 +34,7 @@ constexpr int kPeriod = 4096;              // samples from the ramp's bottom to 
 constexpr int kSettleSeconds = 2;
 // Breaks closer together than this are one dropout.
 constexpr int kDropoutGapFrames = kRate / 20;
+constexpr int kTurnSamples = 16;
 
 std::int16_t RampAt(std::int64_t n) {
     return static_cast<std::int16_t>((n % kPeriod - kPeriod / 2) * kStep);
@@ -66,30 +67,32 @@ class RampListener {
         // A resampler that follows drift may step a fraction of a sample: no sound is
         // lost there, while a lost sample moves the ramp by a whole rise.
         const int tolerance = std::max(2, rise_ / 3);
-        if (std::abs(sample - previous_ - rise_) <= tolerance) {
-            // After the fall the ramp rises again from its bottom, which lies as far below
-            // zero as the top above: a rise from anywhere else is a break.
-            const bool fromBottom = falling_ == 0 || std::abs(sample + fallTop_) <= 6 * rise_ + 8;
-            falling_ = 0;
-            return fromBottom;
-        }
-        // Resampled, the first rise from the bottom may fall short too.
-        if (falling_ > 0 && sample > previous_ && sample - previous_ <= rise_ + tolerance &&
-            std::abs(sample + fallTop_) <= 6 * rise_ + 8) {
-            falling_ = -1;
+        const bool rises = std::abs(sample - previous_ - rise_) <= tolerance;
+        if (turning_ == 0) {
+            if (rises) {
+                top_ = std::max<int>(top_, sample);
+                return true;
+            }
+            // The ramp falls from its top to its bottom in one sample, which a resampler
+            // smears over a dozen samples on either side: the turn is judged by where
+            // the rise resumes.
+            const bool nearTop = top_ > 1000 ? previous_ >= top_ - kTurnSamples * rise_
+                                             : previous_ > 1000 && sample < previous_ - 1000;
+            if (!nearTop) return false;
+            turning_ = 1;
             return true;
         }
-        // From the top down to the bottom in one sample. A playthrough that follows the
-        // devices' drift resamples: the last rise may fall short, and a sample or two may
-        // lie on the way down.
-        const int top = falling_ > 0 ? fallTop_ : previous_;
-        const int highest = falling_ > 0 ? previous_ - 1 : previous_ + rise_ + tolerance;
-        if (top > 1000 && falling_ < 3 && sample <= highest && sample >= -top - 2 * rise_ - 8) {
-            fallTop_ = top;
-            falling_ = std::max(falling_, 0) + 1;
+        // Resumed once it has risen steadily from near its bottom for a few samples.
+        const bool fromBottom = sample < 0 && sample + top_ <= kTurnSamples * rise_;
+        resumed_ = rises && fromBottom ? resumed_ + 1 : 0;
+        if (resumed_ == 3) {
+            turning_ = 0;
+            resumed_ = 0;
             return true;
         }
-        falling_ = 0;
+        // Silence or a skip at the turn leaves the ramp anywhere but near its bottom.
+        if (++turning_ <= 3 * kTurnSamples) return true;
+        turning_ = 0;
         return false;
     }
     void Read() {
@@ -99,7 +102,6 @@ class RampListener {
         for (int i = 0; i < count; ++i) {
             const std::int16_t sample = samples[i];
             const bool follows = heard_ >= 2 && Follows(sample);
-            const bool wrapped = follows && falling_ != 0;
             if (armed_) {
                 ++armedSamples_;
                 if (follows) ++rampSamples_;
@@ -112,7 +114,7 @@ class RampListener {
                 sinceBreak_ = 0;
             }
             ++heard_;
-            if (!wrapped) rise_ = sample - previous_;
+            if (turning_ == 0) rise_ = sample - previous_;
             previous_ = sample;
         }
         pending_.remove(0, count * 2);
@@ -124,8 +126,9 @@ class RampListener {
     bool armed_ = false;
     std::int16_t previous_ = 0;
     int rise_ = 0;
-    int falling_ = 0;  // samples since the ramp fell from its top; -1 rising again
-    int fallTop_ = 0;
+    int top_ = 0;      // the highest the ramp has risen to
+    int turning_ = 0;  // samples since the ramp began its fall from the top
+    int resumed_ = 0;  // steady rises since then
     std::int64_t sinceBreak_ = kDropoutGapFrames + 1;
     std::int64_t armedSamples_ = 0;
     std::int64_t rampSamples_ = 0;

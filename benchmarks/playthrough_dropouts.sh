@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Counts the microphone playthrough's dropouts a minute on a private sound server, at rest,
 # while a second process keeps both cores busy, and with the window's thread held up too;
-# then, on PipeWire, the server's own loopback at rest, for reference.
+# then the server's own loopback at rest, for reference.
 # The microphone is paced by the server, as a sound card is, and is the only one, so that
 # the program takes it. SOUND_RIG_SERVER=pipewire measures on PipeWire;
 # TARVELO_DROPOUT_SECONDS shortens the minute.
@@ -22,10 +22,6 @@ export TARVELO_DROPOUT_MICROPHONE=live_mic
 "$BUILD_DIR/benchmarks/playthrough_dropouts"
 "$BUILD_DIR/benchmarks/playthrough_dropouts" --load
 "$BUILD_DIR/benchmarks/playthrough_dropouts" --load --busy-window
-# The same ramp at rest through the server's own loopback, for reference. Only on PipeWire:
-# PulseAudio's loopback always resamples, which bends the ramp at every turn (about 700
-# false breaks a minute), and its breaks cannot be counted so.
-if [ "$SOUND_RIG_SERVER" = pipewire ]; then
-  pactl load-module module-loopback source=live_mic sink=speakers latency_msec=1 >/dev/null
-  "$BUILD_DIR/benchmarks/playthrough_dropouts" --server-loopback
-fi
+# The same ramp at rest through the server's own loopback, for reference.
+pactl load-module module-loopback source=live_mic sink=speakers latency_msec=1 >/dev/null
+"$BUILD_DIR/benchmarks/playthrough_dropouts" --server-loopback
