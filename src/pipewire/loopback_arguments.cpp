@@ -1,5 +1,9 @@
 #include "pipewire/loopback_arguments.h"
 
+#include <unistd.h>
+
+#include <atomic>
+
 namespace {
 
 // About 2.7 ms a graph cycle at 48 kHz: the voice is heard within a cycle or two, and the
@@ -30,4 +34,9 @@ QByteArray LoopbackArguments(const LoopbackEnds& ends, const QByteArray& node) {
            " node.dont-reconnect = true media.name = " + Quoted(ends.captureName) + " }" +
            " playback.props = { target.object = " + Quoted(ends.sink) +
            " media.name = " + Quoted(ends.playbackName) + " } }";
+}
+
+QByteArray UniqueLoopbackNode() {
+    static std::atomic<int> made{0};
+    return "tarvelo-playthrough-" + QByteArray::number(getpid()) + '-' + QByteArray::number(made++);
 }

@@ -13,3 +13,6 @@ struct LoopbackEnds {
 // The loopback module's arguments (SPA-JSON) for a loopback named node between the ends.
 // Names are quoted whatever they hold, so that a device name cannot add properties.
 QByteArray LoopbackArguments(const LoopbackEnds& ends, const QByteArray& node);
+
+// A node name no other loopback has: the program's and a count of its own.
+QByteArray UniqueLoopbackNode();

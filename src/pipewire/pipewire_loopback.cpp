@@ -3,9 +3,7 @@
 #include <pipewire/impl-module.h>
 #include <pipewire/pipewire.h>
 #include <pipewire/thread-loop.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <mutex>
 
 #include "services/c_handle.h"
@@ -51,15 +49,6 @@ const pw_impl_module_events PipeWireLoopback::Graph::kEvents = {
     .registered = nullptr,
 };
 
-namespace {
-
-QByteArray UniqueNodeName() {
-    static std::atomic<int> made{0};
-    return "tarvelo-playthrough-" + QByteArray::number(getpid()) + '-' + QByteArray::number(made++);
-}
-
-}  // namespace
-
 PipeWireLoopback::PipeWireLoopback() : graph_(std::make_unique<Graph>()) {}
 
 PipeWireLoopback::~PipeWireLoopback() = default;
@@ -79,7 +68,7 @@ std::unique_ptr<PipeWireLoopback> PipeWireLoopback::Start(const LoopbackEnds& en
         pw_context_new(pw_thread_loop_get_loop(graph.loop.get()),
                        pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0));
     if (!graph.context) return nullptr;
-    const QByteArray node = UniqueNodeName();
+    const QByteArray node = UniqueLoopbackNode();
     loopback->playbackNode_ = "output." + node;
     graph.module = pw_context_load_module(graph.context.get(), "libpipewire-module-loopback",
                                           LoopbackArguments(ends, node).constData(), nullptr);

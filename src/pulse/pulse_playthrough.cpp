@@ -16,9 +16,11 @@
 
 #include "pipewire/pipewire_loopback.h"
 #include "pulse/drift_follower.h"
+#include "pulse/guarded_loopback.h"
 #include "pulse/played_position.h"
 #include "pulse/playthrough_target.h"
 #include "pulse/realtime_thread.h"
+#include "pulse/server_loopback_arguments.h"
 
 namespace {
 
@@ -51,8 +53,9 @@ constexpr pa_usec_t kStallUsec = 200000;
 // before the singer is heard, and running dry says nothing about the target.
 constexpr pa_usec_t kSettleUsec = 1000000;
 constexpr pa_usec_t kSettleSlackUsec = 15000;
-// A PipeWire loopback whose stream the pulse server has not shown by then is taken to run
-// on another PipeWire than the server's (or none), and the pair of streams plays instead.
+// A loopback whose stream the server has not shown by then is taken to run on another
+// server (a PipeWire other than the pulse server's) or none, and the pair of streams plays
+// instead.
 constexpr pa_usec_t kLoopbackShownUsec = 2000000;
 constexpr const char* kCaptureName = "Microphone capture for playthrough";
 constexpr const char* kPlaybackName = "Microphone playthrough";
@@ -92,9 +95,13 @@ struct PulsePlaythrough::Forwarder {
     std::optional<DriftFollower> drift;
     PlayedPosition readAt;
     std::vector<std::int16_t> played;
-    // On PipeWire the graph itself carries the voice; the server shows its playback
-    // stream, whose volume and output are set like the pair's.
-    std::unique_ptr<PipeWireLoopback> loopback;
+    // A loopback in the server carries the voice where one can be had (PipeWire's in its
+    // graph, else PulseAudio's module); the server shows its playback stream, whose volume
+    // and output are set like the pair's.
+    std::unique_ptr<PipeWireLoopback> graphLoopback;
+    std::unique_ptr<GuardedLoopback> serverLoopback;
+    pa_io_event* guardEnded = nullptr;
+    QByteArray loopbackNode;
     std::uint32_t loopbackInput = PA_INVALID_INDEX;
     QByteArray loopbackSink;  // where it was last sent
     pa_time_event* loopbackDue = nullptr;
@@ -114,6 +121,7 @@ struct PulsePlaythrough::Forwarder {
     ~Forwarder() {
         if (timingDue) api->time_free(timingDue);
         if (loopbackDue) api->time_free(loopbackDue);
+        if (guardEnded) api->io_free(guardEnded);
         for (pa_stream* stream : {record.get(), playback.get()}) {
             if (!stream) continue;
             pa_stream_set_state_callback(stream, nullptr, nullptr);
@@ -153,17 +161,41 @@ struct PulsePlaythrough::Forwarder {
         auto* forwarder = static_cast<Forwarder*>(self);
         const bool pipeWire =
             info && info->server_name && std::strstr(info->server_name, "PipeWire");
-        if (!pipeWire || !forwarder->StartLoopback()) forwarder->Connect();
+        const int channels = forwarder->owner.streams_.channels;
+        const bool started =
+            channels >= 1 && channels <= 2 &&
+            (pipeWire ? forwarder->StartGraphLoopback() : forwarder->StartServerLoopback());
+        if (!started) forwarder->Connect();
     }
 
-    bool StartLoopback() {
+    LoopbackEnds Ends() const {
         const Streams& streams = owner.streams_;
-        if (streams.channels < 1 || streams.channels > 2) return false;
-        loopback = PipeWireLoopback::Start(
-            {streams.source, streams.sink, streams.channels, kCaptureName, kPlaybackName},
-            [this] { End(); });
-        if (!loopback) return false;
-        loopbackSink = streams.sink;
+        return {streams.source, streams.sink, streams.channels, kCaptureName, kPlaybackName};
+    }
+
+    bool StartGraphLoopback() {
+        graphLoopback = PipeWireLoopback::Start(Ends(), [this] { End(); });
+        if (!graphLoopback) return false;
+        WatchLoopback(graphLoopback->playbackNode());
+        return true;
+    }
+
+    bool StartServerLoopback() {
+        const QByteArray node = UniqueLoopbackNode();
+        serverLoopback = GuardedLoopback::Start(ServerLoopbackArguments(Ends(), node));
+        if (!serverLoopback) return false;
+        guardEnded = api->io_new(api, serverLoopback->endedFd(), PA_IO_EVENT_INPUT,
+                                 &Forwarder::OnGuardEnded, this);
+        WatchLoopback(node);
+        return true;
+    }
+
+    bool Looping() const { return graphLoopback || serverLoopback; }
+
+    // Looks out for the loopback's playback stream by its node name.
+    void WatchLoopback(const QByteArray& node) {
+        loopbackNode = node;
+        loopbackSink = owner.streams_.sink;
         pa_context_set_subscribe_callback(context.get(), &Forwarder::OnServerChange, this);
         const PulseOperation subscribe(
             pa_context_subscribe(context.get(), PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
@@ -171,21 +203,35 @@ struct PulsePlaythrough::Forwarder {
             pa_context_get_sink_input_info_list(context.get(), &Forwarder::OnSinkInput, this));
         loopbackDue = pa_context_rttime_new(context.get(), pa_rtclock_now() + kLoopbackShownUsec,
                                             &Forwarder::OnLoopbackDue, this);
-        return true;
+    }
+
+    // The guard ends when the module would not load (the pair plays instead) or went with
+    // its microphone or the server.
+    static void OnGuardEnded(pa_mainloop_api* api, pa_io_event* event, int, pa_io_event_flags_t,
+                             void* self) {
+        auto* forwarder = static_cast<Forwarder*>(self);
+        api->io_free(event);
+        forwarder->guardEnded = nullptr;
+        if (forwarder->loopbackInput != PA_INVALID_INDEX) return forwarder->End();
+        forwarder->PlayPairInstead();
     }
 
     static void OnServerChange(pa_context* context, pa_subscription_event_type_t event,
                                std::uint32_t index, void* self) {
-        if ((event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_NEW) return;
+        auto* forwarder = static_cast<Forwarder*>(self);
+        const auto type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+        if (type == PA_SUBSCRIPTION_EVENT_REMOVE && index == forwarder->loopbackInput)
+            return forwarder->End();
+        if (type != PA_SUBSCRIPTION_EVENT_NEW) return;
         const PulseOperation operation(
             pa_context_get_sink_input_info(context, index, &Forwarder::OnSinkInput, self));
     }
 
     static void OnSinkInput(pa_context*, const pa_sink_input_info* info, int, void* self) {
         auto* forwarder = static_cast<Forwarder*>(self);
-        if (!info || !forwarder->loopback || forwarder->loopbackInput != PA_INVALID_INDEX) return;
+        if (!info || !forwarder->Looping() || forwarder->loopbackInput != PA_INVALID_INDEX) return;
         const char* node = pa_proplist_gets(info->proplist, "node.name");
-        if (!node || forwarder->loopback->playbackNode() != node) return;
+        if (!node || forwarder->loopbackNode != node) return;
         forwarder->loopbackInput = info->index;
         forwarder->owner.sinkInput_ = info->index;
         forwarder->ApplyVolume();
@@ -197,9 +243,16 @@ struct PulsePlaythrough::Forwarder {
         auto* forwarder = static_cast<Forwarder*>(self);
         api->time_free(event);
         forwarder->loopbackDue = nullptr;
-        if (forwarder->loopbackInput != PA_INVALID_INDEX) return;
-        forwarder->loopback.reset();
-        forwarder->Connect();
+        if (forwarder->loopbackInput == PA_INVALID_INDEX) forwarder->PlayPairInstead();
+    }
+
+    void PlayPairInstead() {
+        if (!Looping()) return;
+        if (guardEnded) api->io_free(guardEnded);
+        guardEnded = nullptr;
+        graphLoopback.reset();
+        serverLoopback.reset();
+        Connect();
     }
 
     void Connect() {
@@ -324,7 +377,7 @@ struct PulsePlaythrough::Forwarder {
     }
 
     std::uint32_t SinkInput() const {
-        if (loopback) return loopbackInput;
+        if (Looping()) return loopbackInput;
         return Playing() ? pa_stream_get_index(playback.get()) : PA_INVALID_INDEX;
     }
 
@@ -337,7 +390,7 @@ struct PulsePlaythrough::Forwarder {
     void FollowSink() {
         if (SinkInput() == PA_INVALID_INDEX || owner.streams_.sink.isEmpty()) return;
         const char* now =
-            loopback ? loopbackSink.constData() : pa_stream_get_device_name(playback.get());
+            Looping() ? loopbackSink.constData() : pa_stream_get_device_name(playback.get());
         if (now && owner.streams_.sink == now) return;
         loopbackSink = owner.streams_.sink;
         const PulseOperation operation(pa_context_move_sink_input_by_name(
