@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cerrno>
+#include <string>
 #include <thread>
 
 extern char** environ;
@@ -17,11 +18,21 @@ namespace {
 
 constexpr int kUnloadWaitMs = 1000;
 
-// The guard built beside the program, else the installed one.
-const char* GuardProgram() {
-    for (const char* path : {TARVELO_LOOPBACK_GUARD_BUILT, TARVELO_LOOPBACK_GUARD_INSTALLED})
-        if (access(path, X_OK) == 0) return path;
-    return nullptr;
+// Where an installation puts the guard, beside the program however the installation moved.
+std::string InstalledBeside() {
+    std::array<char, 4096> self{};
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (length <= 0) return {};
+    const std::string program(self.data(), static_cast<size_t>(length));
+    return program.substr(0, program.rfind('/')) + "/../libexec/tarvelo-loopback-guard";
+}
+
+// The guard built with the program, else an installed one.
+std::string GuardProgram() {
+    for (const std::string& path : {std::string(TARVELO_LOOPBACK_GUARD_BUILT), InstalledBeside(),
+                                    std::string(TARVELO_LOOPBACK_GUARD_INSTALLED)})
+        if (!path.empty() && access(path.c_str(), X_OK) == 0) return path;
+    return {};
 }
 
 // Both ends close on exec, so that no other child keeps the guard's input open.
@@ -37,10 +48,10 @@ void Close(const std::array<int, 2>& ends) {
 }  // namespace
 
 std::unique_ptr<GuardedLoopback> GuardedLoopback::Start(const QByteArray& moduleArguments) {
-    const char* program = GuardProgram();
+    const std::string program = GuardProgram();
     std::array<int, 2> toGuard{-1, -1};
     std::array<int, 2> fromGuard{-1, -1};
-    if (!program || !Pipe(toGuard) || !Pipe(fromGuard)) {
+    if (program.empty() || !Pipe(toGuard) || !Pipe(fromGuard)) {
         Close(toGuard);
         return nullptr;
     }
@@ -58,9 +69,10 @@ std::unique_ptr<GuardedLoopback> GuardedLoopback::Start(const QByteArray& module
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
     pid_t guard = 0;
-    char* arguments[] = {const_cast<char*>(program), const_cast<char*>(moduleArguments.constData()),
-                         nullptr};
-    const int failed = posix_spawn(&guard, program, &files, &attributes, arguments, environ);
+    char* arguments[] = {const_cast<char*>(program.c_str()),
+                         const_cast<char*>(moduleArguments.constData()), nullptr};
+    const int failed =
+        posix_spawn(&guard, program.c_str(), &files, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&files);
     close(toGuard[0]);

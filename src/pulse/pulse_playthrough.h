@@ -12,11 +12,13 @@
 
 #include "pulse/pulse_handles.h"
 
-// The microphone played into the output the song plays on: a record stream on the
-// microphone feeds a playback stream. Both live on a connection of the playthrough's own,
-// whose main loop runs on a thread of its own, so that a busy or blocked UI thread cannot
-// starve the output: that thread only carries samples from one stream to the other. The
-// server ends both streams with the connection, so the playthrough cannot outlive the
+// The microphone played into the output the song plays on. The server carries it where it
+// can, in a loopback that ends with the program (PipeWire's graph, PulseAudio's module
+// under a guard); otherwise a record stream on the microphone feeds a playback stream. The
+// playthrough has a connection of its own, whose main loop runs on a thread of its own, so
+// that a busy or blocked UI thread cannot starve the output: that thread only carries
+// samples from one stream to the other, or sets the loopback's volume and output. The
+// server ends the streams with the connection, so the playthrough cannot outlive the
 // program, not even when it is killed.
 class PulsePlaythrough {
   public:
